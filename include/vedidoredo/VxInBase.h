@@ -1,0 +1,150 @@
+// Proxy settings and the socket request engine, the base of every socket client.
+#pragma once
+
+#include <vedidoredo/VxGlobal.h>
+#include <vedidoredo/platform/VxClientSocket.h>
+#include <vedidoredo/platform/VxPersistent.h>
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+// Proxy settings owned by every network component and published as its Proxy.
+class VX_CORE_EXPORT TVxInetProxy : public TVxPersistent {
+    Q_OBJECT
+    Q_PROPERTY(QString Server READ Server WRITE SetServer)
+    Q_PROPERTY(QString User READ User WRITE SetUser)
+    Q_PROPERTY(QString Password READ Password WRITE SetPassword)
+    Q_PROPERTY(bool UseProxy READ UseProxy WRITE SetUseProxy)
+    Q_PROPERTY(int Port READ Port WRITE SetPort)
+public:
+    explicit TVxInetProxy(QObject* Owner = nullptr);
+
+    QString Server() const { return FProxyServer; }
+    void SetServer(const QString& Value) { FProxyServer = Value; }
+    QString User() const { return FProxyUser; }
+    void SetUser(const QString& Value) { FProxyUser = Value; }
+    QString Password() const { return FProxyPassword; }
+    void SetPassword(const QString& Value) { FProxyPassword = Value; }
+    bool UseProxy() const { return FUseProxyServer; }
+    void SetUseProxy(bool Value) { FUseProxyServer = Value; }
+    int Port() const { return FProxyPort; }
+    void SetPort(int Value) { FProxyPort = Value; }
+
+    void Assign(TVxPersistent* Source) override;
+    // Fills server, enable flag and port from the user's system proxy settings
+    // (ReadProxyInfo); user and password stay.
+    void FillProxyInfo();
+
+private:
+    bool FUseProxyServer = false;
+    QString FProxyServer;
+    QString FProxyUser;
+    QString FProxyPassword;
+    int FProxyPort = 0;
+};
+
+class TVxInetBase;
+// The answer of one step, which the handler may replace.
+using TVxIReceivedEvent = std::function<void(QObject* Sender, QString& Text)>;
+using TVxNotifyEvent = std::function<void(QObject* Sender)>;
+
+// The socket request engine. Execute connects, sends GetQuery() with the raw header
+// block, reads the whole answer until the server closes, hands it to AfterExecute and
+// disconnects unless KeepConnection. Failures inside a step become the returned text.
+class VX_CORE_EXPORT TVxInetBase : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString About READ About WRITE SetAbout)
+    Q_PROPERTY(int Port READ Port WRITE SetPort)
+    Q_PROPERTY(QString Host READ Host WRITE SetHost)
+    Q_PROPERTY(QString Address READ Address WRITE SetAddress)
+    Q_PROPERTY(bool KeepConnection READ KeepConnection WRITE SetKeepConnection)
+    Q_PROPERTY(TVxInetProxy* Proxy READ Proxy WRITE SetProxy)
+    Q_PROPERTY(bool LoginPrompt READ LoginPrompt WRITE SetLoginPrompt)
+    Q_PROPERTY(int Timeout READ Timeout WRITE SetTimeout)
+    Q_PROPERTY(TVxClientType ClientType READ ClientType WRITE SetClientType)
+    Q_PROPERTY(bool Connected READ Connected)
+public:
+    explicit TVxInetBase(QObject* Owner = nullptr);
+    ~TVxInetBase() override;
+
+    QString About() const { return FAbout; }
+    void SetAbout(const QString&) { FAbout.clear(); }
+    int Port() const;
+    void SetPort(int Value);
+    QString Host() const;
+    void SetHost(const QString& Value);
+    QString Address() const;
+    void SetAddress(const QString& Value);
+    bool KeepConnection() const { return FKeepConnection; }
+    void SetKeepConnection(bool Value) { FKeepConnection = Value; }
+    TVxInetProxy* Proxy() const { return FProxy; }
+    void SetProxy(TVxInetProxy* Value);  // copies with Assign
+    bool LoginPrompt() const { return FLoginPrompt; }
+    void SetLoginPrompt(bool Value) { FLoginPrompt = Value; }
+    // Milliseconds, 0 = no limit: bounds lookup plus connect, and each wait for data.
+    int Timeout() const;
+    void SetTimeout(int Value);
+    TVxClientType ClientType() const;
+    void SetClientType(TVxClientType Value);
+    bool Connected() const { return FConnected; }
+
+    // Events. The socket notifications see the client socket as Sender.
+    TVxSocketNotifyEvent OnConnect() const { return FOnConnect; }
+    void SetOnConnect(TVxSocketNotifyEvent Value) { FOnConnect = std::move(Value); }
+    TVxSocketNotifyEvent OnDisconnect() const { return FOnDisconnect; }
+    void SetOnDisconnect(TVxSocketNotifyEvent Value) { FOnDisconnect = std::move(Value); }
+    TVxSocketErrorEvent OnError() const { return FOnError; }
+    void SetOnError(TVxSocketErrorEvent Value) { FOnError = std::move(Value); }
+    TVxSocketNotifyEvent OnLookup() const { return FOnLookup; }
+    void SetOnLookup(TVxSocketNotifyEvent Value) { FOnLookup = std::move(Value); }
+    TVxSocketNotifyEvent OnConnecting() const { return FOnConnecting; }
+    void SetOnConnecting(TVxSocketNotifyEvent Value) { FOnConnecting = std::move(Value); }
+    TVxSocketNotifyEvent OnSendTextToSocket() const { return FOnSendTextToSocket; }
+    void SetOnSendTextToSocket(TVxSocketNotifyEvent Value);
+    TVxSocketNotifyEvent OnReceiveTextFromSocket() const { return FOnReceiveTextFromSocket; }
+    void SetOnReceiveTextFromSocket(TVxSocketNotifyEvent Value);
+    TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
+    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = std::move(Value); }
+    TVxIReceivedEvent OnAfterExecute() const { return FOnAfterExecute; }
+    void SetOnAfterExecute(TVxIReceivedEvent Value) { FOnAfterExecute = std::move(Value); }
+
+    // Runs the whole request cycle; returns the answers of all steps, or the message of
+    // the library exception that ended them.
+    Q_INVOKABLE QString Execute();
+    virtual QString GetQuery();
+    virtual QString GetRawHeaders();
+    virtual void Connect();
+    virtual void Disconnect();
+
+    // The dotted-quad test: exactly four dot-separated whole numbers 0..255.
+    static bool AddrIsIP(const QString& S);
+
+protected:
+    virtual QString InternalExecute();
+    virtual void BeforeExecute();
+    virtual void AfterExecute(QString& Text);
+
+    // Sends byte text; the count the socket accepted, 0 when not connected.
+    int SendToSocket(const QString& Text);
+    // One read of at most Count bytes; 0 when the peer closed or not connected.
+    int ReceiveFromSocket(char* Buffer, int Count);
+    QString GetLocalHost() const;
+    TVxClientSocket* ClientSocket() const { return FClientSocket; }
+
+    int CurrentStep = 0;
+    int StepCount = 1;
+
+private:
+    TVxClientSocket* FClientSocket;
+    QString FAbout;
+    bool FConnected = false;
+    bool FKeepConnection = false;
+    TVxInetProxy* FProxy;
+    bool FLoginPrompt = true;
+    TVxSocketNotifyEvent FOnConnect, FOnDisconnect, FOnLookup, FOnConnecting;
+    TVxSocketNotifyEvent FOnSendTextToSocket, FOnReceiveTextFromSocket;
+    TVxSocketErrorEvent FOnError;
+    TVxNotifyEvent FOnBeforeExecute;
+    TVxIReceivedEvent FOnAfterExecute;
+};

@@ -1,0 +1,90 @@
+// A blocking TCP client socket with the notifications the socket request engine
+// forwards: lookup, connecting, connect, disconnect and error. The error notification
+// receives an error code by reference; a handler that sets it to 0 suppresses the
+// exception the failing call would otherwise raise.
+#pragma once
+
+#include <vedidoredo/VxGlobal.h>
+#include <vedidoredo/platform/VxException.h>
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QTcpSocket;
+class TVxClientSocket;
+
+namespace VxSocketEnums {
+Q_NAMESPACE_EXPORT(VX_CORE_EXPORT)
+enum TVxErrorEvent { eeGeneral, eeSend, eeReceive, eeConnect, eeDisconnect, eeAccept, eeLookup };
+Q_ENUM_NS(TVxErrorEvent)
+enum TVxClientType { ctNonBlocking, ctBlocking };
+Q_ENUM_NS(TVxClientType)
+}  // namespace VxSocketEnums
+using VxSocketEnums::TVxClientType;
+using VxSocketEnums::TVxErrorEvent;
+using enum VxSocketEnums::TVxClientType;
+using enum VxSocketEnums::TVxErrorEvent;
+
+using TVxSocketNotifyEvent = std::function<void(QObject* Sender, TVxClientSocket* Socket)>;
+using TVxSocketErrorEvent = std::function<void(QObject* Sender, TVxClientSocket* Socket,
+                                               TVxErrorEvent ErrorEvent, int& ErrorCode)>;
+
+class VX_CORE_EXPORT TVxClientSocket : public QObject {
+    Q_OBJECT
+public:
+    explicit TVxClientSocket(QObject* Owner = nullptr);
+    ~TVxClientSocket() override;
+
+    // The target. When Host is set, Open resolves it; otherwise it uses Address.
+    QString Host() const { return FHost; }
+    void SetHost(const QString& Value) { FHost = Value; }
+    QString Address() const { return FAddress; }
+    void SetAddress(const QString& Value) { FAddress = Value; }
+    int Port() const { return FPort; }
+    void SetPort(int Value) { FPort = Value; }
+    TVxClientType ClientType() const { return FClientType; }
+    void SetClientType(TVxClientType Value) { FClientType = Value; }
+
+    // Milliseconds; 0 waits without limit. Bounds name lookup plus connect, and each
+    // wait for data or for sent data to leave. An expired wait fails like any socket
+    // error, with a message that says the operation timed out.
+    int Timeout() const { return FTimeout; }
+    void SetTimeout(int Value) { FTimeout = Value; }
+
+    bool Active() const;
+
+    // Resolves and connects, raising lookup, connecting and connect on the way. On failure
+    // raises the error notification, then EVxSocketError unless the handler set the code
+    // to 0.
+    void Open();
+    // Closes an open connection and raises the disconnect notification.
+    void Close();
+
+    // Sends the bytes; returns the count sent. On failure: error notification, the
+    // connection closed, then EVxSocketError or (code set to 0) -1. 0 when not connected.
+    int SendBuf(const char* Data, int Count);
+    // Sends byte text, one byte per character (the low byte of each).
+    int SendText(const QString& ByteText);
+    // One read of at most Count bytes: the count read, 0 when the peer closed or the
+    // socket is not connected; failures as for SendBuf.
+    int ReceiveBuf(char* Data, int Count);
+
+    // The local machine's host name.
+    QString LocalHost() const;
+
+    TVxSocketNotifyEvent OnLookup, OnConnecting, OnConnect, OnDisconnect;
+    TVxSocketNotifyEvent OnWrite, OnRead;  // only raised in non-blocking mode (unused)
+    TVxSocketErrorEvent OnError;
+
+private:
+    [[noreturn]] void Fail(TVxErrorEvent Kind, int Code, const QString& Message);
+    bool ReportError(TVxErrorEvent Kind, int Code, const QString& Message);
+
+    QString FHost, FAddress;
+    int FPort = 0;
+    int FTimeout = 0;
+    TVxClientType FClientType = ctBlocking;
+    std::unique_ptr<QTcpSocket> FSocket;
+};
