@@ -6,6 +6,7 @@
 
 #include <vedidoredo/VxGlobal.h>
 
+#include <QByteArray>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -26,6 +27,22 @@ public:
     virtual void Hide() = 0;
     // Lets the window repaint: called once per activity change and once per block.
     virtual void ProcessEvents() = 0;
+
+    // The parts below are optional; the defaults do nothing (SetStepImage passes the
+    // picture to SetStep).
+    // Step 1..4 (connection, file search, download, disconnection) shows picture Image:
+    // 0 running, 1 warning, 2 connected, 3 compared, 4 downloaded, 5 disconnected.
+    virtual void SetStepImage(int Step, int Image);
+    // The remote and local file of the transfer; Visible false hides both.
+    virtual void SetFileNames(const QString& Remote, const QString& Local, bool Visible);
+    virtual void SetDescription(const QString& Text);
+    // Contents of an image file (PNG, JPEG, BMP, ICO ...): the window's icon, and the
+    // tall picture at its left.
+    virtual void SetIcon(const QByteArray& Image);
+    virtual void SetPicture(const QByteArray& Image);
+    // The Cancel button: set when the user pressed it, cleared when a run starts.
+    virtual bool IsCanceled() const;
+    virtual void SetCanceled(bool Value);
 };
 
 struct VX_CORE_EXPORT TVxUiHooks {

@@ -1,0 +1,214 @@
+// The Internet client service: HTTP, HTTPS and FTP transfers over libcurl, in blocking
+// calls on the caller's thread. A session carries the agent name, the proxy choice and
+// the time limits; a connection is one server (and, for FTP, one logged-in control
+// connection); requests, FTP searches and FTP files are opened on a connection. Every
+// object is a handle that closes what it holds when it is destroyed.
+//
+// Certificates of HTTPS servers are always verified, against the system's CA bundle.
+// An application that must trust one more CA (a company CA, or a test CA) names its
+// PEM file with VxInetAddTrustedCertificates(), or in the environment variable
+// VEDIDOREDO_CA_FILE; both add to the system's CAs, they do not replace them.
+//
+// FTP uses passive data connections (EPSV, then PASV) and binary transfers.
+#pragma once
+
+#include <vedidoredo/VxGlobal.h>
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// Flags of connections and requests (the values the wider world knows them by).
+inline constexpr quint32 VxInetFlagReload = 0x80000000u;          // never from a cache
+inline constexpr quint32 VxInetFlagSecure = 0x00800000u;          // HTTPS
+inline constexpr quint32 VxInetFlagKeepConnection = 0x00400000u;  // accepted, no effect
+inline constexpr quint32 VxInetFlagBinary = 0x00000002u;          // FTP binary transfer
+
+// File attributes of find data.
+inline constexpr quint32 VxFileAttributeDirectory = 0x10;
+inline constexpr quint32 VxFileAttributeNormal = 0x80;
+
+enum class TVxInetServiceKind { Http, Ftp };
+
+// Credentials a request can be given after the server or the proxy asked for them.
+enum class TVxInetOption { UserName, Password, ProxyUserName, ProxyPassword };
+
+// One entry of a directory search.
+struct TVxInetFindData {
+    QString FileName;
+    quint32 Attributes = 0;   // VxFileAttributeDirectory or VxFileAttributeNormal
+    qint64 Size = 0;          // 0 when the server did not tell
+    QDateTime LastWriteTime;  // UTC; invalid when the server did not tell
+};
+
+// Adds the CA certificates of a PEM file to the ones trusted for HTTPS, for every
+// session opened afterwards in this process. Returns false when the file cannot be read.
+VX_CORE_EXPORT bool VxInetAddTrustedCertificates(const QString& PemFile);
+// Forgets the certificates added above (the environment variable is read again).
+VX_CORE_EXPORT void VxInetClearTrustedCertificates();
+
+// Windows-style file mask: '*' any run of characters, '?' one character; "*.*" and "*"
+// match every name, and a mask ending in ".*" also matches names without a dot
+// ("readme.*" matches "readme"). Case-sensitive.
+VX_CORE_EXPORT bool VxMatchesMask(const QString& Name, const QString& Mask);
+
+namespace VxInetDetail {
+struct SessionState;
+struct ConnectionState;
+class Transfer;
+}  // namespace VxInetDetail
+
+class VX_CORE_EXPORT TVxInetHandle {
+public:
+    virtual ~TVxInetHandle();
+    TVxInetHandle(const TVxInetHandle&) = delete;
+    TVxInetHandle& operator=(const TVxInetHandle&) = delete;
+
+    // Why the last call on this handle failed (libcurl's text, or the server's answer).
+    QString LastError() const { return FLastError; }
+
+protected:
+    TVxInetHandle() = default;
+    QString FLastError;
+};
+
+class TVxInetConnection;
+class TVxInetFile;
+
+class VX_CORE_EXPORT TVxInetSession : public TVxInetHandle {
+public:
+    // ProxyName empty: the system's proxy (the environment variables http_proxy,
+    // https_proxy, ftp_proxy, all_proxy and no_proxy). Otherwise the proxy's host name,
+    // optionally with ":port"; ProxyPort, when not 0, gives the port (80 when neither does).
+    static std::unique_ptr<TVxInetSession> Open(const QString& Agent, const QString& ProxyName = {},
+                                                int ProxyPort = 0);
+    ~TVxInetSession() override;
+
+    // Milliseconds, 0 = no limit of our own: Connect bounds name lookup plus connecting
+    // (libcurl's own limit of 300 s applies then); Stall ends a transfer that receives
+    // nothing for that long.
+    void SetTimeouts(int ConnectMs, int StallMs);
+
+    // HTTP: checks that the server (or the named proxy) accepts a connection, and for
+    // Flags with VxInetFlagSecure that its certificate is valid. FTP: logs in (an empty
+    // user logs in anonymously) and keeps the control connection. nullptr on failure,
+    // with the reason in LastError().
+    std::unique_ptr<TVxInetConnection> Connect(const QString& Host, int Port, const QString& User,
+                                               const QString& Password, TVxInetServiceKind Service,
+                                               quint32 Flags = 0);
+
+    // Opens a whole URL (http, https or ftp) and returns the handle to read its body
+    // from, once the answer's headers are in; nullptr when no answer came. Redirects are
+    // followed. The HTTP status is not examined.
+    std::unique_ptr<TVxInetFile> OpenUrl(const QString& Url, quint32 Flags = VxInetFlagReload);
+
+private:
+    TVxInetSession() = default;
+    friend class TVxInetConnection;
+    std::shared_ptr<VxInetDetail::SessionState> FState;
+};
+
+// Something with a body to read: an HTTP request, an FTP file, a URL.
+class VX_CORE_EXPORT TVxInetFile : public TVxInetHandle {
+public:
+    ~TVxInetFile() override;
+
+    // Reads up to Size bytes; returns the count, 0 at the end of the data and on a
+    // failure (then Completed() is false and LastError() says why).
+    qint64 Read(char* Buffer, qint64 Size);
+    // Moves the position the body is read from, before the first Read: the rest of the
+    // file is asked for from Position on (a range request, or a restart for FTP). When
+    // the server sends the whole file all the same, the first Position bytes are skipped.
+    // False when the server refuses (for example a position past the end).
+    virtual bool SetFilePointer(qint64 Position);
+    // True once Read returned 0 because the whole body arrived.
+    bool Completed() const { return FCompleted; }
+
+protected:
+    explicit TVxInetFile(std::shared_ptr<VxInetDetail::SessionState> Session);
+    virtual bool EnsureStarted();
+    std::shared_ptr<VxInetDetail::SessionState> FSession;
+    std::shared_ptr<VxInetDetail::Transfer> FTransfer;
+    bool FCompleted = false;
+    bool FStarted = false;
+    qint64 FResumeFrom = 0;
+    friend class TVxInetSession;
+};
+
+class VX_CORE_EXPORT TVxHttpRequest : public TVxInetFile {
+public:
+    ~TVxHttpRequest() override;
+
+    // Credentials of any length, used from the next Send on.
+    bool SetOption(TVxInetOption Option, const QString& Value);
+    // Sends the request (again, when it was sent before) with extra header lines
+    // ("Name: value", separated by CR LF) and a body, and waits for the answer's
+    // headers. False when no answer came (the status is then unreadable).
+    bool Send(const QByteArray& Headers = {}, const QByteArray& Body = {});
+
+    // The answer of the last Send. False when there is none or the header is absent.
+    bool QueryStatusCode(int& Status) const;
+    bool QueryContentLength(QString& Text) const;
+    bool QueryLastModified(QDateTime& Utc) const;
+    bool QueryHeader(const QByteArray& Name, QString& Value) const;
+
+    bool SetFilePointer(qint64 Position) override;
+
+protected:
+    bool EnsureStarted() override;
+
+private:
+    friend class TVxInetConnection;
+    TVxHttpRequest(std::shared_ptr<VxInetDetail::ConnectionState> Connection, const QString& Verb,
+                   const QString& ObjectName, const QString& Version, quint32 Flags);
+    bool Perform(qint64 ResumeFrom);
+    std::shared_ptr<VxInetDetail::ConnectionState> FConnection;
+    QString FVerb, FObjectName, FVersion;
+    quint32 FFlags;
+    QString FUser, FPassword, FProxyUser, FProxyPassword;
+    QByteArray FHeaders, FBody;
+    bool FSent = false;
+};
+
+class VX_CORE_EXPORT TVxFtpFind : public TVxInetHandle {
+public:
+    ~TVxFtpFind() override;
+    // The next entry; false at the end.
+    bool FindNext(TVxInetFindData& Data);
+
+private:
+    friend class TVxInetConnection;
+    TVxFtpFind() = default;
+    QList<TVxInetFindData> FEntries;
+    int FNext = 0;
+};
+
+class VX_CORE_EXPORT TVxInetConnection : public TVxInetHandle {
+public:
+    ~TVxInetConnection() override;
+
+    TVxInetServiceKind Service() const;
+
+    // HTTP. ObjectName is the path on the server ("/download/setup.exe"), Version
+    // "HTTP/1.0" or "HTTP/1.1". Nothing is sent until Send.
+    std::unique_ptr<TVxHttpRequest> OpenRequest(const QString& Verb, const QString& ObjectName,
+                                                const QString& Version, quint32 Flags);
+
+    // FTP. Names and patterns are absolute ("/pub/x.zip") or relative to the current
+    // directory. The pattern's last part may hold a mask (VxMatchesMask); the first
+    // entry goes to Data; nullptr when nothing matched or the directory cannot be read.
+    std::unique_ptr<TVxFtpFind> FtpFindFirstFile(const QString& Pattern, TVxInetFindData& Data);
+    bool FtpGetCurrentDirectory(QString& Directory);
+    bool FtpSetCurrentDirectory(const QString& Directory);
+    // The file is asked for at the first Read (SetFilePointer may come before).
+    std::unique_ptr<TVxInetFile> FtpOpenFile(const QString& Name, quint32 Flags);
+
+private:
+    friend class TVxInetSession;
+    TVxInetConnection() = default;
+    bool FtpStat(const QString& Path, TVxInetFindData& Data);
+    bool FtpList(const QString& Directory, const QString& Mask, QList<TVxInetFindData>& Entries);
+    std::shared_ptr<VxInetDetail::ConnectionState> FState;
+};

@@ -1,0 +1,286 @@
+// The web transfer components: the base TVxCustomWebComponent (connection settings, the
+// Execute frame, the transfer toolkit, activity and progress reporting with the optional
+// status window), its settings object TVxInetStatusDialog, and the web updater that
+// keeps one local file up to date with one remote file.
+#pragma once
+
+#include <vedidoredo/VxGlobal.h>
+#include <vedidoredo/VxInBase.h>
+#include <vedidoredo/platform/VxDateTime.h>
+#include <vedidoredo/platform/VxInternet.h>
+#include <vedidoredo/platform/VxPersistent.h>
+#include <vedidoredo/platform/VxUiHooks.h>
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QIODevice;
+
+namespace VxWebEnums {
+Q_NAMESPACE_EXPORT(VX_CORE_EXPORT)
+enum TVxIService { isHTTP, isHTTPS, isFTP, isNetwork };
+Q_ENUM_NS(TVxIService)
+enum TVxIStatus { isInProgress, isFinished, isFailed, isSkipped, isNotFound };
+Q_ENUM_NS(TVxIStatus)
+enum TVxIAction {
+    iaIdle,
+    iaConnecting,
+    iaConnected,
+    iaDisconnecting,
+    iaDisconnected,
+    iaFileSearch,
+    iaFileFound,
+    iaComparing,
+    iaCompared,
+    iaDownloading,
+    iaDownloaded
+};
+Q_ENUM_NS(TVxIAction)
+}  // namespace VxWebEnums
+using VxWebEnums::TVxIAction;
+using VxWebEnums::TVxIService;
+using VxWebEnums::TVxIStatus;
+using enum VxWebEnums::TVxIService;
+using enum VxWebEnums::TVxIStatus;
+using enum VxWebEnums::TVxIAction;
+
+// Progress of a transfer: bytes so far, bytes expected (0 when unknown); setting Abort
+// stops the transfer after the current block.
+using TVxIProgress = std::function<void(QObject* Sender, int CurValue, int MaxValue, bool& Abort)>;
+// Called after the updater's own comparison with its verdict; what is left in Equal decides.
+using TVxIFileCompare = std::function<void(QObject* Sender, bool& Equal)>;
+
+// The status line while the size of the file is unknown: one integer, the bytes so far.
+// Replaceable like the texts of VxInCnst.h.
+extern VX_CORE_EXPORT QString strVxInProgressBytes;
+
+// Settings of the status window that a web component shows while it runs.
+class VX_CORE_EXPORT TVxInetStatusDialog : public TVxPersistent {
+    Q_OBJECT
+    Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
+    Q_PROPERTY(int HelpContext READ HelpContext WRITE SetHelpContext)
+    Q_PROPERTY(QByteArray Picture READ GetPicture WRITE SetPicture)
+    Q_PROPERTY(QByteArray Icon READ GetIcon WRITE SetIcon)
+    Q_PROPERTY(QString Title READ Title WRITE SetTitle)
+    Q_PROPERTY(QString Description READ Description WRITE SetDescription)
+public:
+    explicit TVxInetStatusDialog(QObject* Owner = nullptr);
+    ~TVxInetStatusDialog() override;
+
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool Value) { FEnabled = Value; }
+    int HelpContext() const { return FHelpContext; }
+    void SetHelpContext(int Value) { FHelpContext = Value; }
+    // Pictures are kept as the contents of an image file (PNG, JPEG, BMP, ICO ...), which
+    // the window decodes; empty means none. Setting one copies it.
+    QByteArray GetPicture() const { return FPicture; }
+    void SetPicture(const QByteArray& Value) { FPicture = Value; }
+    QByteArray GetIcon() const { return FIcon; }
+    void SetIcon(const QByteArray& Value) { FIcon = Value; }
+    QString Title() const { return FTitle; }
+    void SetTitle(const QString& Value) { FTitle = Value; }
+    QString Description() const { return FDescription; }
+    void SetDescription(const QString& Value) { FDescription = Value; }
+
+    void Assign(TVxPersistent* Source) override;
+
+private:
+    bool FEnabled = false;
+    int FHelpContext = 0;
+    QString FTitle;
+    QString FDescription;
+    QByteArray FPicture;
+    QByteArray FIcon;
+};
+
+// The base of every web transfer component. Execute runs the frame: OnBeforeExecute,
+// the status window when StatusDialog.Enabled, Status := isInProgress, InternalExecute,
+// isFinished unless the work set another outcome, OnAfterExecute. It returns false only
+// for isFailed. Exceptions raised by the work or by a callback reach the caller.
+class VX_CORE_EXPORT TVxCustomWebComponent : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString Agent READ Agent WRITE SetAgent)
+    Q_PROPERTY(int Port READ Port WRITE SetPort)
+    Q_PROPERTY(TVxIService Service READ Service WRITE SetService)
+    Q_PROPERTY(QString Host READ Host WRITE SetHost)
+    Q_PROPERTY(QString User READ User WRITE SetUser)
+    Q_PROPERTY(QString Password READ Password WRITE SetPassword)
+    Q_PROPERTY(TVxInetProxy* Proxy READ Proxy WRITE SetProxy)
+    Q_PROPERTY(TVxInetStatusDialog* StatusDialog READ StatusDialog WRITE SetStatusDialog)
+    Q_PROPERTY(bool LoginPrompt READ LoginPrompt WRITE SetLoginPrompt)
+    Q_PROPERTY(TVxIAction Action READ Action WRITE SetAction)
+    Q_PROPERTY(TVxIStatus Status READ Status WRITE SetStatus)
+    Q_PROPERTY(bool ResumeDownload READ ResumeDownload WRITE SetResumeDownload)
+    Q_PROPERTY(int Timeout READ Timeout WRITE SetTimeout)
+    Q_PROPERTY(QString LastError READ LastError)
+public:
+    explicit TVxCustomWebComponent(QObject* Owner = nullptr);
+    ~TVxCustomWebComponent() override;
+
+    QString Agent() const { return FWEBAgent; }
+    void SetAgent(const QString& Value) { FWEBAgent = Value; }
+    int Port() const { return FWEBPort; }
+    void SetPort(int Value) { FWEBPort = static_cast<quint16>(Value); }
+    TVxIService Service() const { return FService; }
+    // Sets the port of the service (80, 443, 21) when the service changes; isNetwork
+    // keeps the port.
+    void SetService(TVxIService Value);
+    QString Host() const { return FWEBHost; }
+    void SetHost(const QString& Value) { FWEBHost = Value; }
+    QString User() const { return FWEBUser; }
+    void SetUser(const QString& Value) { FWEBUser = Value; }
+    QString Password() const { return FWEBPassword; }
+    void SetPassword(const QString& Value) { FWEBPassword = Value; }
+    TVxInetProxy* Proxy() const { return FProxy; }
+    void SetProxy(TVxInetProxy* Value);  // copies
+    TVxInetStatusDialog* StatusDialog() const { return FStatusDialog; }
+    void SetStatusDialog(TVxInetStatusDialog* Value);  // copies
+    bool LoginPrompt() const { return FLoginPrompt; }
+    void SetLoginPrompt(bool Value) { FLoginPrompt = Value; }
+    TVxIAction Action() const { return FAction; }
+    void SetAction(TVxIAction Value);
+    TVxIStatus Status() const { return FStatus; }
+    void SetStatus(TVxIStatus Value);
+    bool ResumeDownload() const { return FResumeDownload; }
+    void SetResumeDownload(bool Value) { FResumeDownload = Value; }
+    // Milliseconds, 0 = no limit of our own: bounds connecting, and ends a transfer
+    // that receives nothing for that long.
+    int Timeout() const { return FTimeout; }
+    void SetTimeout(int Value) { FTimeout = Value < 0 ? 0 : Value; }
+    // Why the last run failed or found nothing (a server's refusal, a certificate
+    // problem, an unreachable host ...); empty after a run without trouble.
+    QString LastError() const { return FLastError; }
+
+    TVxIProgress OnProgress() const { return FOnProgress; }
+    void SetOnProgress(TVxIProgress Value) { FOnProgress = std::move(Value); }
+    TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
+    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = std::move(Value); }
+    TVxNotifyEvent OnAfterExecute() const { return FOnAfterExecute; }
+    void SetOnAfterExecute(TVxNotifyEvent Value) { FOnAfterExecute = std::move(Value); }
+    TVxNotifyEvent OnActionChange() const { return FOnActionChange; }
+    void SetOnActionChange(TVxNotifyEvent Value) { FOnActionChange = std::move(Value); }
+    TVxNotifyEvent OnStatusChange() const { return FOnStatusChange; }
+    void SetOnStatusChange(TVxNotifyEvent Value) { FOnStatusChange = std::move(Value); }
+
+    Q_INVOKABLE virtual bool Execute();
+
+    // Reports one transferred block: updates the status window (whose Cancel button
+    // sets Abort), then calls OnProgress.
+    void UpdateProgress(quint32 CurValue, quint32 MaxValue, bool& Abort);
+
+protected:
+    virtual void InternalExecute() = 0;
+
+    // Opens the session and the connection (for FTP: logs in); with ReadSystemProxy the
+    // system's proxy settings are loaded into Proxy first. A handle that cannot be had
+    // stays empty; the caller checks hInet and hURL.
+    void ConnectToInet(bool ReadSystemProxy);
+    void DisconnectFromInet();
+    // Size (low 32 bits) and last-write time (UTC) of a remote file. For HTTP and HTTPS
+    // the request stays open in hFindFile: its body is what ReadFileFromInet downloads.
+    // False when the file is missing: any final HTTP status outside 200..299 (after
+    // the logon loop), no FTP match, no such file.
+    bool GetFileInfoFromInet(const QString& RemoteName, quint32& Size, TDateTime& LastWriteTime);
+    // Appends the entries of a directory (FTP or a file path) to List; true when List
+    // is not empty.
+    bool ReadDirFromInet(const QString& Directory, const QString& Mask, bool WithSubFolders,
+                         QStringList& List);
+    // Downloads in blocks of 2050 bytes with one UpdateProgress per block. Without
+    // ResumeDownload the body goes to a temporary file beside LocalFileName that
+    // replaces it only when the transfer is complete; with ResumeDownload a shorter
+    // local file is continued in place. An aborted, failed or short transfer sets
+    // isFailed and leaves the local file as it was (or, resuming, the part written).
+    // False when there is no source; a local file that cannot be written raises EVxFileError.
+    bool ReadFileFromInet(const QString& RemoteName, const QString& LocalFileName, quint32 ExpectedSize);
+    // Fetches a whole URL into Stream from position 0, in a session of its own; the
+    // HTTP status is not examined.
+    void ReadHTTPGetResponse(const QString& Url, QIODevice* Stream);
+    // The body of a URL as byte text (one character per byte).
+    QString ReadHTTPGetResponseString(const QString& Url);
+
+    void SetLastError(const QString& Text) { FLastError = Text; }
+
+    std::unique_ptr<TVxInetSession> hInet;
+    std::unique_ptr<TVxInetConnection> hURL;
+    std::unique_ptr<TVxInetHandle> hFindFile;
+    std::unique_ptr<TVxStatusWindow> dlgStatus;
+
+private:
+    void PrepareStatusWindow();
+    bool ReadFtpDir(const QString& Directory, const QString& Mask, bool WithSubFolders,
+                    QStringList& List, int Depth);
+    void ReadNetworkDir(const QString& Directory, const QString& Mask, bool WithSubFolders,
+                        QStringList& List, QStringList& Visited);
+
+    QString FWEBAgent;
+    quint16 FWEBPort = 80;
+    QString FWEBHost;
+    QString FWEBUser;
+    QString FWEBPassword;
+    TVxIService FService = isHTTP;
+    TVxIStatus FStatus = isInProgress;
+    TVxIAction FAction = iaIdle;
+    TVxInetProxy* FProxy;
+    TVxInetStatusDialog* FStatusDialog;
+    bool FLoginPrompt = true;
+    bool FResumeDownload = false;
+    int FTimeout = 0;
+    QString FLastError;
+    TVxIProgress FOnProgress;
+    TVxNotifyEvent FOnActionChange, FOnStatusChange, FOnBeforeExecute, FOnAfterExecute;
+};
+
+// Keeps a local file up to date with a remote one: inspects the remote file, compares
+// size and time with the local copy (and asks OnFileCompare), downloads it when they
+// differ and stamps the local file with the remote time, so that the next run finds
+// them equal. Outcomes: isFinished (downloaded), isSkipped (equal), isNotFound,
+// isFailed (no connection, or the download did not complete).
+class VX_CORE_EXPORT TVxCustomWebUpdater : public TVxCustomWebComponent {
+    Q_OBJECT
+    Q_PROPERTY(QString RemoteFileName READ RemoteFileName WRITE SetRemoteFileName)
+    Q_PROPERTY(uint RemoteFileSize READ RemoteFileSize)
+    Q_PROPERTY(TDateTime RemoteFileCreated READ RemoteFileCreated)
+public:
+    explicit TVxCustomWebUpdater(QObject* Owner = nullptr);
+    ~TVxCustomWebUpdater() override;
+
+    // The path on Host for HTTP, HTTPS and FTP; a file path for isNetwork.
+    QString RemoteFileName() const { return FRemoteFileName; }
+    virtual void SetRemoteFileName(const QString& Value);
+    quint32 RemoteFileSize() const { return FRemoteFileSize; }
+    // The remote last-write time of the last inspection, in UTC; 0 when none was told.
+    TDateTime RemoteFileCreated() const { return FRemoteFileCreated; }
+
+    TVxIFileCompare OnFileCompare() const { return FOnFileCompare; }
+    void SetOnFileCompare(TVxIFileCompare Value) { FOnFileCompare = std::move(Value); }
+
+protected:
+    void InternalExecute() override;
+
+    QString LocalFileName() const { return FLocalFileName; }
+    void SetLocalFileName(const QString& Value) { FLocalFileName = Value; }
+
+    quint32 FRemoteFileSize = 0;
+    TDateTime FRemoteFileCreated;
+    QString FRemoteFileName;
+    QString FLocalFileName;
+    TVxIFileCompare FOnFileCompare;
+
+    friend class TVxCustomWebComponent;
+};
+
+// The ready-to-use updater: publishes LocalFileName.
+class VX_CORE_EXPORT TVxWebUpdater : public TVxCustomWebUpdater {
+    Q_OBJECT
+    Q_PROPERTY(QString LocalFileName READ LocalFileName WRITE SetLocalFileName)
+public:
+    explicit TVxWebUpdater(QObject* Owner = nullptr);
+    ~TVxWebUpdater() override;
+
+    using TVxCustomWebUpdater::LocalFileName;
+    using TVxCustomWebUpdater::SetLocalFileName;
+};
