@@ -845,7 +845,8 @@ bool TVxHttpRequest::Perform(qint64 ResumeFrom)
     }
     FSent = true;
     T.StartStream();
-    if (T.ResponseCode() == 0) {
+    int Code = 0;
+    if (!QueryStatusCode(Code)) {
         FLastError = T.ErrorText();
         return false;
     }
@@ -890,7 +891,8 @@ bool TVxHttpRequest::QueryStatusCode(int& Status) const
     if (!FTransfer || !FSent)
         return false;
     const long Code = FTransfer->ResponseCode();
-    if (Code <= 0)
+    // An answer that libcurl refused as malformed has no status worth reading.
+    if (Code <= 0 || (FTransfer->Ended() && FTransfer->Result == CURLE_WEIRD_SERVER_REPLY))
         return false;
     Status = static_cast<int>(Code);
     return true;

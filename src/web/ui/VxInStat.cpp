@@ -129,7 +129,11 @@ QPixmap LogoPicture()
     P.setPen(QPen(QColor(255, 255, 255, 200), 2));
     P.setBrush(Qt::NoBrush);
     P.drawArc(QRectF(8, 105, 78, 90), 30 * 16, 120 * 16);
-    DrawArrow(P, QPointF(47, 30), QPointF(47, 95), QColor(250, 200, 60));
+    // A broad arrow coming down to the globe.
+    P.setPen(QPen(QColor(120, 80, 0), 1));
+    P.setBrush(QColor(250, 200, 60));
+    P.drawPolygon(QPolygonF({QPointF(39, 28), QPointF(55, 28), QPointF(55, 72), QPointF(66, 72),
+                             QPointF(47, 96), QPointF(28, 72), QPointF(39, 72)}));
     return QPixmap::fromImage(Img);
 }
 

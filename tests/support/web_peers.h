@@ -1,0 +1,82 @@
+// Real servers for the web integration tests, started from their Debian packages on
+// 127.0.0.1 with configuration written into a temporary directory, and stopped when
+// the object is destroyed: nginx (HTTP and HTTPS with a CA and a certificate made by
+// openssl), pyftpdlib (FTP) and tinyproxy (HTTP proxy with basic authentication).
+// Every wait is bounded. Start() returns false with a reason in Error when the
+// package is missing or the server did not come up.
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace vxtest {
+
+// A port on 127.0.0.1 that was free a moment ago.
+int FreeLocalPort();
+// Waits until something accepts connections on 127.0.0.1:Port.
+bool WaitForLocalPort(int Port, int TimeoutMs);
+
+// A child process stopped (terminate, then kill) when the object goes.
+class TPeerProcess {
+public:
+    ~TPeerProcess();
+    bool Start(const QString& Program, const QStringList& Args, const QString& WorkDir);
+    void Stop();
+    QProcess* Process() { return FProcess.get(); }
+
+private:
+    std::unique_ptr<QProcess> FProcess;
+};
+
+// nginx serving Root over HTTP and HTTPS. /private/ asks for basic authentication
+// (User / Password); /error500 answers 500. The CA that signed the server's
+// certificate (for 127.0.0.1 and localhost) is in CaFile.
+class TNginxPeer {
+public:
+    bool Start(const QString& Root, const QString& User = QStringLiteral("user"),
+               const QString& Password = QStringLiteral("secret"));
+    int HttpPort = 0;
+    int HttpsPort = 0;
+    QString CaFile;
+    QString Error;
+
+private:
+    QTemporaryDir FDir;
+    TPeerProcess FProcess;
+};
+
+// pyftpdlib run with /usr/bin/python3: one user with read access to Root, except the
+// directories in Locked (relative to Root), which cannot be entered or listed.
+class TFtpPeer {
+public:
+    bool Start(const QString& Root, const QString& User = QStringLiteral("user"),
+               const QString& Password = QStringLiteral("secret"), const QStringList& Locked = {});
+    int Port = 0;
+    QString Error;
+
+private:
+    QTemporaryDir FDir;
+    TPeerProcess FProcess;
+};
+
+// tinyproxy asking for basic authentication.
+class TProxyPeer {
+public:
+    bool Start(const QString& User = QStringLiteral("proxyuser"),
+               const QString& Password = QStringLiteral("proxypass"));
+    int Port = 0;
+    QString Error;
+
+private:
+    QTemporaryDir FDir;
+    TPeerProcess FProcess;
+};
+
+// Runs a program to its end (bounded); true when it exited with status 0.
+bool RunTool(const QString& Program, const QStringList& Args, const QString& WorkDir,
+             QString* Output = nullptr, int TimeoutMs = 60000);
+
+}  // namespace vxtest

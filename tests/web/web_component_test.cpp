@@ -1,0 +1,214 @@
+// The web component base: settings, the Execute frame, activity and progress reporting.
+#include "web_test_helpers.h"
+#include "support/web_recording_hooks.h"
+
+#include <vedidoredo/VxInCnst.h>
+#include <vedidoredo/vxidir.h>
+
+#include <gtest/gtest.h>
+
+TEST(WebComponent, StartsWithItsDefaultsAndSetsPortsByService)
+{
+    TProbeComponent C;
+    EXPECT_EQ(C.Port(), 80);
+    EXPECT_EQ(C.Service(), isHTTP);
+    EXPECT_TRUE(C.LoginPrompt());
+    EXPECT_FALSE(C.ResumeDownload());
+    EXPECT_EQ(C.Agent(), QStringLiteral("Quillmoss WebUpdater"));
+    EXPECT_EQ(C.Status(), isInProgress);
+    EXPECT_EQ(C.Action(), iaIdle);
+    EXPECT_EQ(C.Proxy()->Port(), 0);
+    EXPECT_FALSE(C.StatusDialog()->Enabled());
+
+    C.SetService(isHTTPS);
+    EXPECT_EQ(C.Port(), 443);
+    C.SetService(isFTP);
+    EXPECT_EQ(C.Port(), 21);
+    C.SetService(isHTTP);
+    EXPECT_EQ(C.Port(), 80);
+    C.SetPort(8080);
+    C.SetService(isHTTP);  // the same service keeps a port set by hand
+    EXPECT_EQ(C.Port(), 8080);
+    C.SetService(isNetwork);
+    EXPECT_EQ(C.Port(), 8080);
+
+    TVxRemoteFiles L;
+    EXPECT_EQ(L.WildCard(), QStringLiteral("*.*"));
+    EXPECT_FALSE(L.SubFolders());
+}
+
+TEST(WebComponent, SettingsObjectsAreCopiedNeverAdopted)
+{
+    TProbeComponent C;
+    TVxInetProxy P;
+    P.SetServer(QStringLiteral("proxy.example"));
+    P.SetPort(3128);
+    P.SetUseProxy(true);
+    C.SetProxy(&P);
+    P.SetServer(QStringLiteral("changed"));
+    EXPECT_EQ(C.Proxy()->Server(), QStringLiteral("proxy.example"));
+    EXPECT_NE(C.Proxy(), &P);
+
+    TVxInetStatusDialog D;
+    D.SetEnabled(true);
+    D.SetTitle(QStringLiteral("Title"));
+    D.SetPicture(QByteArray("picture bytes"));
+    D.SetIcon(QByteArray("icon bytes"));
+    D.SetHelpContext(7);
+    C.SetStatusDialog(&D);
+    D.SetPicture(QByteArray("other"));
+    EXPECT_TRUE(C.StatusDialog()->Enabled());
+    EXPECT_EQ(C.StatusDialog()->Title(), QStringLiteral("Title"));
+    EXPECT_EQ(C.StatusDialog()->GetPicture(), QByteArray("picture bytes"));
+    EXPECT_EQ(C.StatusDialog()->GetIcon(), QByteArray("icon bytes"));
+    EXPECT_EQ(C.StatusDialog()->HelpContext(), 7);
+    EXPECT_THROW(C.StatusDialog()->Assign(&P), EVxConvertError);
+}
+
+TEST(WebComponent, ActionAndStatusNotifyOnlyOnChange)
+{
+    TProbeComponent C;
+    TEventLog Log;
+    Log.Attach(&C);
+    C.SetAction(iaIdle);
+    C.SetStatus(isInProgress);
+    EXPECT_TRUE(Log.Events.isEmpty());
+    C.SetAction(iaConnecting);
+    C.SetAction(iaConnecting);
+    C.SetStatus(isFailed);
+    C.SetStatus(isFailed);
+    EXPECT_EQ(Log.Events, QStringList({QStringLiteral("A:iaConnecting"), QStringLiteral("S:isFailed")}));
+}
+
+TEST(WebComponent, ExecuteFrameReportsTheOutcome)
+{
+    TProbeComponent C;
+    TEventLog Log;
+    Log.Attach(&C);
+    EXPECT_TRUE(C.Execute());
+    EXPECT_EQ(C.Status(), isFinished);
+    EXPECT_EQ(Log.Events, QStringList({QStringLiteral("before"), QStringLiteral("S:isFinished"),
+                                       QStringLiteral("after")}));
+
+    // The next run goes back to isInProgress first; an outcome set by the work stays.
+    Log.Events.clear();
+    C.Work = [](TProbeComponent* P) { P->SetStatus(isNotFound); };
+    EXPECT_TRUE(C.Execute());
+    EXPECT_EQ(Log.Events, QStringList({QStringLiteral("before"), QStringLiteral("S:isInProgress"),
+                                       QStringLiteral("S:isNotFound"), QStringLiteral("after")}));
+    C.Work = [](TProbeComponent* P) { P->SetStatus(isFailed); };
+    EXPECT_FALSE(C.Execute());
+    C.Work = [](TProbeComponent* P) { P->SetStatus(isSkipped); };
+    EXPECT_TRUE(C.Execute());
+}
+
+TEST(WebComponent, ExceptionFromTheWorkSkipsTheEndOfTheFrame)
+{
+    vxtest::TRecordingHooks Hooks;
+    TProbeComponent C;
+    C.StatusDialog()->SetEnabled(true);
+    bool After = false;
+    C.SetOnAfterExecute([&](QObject*) { After = true; });
+    C.Work = [](TProbeComponent*) { throw EVxFileError(QStringLiteral("disk gone")); };
+    EXPECT_THROW(C.Execute(), EVxFileError);
+    EXPECT_FALSE(After);
+    EXPECT_EQ(C.Status(), isInProgress);
+    EXPECT_EQ(Hooks.Window.Destroyed, 0);  // the window stays until the next run or the end
+}
+
+TEST(WebComponent, StatusWindowFollowsTheStepsAndShowsProgress)
+{
+    vxtest::TRecordingHooks Hooks;
+    TProbeComponent C;
+    C.StatusDialog()->SetEnabled(true);
+    C.StatusDialog()->SetTitle(QStringLiteral("My update"));
+    C.StatusDialog()->SetDescription(QStringLiteral("Fetching the news"));
+    C.Work = [](TProbeComponent* P) {
+        bool Abort = false;
+        P->SetAction(iaConnecting);
+        P->SetAction(iaConnected);
+        P->UpdateProgress(1024, 4096, Abort);
+        P->UpdateProgress(50000000, 100000000, Abort);
+        P->UpdateProgress(3000000000u, 4000000000u, Abort);  // beyond 32-bit signed range
+        P->UpdateProgress(777, 0, Abort);                    // size not known
+        P->SetAction(iaIdle);
+        P->SetAction(iaDisconnected);
+        EXPECT_FALSE(Abort);
+    };
+    ASSERT_TRUE(C.Execute());
+    const QStringList& Calls = Hooks.Window.Calls;
+    EXPECT_EQ(Hooks.Window.Windows, 1);
+    EXPECT_EQ(Hooks.Window.Destroyed, 1);
+    EXPECT_TRUE(Calls.contains(QStringLiteral("caption:My update")));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("description:Fetching the news")));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("files:||0")));  // not an updater: no file names
+    EXPECT_LT(Calls.indexOf(QStringLiteral("canceled:0")), Calls.indexOf(QStringLiteral("show")));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("text:Downloaded 1024 of 4096 bytes (25%)")));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("text:Downloaded 50000000 of 100000000 bytes (50%)")));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("text:Downloaded -1294967296 of -294967296 bytes (75%)")));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("text:Downloaded 777 bytes")));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("progress:777/0")));
+    const int Connecting = Calls.indexOf(QStringLiteral("text:") + strVxInConnecting);
+    ASSERT_GE(Connecting, 0);
+    EXPECT_EQ(Calls[Connecting + 1], QStringLiteral("step:1:0"));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("step:1:2")));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("step:4:5")));
+}
+
+TEST(WebComponent, CatalogueTextsAreReadWhenUsed)
+{
+    vxtest::TRecordingHooks Hooks;
+    TProbeComponent C;
+    C.StatusDialog()->SetEnabled(true);
+    const QString Saved = strVxInProgress;
+    strVxInProgress = QStringLiteral("%d/%d=%d%%");
+    C.Work = [](TProbeComponent* P) {
+        bool Abort = false;
+        P->UpdateProgress(1, 4, Abort);
+    };
+    C.Execute();
+    strVxInProgress = Saved;
+    EXPECT_TRUE(Hooks.Window.Calls.contains(QStringLiteral("text:1/4=25%")));
+}
+
+TEST(WebComponent, CancelButtonReachesOnProgressAsAbort)
+{
+    vxtest::TRecordingHooks Hooks;
+    Hooks.Window.CancelAtProgress = 2;
+    TProbeComponent C;
+    C.StatusDialog()->SetEnabled(true);
+    QList<bool> Seen;
+    C.SetOnProgress([&](QObject*, int, int, bool& Abort) { Seen << Abort; });
+    C.Work = [](TProbeComponent* P) {
+        for (int I = 1; I <= 3; ++I) {
+            bool Abort = false;
+            P->UpdateProgress(I, 3, Abort);
+        }
+    };
+    C.Execute();
+    // The button is pressed while the second block is shown; the third one stops.
+    EXPECT_EQ(Seen, QList<bool>({false, false, true}));
+
+    // Without a window (disabled) nothing is created and the callbacks still run.
+    Hooks.Window = {};
+    C.StatusDialog()->SetEnabled(false);
+    Seen.clear();
+    C.Execute();
+    EXPECT_EQ(Hooks.Window.Windows, 0);
+    EXPECT_EQ(Seen, QList<bool>({false, false, false}));
+}
+
+TEST(WebComponent, WindowsStyleMasks)
+{
+    EXPECT_TRUE(VxMatchesMask(QStringLiteral("Makefile"), QStringLiteral("*.*")));
+    EXPECT_TRUE(VxMatchesMask(QStringLiteral(".."), QStringLiteral("*.*")));
+    EXPECT_TRUE(VxMatchesMask(QStringLiteral("a.txt"), QStringLiteral("*.txt")));
+    EXPECT_FALSE(VxMatchesMask(QStringLiteral("a.txt.bak"), QStringLiteral("*.txt")));
+    EXPECT_TRUE(VxMatchesMask(QStringLiteral("readme"), QStringLiteral("readme.*")));
+    EXPECT_TRUE(VxMatchesMask(QStringLiteral("readme.md"), QStringLiteral("readme.*")));
+    EXPECT_TRUE(VxMatchesMask(QStringLiteral("file1.zip"), QStringLiteral("file?.zip")));
+    EXPECT_FALSE(VxMatchesMask(QStringLiteral("file10.zip"), QStringLiteral("file?.zip")));
+    EXPECT_FALSE(VxMatchesMask(QStringLiteral("A.TXT"), QStringLiteral("*.txt")));
+    // A long name against a mask of many stars ends quickly.
+    EXPECT_FALSE(VxMatchesMask(QString(5000, QLatin1Char('a')), QStringLiteral("*a*a*a*a*a*a*a*b")));
+}

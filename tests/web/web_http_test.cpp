@@ -1,0 +1,352 @@
+// HTTP through the engine against a scripted server: the inspection, the logon loop,
+// statuses that are not content, answers without a status, and downloads that end early.
+#include "web_test_helpers.h"
+#include "support/web_recording_hooks.h"
+#include "support/web_script_server.h"
+
+#include <vedidoredo/VxInCnst.h>
+#include <vedidoredo/vxidir.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using vxtest::TScriptedHttpServer;
+using vxtest::TScriptReply;
+
+namespace {
+
+const std::string ModHeader = "Last-Modified: Wed, 17 May 2023 10:20:30 GMT\r\n";
+const QDateTime ModUtc(QDate(2023, 5, 17), QTime(10, 20, 30), Qt::UTC);
+
+std::string Body(size_t N)
+{
+    std::string S(N, 'x');
+    for (size_t I = 0; I < N; ++I)
+        S[I] = static_cast<char>('A' + I % 23);
+    return S;
+}
+
+bool HasHeader(const std::string& Request, const std::string& Header)
+{
+    return Request.find(Header) != std::string::npos;
+}
+
+struct Inspection {
+    bool Found = false;
+    quint32 Size = 12345;
+    TDateTime Time = 1.0;
+};
+
+Inspection Inspect(TProbeComponent& C, int Port, const QString& Path)
+{
+    Inspection R;
+    C.SetHost(QStringLiteral("127.0.0.1"));
+    C.SetPort(Port);
+    C.Work = [&](TProbeComponent* P) {
+        P->ConnectToInet(false);
+        ASSERT_TRUE(P->HasConnection()) << P->LastError().toStdString();
+        R.Found = P->GetFileInfoFromInet(Path, R.Size, R.Time);
+        P->DisconnectFromInet();
+    };
+    C.Execute();
+    return R;
+}
+
+}  // namespace
+
+TEST(WebHttp, InspectionReadsSizeAndDateOfTheGetAnswer)
+{
+    TScriptedHttpServer S([](const std::string&) {
+        return TScriptReply{TScriptedHttpServer::Response("200 OK", Body(300), ModHeader)};
+    });
+    TProbeComponent C;
+    const Inspection R = Inspect(C, S.Port(), QStringLiteral("/dir/file name.bin"));
+    EXPECT_TRUE(R.Found);
+    EXPECT_EQ(R.Size, 300u);
+    EXPECT_EQ(DateTimeToQDateTime(R.Time, Qt::UTC), ModUtc);
+    ASSERT_EQ(S.RequestCount(), 1u);
+    const std::string Req = S.Requests()[0];
+    EXPECT_EQ(Req.rfind("GET /dir/file%20name.bin HTTP/1.0\r\n", 0), 0u) << Req;
+    EXPECT_TRUE(HasHeader(Req, "User-Agent: Quillmoss WebUpdater\r\n"));
+}
+
+TEST(WebHttp, MissingOrOddLengthAndDate)
+{
+    std::string Reply;
+    TScriptedHttpServer S([&](const std::string&) { return TScriptReply{Reply}; });
+    TProbeComponent C;
+    Reply = TScriptedHttpServer::Response("200 OK", "body", {}, true);
+    Inspection R = Inspect(C, S.Port(), QStringLiteral("/a"));
+    EXPECT_TRUE(R.Found);
+    EXPECT_EQ(R.Size, 0u);
+    EXPECT_EQ(R.Time.Value(), 1.0);  // no date: the time is not written
+
+    // A length that is not a number makes the answer unreadable (libcurl refuses it):
+    // tried three times, then missing.
+    Reply = "HTTP/1.0 200 OK\r\nContent-Length: lots\r\n\r\nbody";
+    const size_t Before = S.RequestCount();
+    R = Inspect(C, S.Port(), QStringLiteral("/a"));
+    EXPECT_FALSE(R.Found);
+    EXPECT_EQ(S.RequestCount() - Before, 3u);
+    EXPECT_TRUE(C.LastError().contains(QStringLiteral("Content-Length"))) << C.LastError().toStdString();
+}
+
+TEST(WebHttp, ErrorStatusesAreMissingFilesNeverContent)
+{
+    QTemporaryDir Dir;
+    const QString Local = Dir.filePath(QStringLiteral("local.txt"));
+    ASSERT_TRUE(WriteFile(Local, "precious"));
+    for (const char* Status : {"404 Not Found", "403 Forbidden", "500 Internal Server Error", "302 Found"}) {
+        TScriptedHttpServer S([&](const std::string&) {
+            return TScriptReply{TScriptedHttpServer::Response(Status, "<html>error page</html>", ModHeader)};
+        });
+        TVxWebUpdater U;
+        U.SetHost(QStringLiteral("127.0.0.1"));
+        U.SetPort(S.Port());
+        U.SetRemoteFileName(QStringLiteral("/f"));
+        U.SetLocalFileName(Local);
+        EXPECT_TRUE(U.Execute()) << Status;
+        EXPECT_EQ(U.Status(), isNotFound) << Status;
+        EXPECT_EQ(ReadFile(Local), QByteArray("precious"));
+        EXPECT_EQ(S.RequestCount(), 1u);
+    }
+}
+
+TEST(WebHttp, RefusedLoginWithoutPromptIsTriedTwiceThenMissing)
+{
+    TScriptedHttpServer S([](const std::string&) {
+        return TScriptReply{TScriptedHttpServer::Response(
+            "401 Unauthorized", "no", "WWW-Authenticate: Basic realm=\"r\"\r\n")};
+    });
+    vxtest::TRecordingHooks Hooks;
+    TProbeComponent C;
+    C.SetLoginPrompt(false);
+    C.SetUser(QStringLiteral("u"));
+    C.SetPassword(QStringLiteral("wrong"));
+    const Inspection R = Inspect(C, S.Port(), QStringLiteral("/p"));
+    EXPECT_FALSE(R.Found);
+    EXPECT_EQ(R.Size, 0u);
+    EXPECT_EQ(C.LastError(), strVxInEAuthRequired);
+    EXPECT_TRUE(Hooks.LogonCaptions.isEmpty());
+    // Each send may be preceded by libcurl's own probe; both sends carried the credentials.
+    int WithCredentials = 0;
+    for (const std::string& Req : S.Requests())
+        WithCredentials += HasHeader(Req, "Authorization: Basic dTp3cm9uZw==");
+    EXPECT_EQ(WithCredentials, 2);
+}
+
+TEST(WebHttp, LogonPromptCancelledOrConfirmed)
+{
+    const std::string Good = "Authorization: Basic " + QByteArray("alice:" + QByteArray(300, 'p')).toBase64().toStdString();
+    TScriptedHttpServer S([&](const std::string& Req) {
+        if (HasHeader(Req, Good))
+            return TScriptReply{TScriptedHttpServer::Response("200 OK", "secret file", ModHeader)};
+        return TScriptReply{TScriptedHttpServer::Response("401 Unauthorized", "no",
+                                                          "WWW-Authenticate: Basic realm=\"r\"\r\n")};
+    });
+    vxtest::TRecordingHooks Hooks;
+    TProbeComponent C;
+    Inspection R = Inspect(C, S.Port(), QStringLiteral("/p"));
+    EXPECT_FALSE(R.Found);
+    EXPECT_EQ(Hooks.LogonCaptions, QStringList({strVxInLogon + QStringLiteral("||")}));
+    EXPECT_EQ(S.RequestCount(), 1u);
+
+    // Confirmed twice: a wrong password first, then the right one of 300 characters,
+    // which goes to the server whole.
+    Hooks.LogonCaptions.clear();
+    Hooks.LogonAnswers = {{true, QStringLiteral("alice"), QStringLiteral("bad")},
+                          {true, QStringLiteral("alice"), QString(300, QLatin1Char('p'))}};
+    R = Inspect(C, S.Port(), QStringLiteral("/p"));
+    EXPECT_TRUE(R.Found);
+    EXPECT_EQ(R.Size, 11u);
+    EXPECT_EQ(Hooks.LogonCaptions.size(), 2);
+    EXPECT_EQ(Hooks.LogonCaptions[1], strVxInLogon + QStringLiteral("|alice|bad"));
+    EXPECT_EQ(C.User(), QStringLiteral("alice"));
+    EXPECT_EQ(C.Password(), QString(300, QLatin1Char('p')));
+}
+
+TEST(WebHttp, AnswerWithoutStatusIsTriedThreeTimesThenMissing)
+{
+    TScriptedHttpServer S([](const std::string&) { return TScriptReply{"", true}; });
+    TVxWebUpdater U;
+    U.SetHost(QStringLiteral("127.0.0.1"));
+    U.SetPort(S.Port());
+    U.SetRemoteFileName(QStringLiteral("/f"));
+    QTemporaryDir Dir;
+    U.SetLocalFileName(Dir.filePath(QStringLiteral("x")));
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isNotFound);
+    EXPECT_EQ(S.RequestCount(), 3u);
+    EXPECT_FALSE(U.LastError().isEmpty());
+}
+
+TEST(WebHttp, UnreachableHostFails)
+{
+    // A port that nothing listens on.
+    int Port;
+    {
+        TScriptedHttpServer S([](const std::string&) { return TScriptReply{}; });
+        Port = S.Port();
+    }
+    TVxWebUpdater U;
+    U.SetHost(QStringLiteral("127.0.0.1"));
+    U.SetPort(Port);
+    U.SetRemoteFileName(QStringLiteral("/f"));
+    QTemporaryDir Dir;
+    U.SetLocalFileName(Dir.filePath(QStringLiteral("x")));
+    EXPECT_FALSE(U.Execute());
+    EXPECT_EQ(U.Status(), isFailed);
+    EXPECT_FALSE(U.LastError().isEmpty());
+    EXPECT_EQ(U.Action(), iaDisconnected);
+}
+
+namespace {
+
+class HttpDownload : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Local = Dir.filePath(QStringLiteral("app.bin"));
+        U.SetHost(QStringLiteral("127.0.0.1"));
+        U.SetRemoteFileName(QStringLiteral("/app.bin"));
+        U.SetLocalFileName(Local);
+    }
+    QTemporaryDir Dir;
+    QString Local;
+    TVxWebUpdater U;
+};
+
+}  // namespace
+
+TEST_F(HttpDownload, OneRequestPerRunAndTheRemoteTimeStamped)
+{
+    const std::string Data = Body(5000);
+    TScriptedHttpServer S([&](const std::string&) {
+        return TScriptReply{TScriptedHttpServer::Response("200 OK", Data, ModHeader)};
+    });
+    U.SetPort(S.Port());
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isFinished);
+    EXPECT_EQ(ReadFile(Local), QByteArray::fromStdString(Data));
+    EXPECT_EQ(Modified(Local), ModUtc);
+    EXPECT_EQ(S.RequestCount(), 1u);
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isSkipped);
+    EXPECT_EQ(S.RequestCount(), 2u);
+}
+
+TEST_F(HttpDownload, ServerClosingEarlyKeepsTheOldCopy)
+{
+    ASSERT_TRUE(WriteFile(Local, "old but whole"));
+    const QDateTime OldTime(QDate(2001, 1, 1), QTime(1, 1), Qt::UTC);
+    ASSERT_TRUE(SetModified(Local, OldTime));
+    TScriptedHttpServer S([&](const std::string&) {
+        std::string R = TScriptedHttpServer::Response("200 OK", Body(100000), ModHeader);
+        R.resize(R.size() - 60000);  // announced 100000 bytes, sends 40000
+        return TScriptReply{R};
+    });
+    U.SetPort(S.Port());
+    EXPECT_FALSE(U.Execute());
+    EXPECT_EQ(U.Status(), isFailed);
+    EXPECT_EQ(ReadFile(Local), QByteArray("old but whole"));
+    EXPECT_EQ(Modified(Local), OldTime);
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({"app.bin"}));
+}
+
+TEST_F(HttpDownload, BodyWithoutLengthIsDownloadedWhenCompareSaysSo)
+{
+    // HTTP/1.0 without Content-Length: the body ends when the server closes.
+    TScriptedHttpServer S([&](const std::string&) {
+        return TScriptReply{TScriptedHttpServer::Response("200 OK", Body(3000), ModHeader, true)};
+    });
+    U.SetPort(S.Port());
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isSkipped);  // size 0: nothing to compare
+    QList<int> Max;
+    U.SetOnFileCompare([](QObject*, bool& Equal) { Equal = false; });
+    U.SetOnProgress([&](QObject*, int, int M, bool&) { Max << M; });
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isFinished);
+    EXPECT_EQ(ReadFile(Local).size(), 3000);
+    EXPECT_EQ(Max.size(), 2);
+    EXPECT_EQ(Max.first(), 0);
+}
+
+TEST_F(HttpDownload, ResumeAsksForTheRestOnly)
+{
+    const std::string Data = Body(9000);
+    TScriptedHttpServer S([&](const std::string& Req) {
+        const size_t R = Req.find("Range: bytes=");
+        if (R == std::string::npos)
+            return TScriptReply{TScriptedHttpServer::Response("200 OK", Data, ModHeader)};
+        const size_t From = std::stoul(Req.substr(R + 13));
+        return TScriptReply{TScriptedHttpServer::Response(
+            "206 Partial Content", Data.substr(From),
+            ModHeader + "Content-Range: bytes " + std::to_string(From) + "-8999/9000\r\n")};
+    });
+    U.SetPort(S.Port());
+    U.SetResumeDownload(true);
+    ASSERT_TRUE(WriteFile(Local, QByteArray::fromStdString(Data.substr(0, 4000))));
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isFinished);
+    EXPECT_EQ(ReadFile(Local), QByteArray::fromStdString(Data));
+    ASSERT_EQ(S.RequestCount(), 2u);
+    EXPECT_TRUE(HasHeader(S.Requests()[1], "Range: bytes=4000-\r\n"));
+}
+
+TEST_F(HttpDownload, ResumeAgainstAServerWithoutRangesSkipsThePresentPart)
+{
+    const std::string Data = Body(9000);
+    TScriptedHttpServer S([&](const std::string&) {
+        return TScriptReply{TScriptedHttpServer::Response("200 OK", Data, ModHeader)};
+    });
+    U.SetPort(S.Port());
+    U.SetResumeDownload(true);
+    ASSERT_TRUE(WriteFile(Local, QByteArray::fromStdString(Data.substr(0, 4000))));
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isFinished);
+    EXPECT_EQ(ReadFile(Local), QByteArray::fromStdString(Data));
+}
+
+TEST(WebHttp, WholeUrlIntoAStreamAndAString)
+{
+    TScriptedHttpServer S([](const std::string& Req) {
+        if (HasHeader(Req, "GET /empty "))
+            return TScriptReply{TScriptedHttpServer::Response("200 OK", "")};
+        if (HasHeader(Req, "GET /missing "))
+            return TScriptReply{TScriptedHttpServer::Response("404 Not Found", "error body")};
+        return TScriptReply{TScriptedHttpServer::Response("200 OK", std::string("caf\xc3\xa9\x00!", 7))};
+    });
+    TProbeComponent C;
+    const QString Base = QStringLiteral("http://127.0.0.1:%1").arg(S.Port());
+    EXPECT_EQ(C.ReadHTTPGetResponseString(Base + QStringLiteral("/empty")), QString());
+    EXPECT_EQ(C.ReadHTTPGetResponseString(Base + QStringLiteral("/missing")), QStringLiteral("error body"));
+    const QString Bytes = C.ReadHTTPGetResponseString(Base + QStringLiteral("/text"));
+    EXPECT_EQ(Bytes, QString::fromLatin1("caf\xc3\xa9\x00!", 7));  // byte text: one character per byte
+
+    // Into a stream that holds more already: written from the start, not truncated.
+    QBuffer B;
+    B.open(QIODevice::ReadWrite);
+    B.write("0123456789ABCDEF");
+    C.ReadHTTPGetResponse(Base + QStringLiteral("/text"), &B);
+    EXPECT_EQ(B.pos(), 0);
+    EXPECT_EQ(B.data(), QByteArray("caf\xc3\xa9\x00!789ABCDEF", 16));
+
+    // Nothing listens: the stream stays as it was.
+    C.ReadHTTPGetResponse(QStringLiteral("http://127.0.0.1:1/"), &B);
+    EXPECT_EQ(B.data().size(), 16);
+}
+
+TEST(WebHttp, ListingOverHttpFindsNothing)
+{
+    TScriptedHttpServer S([](const std::string&) { return TScriptReply{}; });
+    TVxRemoteFiles L;
+    L.SetHost(QStringLiteral("127.0.0.1"));
+    L.SetPort(S.Port());
+    EXPECT_TRUE(L.Execute());
+    EXPECT_EQ(L.Status(), isNotFound);
+    EXPECT_TRUE(L.FileList().isEmpty());
+}

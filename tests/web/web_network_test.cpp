@@ -1,0 +1,294 @@
+// The network service: remote files that are file paths. Updater outcomes, the event
+// order of a whole run, resume, and listing of directory trees.
+#include "web_test_helpers.h"
+
+#include <vedidoredo/vxidir.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class NetworkUpdater : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        Remote = Dir.filePath(QStringLiteral("remote.bin"));
+        Local = Dir.filePath(QStringLiteral("local.bin"));
+        Content = QByteArray(10000, 'r');
+        for (int I = 0; I < Content.size(); ++I)
+            Content[I] = static_cast<char>('a' + I % 26);
+        ASSERT_TRUE(WriteFile(Remote, Content));
+        RemoteTime = QDateTime(QDate(2023, 5, 17), QTime(10, 20, 30, 456), Qt::UTC);
+        ASSERT_TRUE(SetModified(Remote, RemoteTime));
+        U.SetService(isNetwork);
+        U.SetRemoteFileName(Remote);
+        U.SetLocalFileName(Local);
+    }
+
+    QTemporaryDir Dir;
+    QString Remote, Local;
+    QByteArray Content;
+    QDateTime RemoteTime;
+    TVxWebUpdater U;
+};
+
+}  // namespace
+
+TEST_F(NetworkUpdater, CopiesStampsAndThenSkips)
+{
+    TEventLog Log;
+    Log.Attach(&U);
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isFinished);
+    EXPECT_EQ(ReadFile(Local), Content);
+    EXPECT_EQ(Modified(Local), RemoteTime);
+    EXPECT_EQ(U.RemoteFileSize(), 10000u);
+    EXPECT_EQ(DateTimeToQDateTime(U.RemoteFileCreated(), Qt::UTC), RemoteTime);
+    // 10000 bytes in blocks of 2050: five blocks, the last with the total.
+    EXPECT_EQ(Log.Count(QStringLiteral("P:")), 5);
+    EXPECT_TRUE(Log.Events.contains(QStringLiteral("P:2050/10000")));
+    EXPECT_TRUE(Log.Events.contains(QStringLiteral("P:10000/10000")));
+    EXPECT_EQ(Log.Actions(),
+              QStringList({"A:iaConnecting", "A:iaConnected", "A:iaFileSearch", "A:iaFileFound", "A:iaComparing",
+                           "A:iaCompared", "A:iaDownloading", "A:iaDownloaded", "A:iaDisconnecting",
+                           "A:iaDisconnected"}));
+    EXPECT_EQ(Log.Events.first(), QStringLiteral("before"));
+    EXPECT_EQ(Log.Events.last(), QStringLiteral("after"));
+    EXPECT_EQ(Log.Events[Log.Events.size() - 2], QStringLiteral("S:isFinished"));
+    // Progress comes between iaDownloading and iaDownloaded.
+    EXPECT_LT(Log.Events.indexOf(QStringLiteral("A:iaDownloading")), Log.Events.indexOf(QStringLiteral("P:2050/10000")));
+    EXPECT_GT(Log.Events.indexOf(QStringLiteral("A:iaDownloaded")), Log.Events.indexOf(QStringLiteral("P:10000/10000")));
+
+    Log.Events.clear();
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isSkipped);
+    EXPECT_FALSE(Log.Events.contains(QStringLiteral("A:iaDownloading")));
+    EXPECT_EQ(Log.Count(QStringLiteral("P:")), 0);
+}
+
+TEST_F(NetworkUpdater, LocalCopyNewerOrEqualIsKept)
+{
+    QByteArray Other(10000, 'x');
+    ASSERT_TRUE(WriteFile(Local, Other));
+    ASSERT_TRUE(SetModified(Local, RemoteTime.addSecs(3600)));
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isSkipped);
+    EXPECT_EQ(ReadFile(Local), Other);
+
+    // Older with the same size: downloaded.
+    ASSERT_TRUE(SetModified(Local, RemoteTime.addSecs(-3600)));
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isFinished);
+    EXPECT_EQ(ReadFile(Local), Content);
+}
+
+TEST_F(NetworkUpdater, OnFileCompareDecides)
+{
+    bool Verdict = true;
+    bool Seen = false;
+    U.SetOnFileCompare([&](QObject*, bool& Equal) {
+        Seen = Equal;
+        Equal = Verdict;
+    });
+    // Local missing: the built-in comparison says "differs"; the callback says equal.
+    EXPECT_TRUE(U.Execute());
+    EXPECT_FALSE(Seen);
+    EXPECT_EQ(U.Status(), isSkipped);
+    EXPECT_FALSE(QFile::exists(Local));
+
+    Verdict = false;
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isFinished);
+    // Now equal by the built-in rule; the callback still forces a download.
+    EXPECT_TRUE(U.Execute());
+    EXPECT_TRUE(Seen);
+    EXPECT_EQ(U.Status(), isFinished);
+}
+
+TEST_F(NetworkUpdater, EmptyRemoteFileCountsAsEqual)
+{
+    ASSERT_TRUE(WriteFile(Remote, QByteArray()));
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isSkipped);
+    EXPECT_FALSE(QFile::exists(Local));
+}
+
+TEST_F(NetworkUpdater, MissingRemoteFileIsNotFound)
+{
+    U.SetRemoteFileName(Dir.filePath(QStringLiteral("nothing-here")));
+    TEventLog Log;
+    Log.Attach(&U);
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isNotFound);
+    EXPECT_EQ(U.RemoteFileSize(), 0u);
+    EXPECT_FALSE(Log.Events.contains(QStringLiteral("A:iaFileFound")));
+    EXPECT_TRUE(Log.Events.contains(QStringLiteral("A:iaDisconnected")));
+}
+
+TEST_F(NetworkUpdater, AbortKeepsTheOldCopyUntouched)
+{
+    const QByteArray Old("the good old copy");
+    ASSERT_TRUE(WriteFile(Local, Old));
+    const QDateTime OldTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
+    ASSERT_TRUE(SetModified(Local, OldTime));
+    int Calls = 0;
+    U.SetOnProgress([&](QObject*, int, int, bool& Abort) {
+        ++Calls;
+        Abort = true;
+    });
+    EXPECT_FALSE(U.Execute());
+    EXPECT_EQ(U.Status(), isFailed);
+    EXPECT_EQ(Calls, 1);
+    EXPECT_EQ(ReadFile(Local), Old);
+    EXPECT_EQ(Modified(Local), OldTime);
+    // No temporary file is left beside it.
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(NetworkUpdater, ResumeContinuesAPartialFileAndKeepsItOnAbort)
+{
+    U.SetResumeDownload(true);
+    // An aborted first run leaves the part written so far.
+    U.SetOnProgress([](QObject*, int Cur, int, bool& Abort) { Abort = Cur >= 4100; });
+    EXPECT_FALSE(U.Execute());
+    EXPECT_EQ(ReadFile(Local), Content.left(4100));
+    // The next run continues after it; progress counts this run's bytes only.
+    QList<int> Progress;
+    U.SetOnProgress([&](QObject*, int Cur, int, bool&) { Progress << Cur; });
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isFinished);
+    EXPECT_EQ(ReadFile(Local), Content);
+    EXPECT_EQ(Progress.last(), 10000 - 4100);
+    EXPECT_EQ(Modified(Local), RemoteTime);
+}
+
+TEST_F(NetworkUpdater, ResumeWritesALongerLocalFileAnew)
+{
+    U.SetResumeDownload(true);
+    ASSERT_TRUE(WriteFile(Local, QByteArray(12000, 'z')));
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(ReadFile(Local), Content);
+}
+
+TEST_F(NetworkUpdater, UnwritableLocalFileRaisesTheFileError)
+{
+    U.SetLocalFileName(Dir.filePath(QStringLiteral("no/such/dir/file.bin")));
+    EXPECT_THROW(U.Execute(), EVxFileError);
+}
+
+TEST(NetworkService, InspectionReportsSizeAndTime)
+{
+    QTemporaryDir Dir;
+    const QString F = Dir.filePath(QStringLiteral("f.txt"));
+    ASSERT_TRUE(WriteFile(F, QByteArray(123, 'q')));
+    const QDateTime T(QDate(2022, 2, 2), QTime(2, 2, 2), Qt::UTC);
+    ASSERT_TRUE(SetModified(F, T));
+    TProbeComponent C;
+    C.SetService(isNetwork);
+    TEventLog Log;
+    Log.Attach(&C);
+    C.Work = [&](TProbeComponent* P) {
+        P->ConnectToInet(true);
+        EXPECT_FALSE(P->HasSession());
+        quint32 Size = 99;
+        TDateTime Time = 5.0;
+        EXPECT_TRUE(P->GetFileInfoFromInet(F, Size, Time));
+        EXPECT_EQ(Size, 123u);
+        EXPECT_EQ(DateTimeToQDateTime(Time, Qt::UTC), T);
+        Time = 5.0;
+        EXPECT_FALSE(P->GetFileInfoFromInet(F + QStringLiteral(".missing"), Size, Time));
+        EXPECT_EQ(Size, 0u);
+        EXPECT_EQ(Time.Value(), 5.0);
+        P->DisconnectFromInet();
+    };
+    C.Execute();
+    EXPECT_EQ(Log.Actions().mid(0, 2), QStringList({"A:iaConnecting", "A:iaConnected"}));
+}
+
+namespace {
+
+class NetworkListing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        const QString R = Dir.path();
+        QDir().mkpath(R + QStringLiteral("/b/inner"));
+        QDir().mkpath(R + QStringLiteral("/c"));
+        QDir().mkpath(R + QStringLiteral("/empty"));
+        WriteFile(R + QStringLiteral("/a.txt"), "a");
+        WriteFile(R + QStringLiteral("/b/b1.txt"), "b");
+        WriteFile(R + QStringLiteral("/b/inner/deep.dat"), "d");
+        WriteFile(R + QStringLiteral("/c/c1.txt"), "c");
+        WriteFile(R + QStringLiteral("/Makefile"), "m");
+        L.SetService(isNetwork);
+        L.SetDirectory(R);
+    }
+    QStringList Relative() const
+    {
+        QStringList Out;
+        for (const QString& S : L.FileList())
+            Out << S.mid(Dir.path().size());
+        return Out;
+    }
+    QTemporaryDir Dir;
+    TVxRemoteFiles L;
+};
+
+}  // namespace
+
+TEST_F(NetworkListing, ListsOneLevelWithEveryNameForStarDotStar)
+{
+    EXPECT_TRUE(L.Execute());
+    EXPECT_EQ(L.Status(), isFinished);
+    EXPECT_EQ(Relative(), QStringList({"/.", "/..", "/Makefile", "/a.txt", "/b", "/c", "/empty"}));
+}
+
+TEST_F(NetworkListing, SubFoldersFollowTheirOwnLineDepthFirst)
+{
+    L.SetSubFolders(true);
+    EXPECT_TRUE(L.Execute());
+    EXPECT_EQ(Relative(), QStringList({"/.", "/..", "/Makefile", "/a.txt", "/b", "/b/.", "/b/..", "/b/b1.txt",
+                                       "/b/inner", "/b/inner/.", "/b/inner/..", "/b/inner/deep.dat", "/c", "/c/.",
+                                       "/c/..", "/c/c1.txt", "/empty", "/empty/.", "/empty/.."}));
+    // A second run starts from an empty list.
+    EXPECT_TRUE(L.Execute());
+    EXPECT_EQ(L.FileList().size(), 19);
+}
+
+TEST_F(NetworkListing, MaskFiltersNamesAndTheDirectoriesEntered)
+{
+    L.SetWildCard(QStringLiteral("*.txt"));
+    L.SetSubFolders(true);
+    EXPECT_TRUE(L.Execute());
+    EXPECT_EQ(Relative(), QStringList({"/a.txt"}));
+}
+
+TEST_F(NetworkListing, EmptyDirectoryListsItsDotEntries)
+{
+    L.SetDirectory(Dir.filePath(QStringLiteral("empty")));
+    EXPECT_TRUE(L.Execute());
+    EXPECT_EQ(L.Status(), isFinished);
+    EXPECT_EQ(L.FileList().size(), 2);
+}
+
+TEST_F(NetworkListing, MissingDirectoryAndHttpListNothing)
+{
+    L.SetDirectory(Dir.filePath(QStringLiteral("missing")));
+    EXPECT_TRUE(L.Execute());
+    EXPECT_EQ(L.Status(), isNotFound);
+    EXPECT_TRUE(L.FileList().isEmpty());
+}
+
+TEST_F(NetworkListing, LinkToAParentIsNotEnteredAgain)
+{
+    ASSERT_TRUE(QFile::link(Dir.path(), Dir.filePath(QStringLiteral("c/loop"))));
+    L.SetSubFolders(true);
+    EXPECT_TRUE(L.Execute());
+    EXPECT_TRUE(L.FileList().contains(Dir.filePath(QStringLiteral("c/loop"))));
+    EXPECT_LT(L.FileList().size(), 40);
+}
