@@ -384,6 +384,10 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
                 FLastError = hURL->LastError();
                 break;
             }
+            if (Data.Attributes & VxFileAttributeDirectory) {
+                FLastError = strVxInEFileNotFound;  // a directory is no file to fetch
+                break;
+            }
             hFindFile = std::move(Find);
             Size = Low32(Data.Size);
             if (Data.LastWriteTime.isValid())
