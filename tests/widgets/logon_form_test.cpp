@@ -2,6 +2,8 @@
 #include "widgets_app.h"
 
 #include <vedidoredo/VxILogOn.h>
+#include <vedidoredo/VxInBase.h>
+#include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/VxWidgets.h>
 #include <vedidoredo/platform/VxUiHooks.h>
 #include <vedidoredo/ui/VxILogOnForm.h>
@@ -150,4 +152,25 @@ TEST_F(LogonForm, EmptyCaptionKeepsEnterPassword)
         Form->reject();
     });
     EXPECT_EQ(Title, u"Enter Password");
+}
+
+TEST_F(LogonForm, EngineAsksWithTheCatalogueTextOfTheMoment)
+{
+    // A translated catalogue text shows in the dialog the engine opens for a proxy login,
+    // and what the user types there goes into the request.
+    const QString SavedText = strVxInProxyLogon;
+    strVxInProxyLogon = u"Proxy-Anmeldung"_s;
+    TVxInetBase Engine;
+    Engine.Proxy()->SetUseProxy(true);
+    QString Title;
+    WhenModal<TfrmVxILogon>([&](TfrmVxILogon* Form) {
+        Title = Form->windowTitle();
+        Form->edLogin->setText(u"bob"_s);
+        Form->btnOk->click();
+    });
+    const QString Headers = Engine.GetRawHeaders();
+    strVxInProxyLogon = SavedText;
+    EXPECT_EQ(Title, u"Proxy-Anmeldung");
+    EXPECT_EQ(Headers, u"Username: bob\r\n\r\n");
+    EXPECT_EQ(Engine.Proxy()->User(), u"bob");
 }
