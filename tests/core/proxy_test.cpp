@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
-#include <QVariant>
 #include <map>
 
 using namespace Qt::Literals::StringLiterals;
@@ -177,9 +176,6 @@ TEST(TVxInetProxy, StartsEmptyAndAssignCopiesEveryField)
     EXPECT_EQ(Dest.Password(), u"p");
     EXPECT_TRUE(Dest.UseProxy());
     EXPECT_EQ(Dest.Port(), 3128);
-    // Through the published properties, as a form or `vx run` sets them.
-    EXPECT_EQ(Dest.property("Server").toString(), u"proxy");
-    EXPECT_EQ(Dest.property("Port").toInt(), 3128);
 }
 
 TEST(TVxInetProxy, AssignFromAnotherKindFailsAndChangesNothing)
