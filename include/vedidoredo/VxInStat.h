@@ -62,7 +62,6 @@ protected:
 // Draws picture Index (0..5) of the step images.
 VX_WIDGETS_EXPORT QPixmap VxDrawStepImage(int Index);
 
-// The window as the web components drive it (the CreateStatusWindow hook's product).
+// The window as the web components drive it: the CreateStatusWindow hook that
+// VxInstallWidgetsHooks() installs. nullptr outside the thread of a QApplication.
 VX_WIDGETS_EXPORT std::unique_ptr<TVxStatusWindow> VxCreateInetStatusWindow(QObject* Component);
-// Installs VxCreateInetStatusWindow as the CreateStatusWindow hook.
-VX_WIDGETS_EXPORT void VxInstallInetStatusWindowHook();

@@ -16,5 +16,5 @@
 // modal TfrmVxILogon), ShowMessage (an information message box) and OpenUrl (the
 // desktop's handler). They act only on the thread of a running QApplication; elsewhere
 // they behave as if no hook were installed (logon answers Cancel, nothing is shown or
-// opened). The automatic installation at load time fills only hooks not yet set.
+// opened), and CreateStatusWindow (the transfer status window TfrmVxInetUpdate). The automatic installation at load time fills only hooks not yet set.
 VX_WIDGETS_EXPORT void VxInstallWidgetsHooks();

@@ -241,7 +241,9 @@ void TVxCustomWebComponent::ConnectToInet(bool ReadSystemProxy)
         hURL.reset();
         hInet.reset();
         if (FService != isNetwork) {
-            if (ReadSystemProxy)
+            // A proxy named on the component is used as it is; otherwise the system's
+            // proxy settings are read into Proxy when asked for.
+            if (ReadSystemProxy && !(FProxy->UseProxy() && !FProxy->Server().isEmpty()))
                 FProxy->FillProxyInfo();
             const bool Named = FProxy->UseProxy() && !FProxy->Server().isEmpty();
             hInet = TVxInetSession::Open(FWEBAgent, Named ? FProxy->Server() : QString(),

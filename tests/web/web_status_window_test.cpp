@@ -4,6 +4,7 @@
 
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/VxInStat.h>
+#include <vedidoredo/VxWidgets.h>
 
 #include <QApplication>
 #include <QLabel>
@@ -42,7 +43,7 @@ bool Shows(QLabel* L, const QPixmap& P)
 
 struct HookScope {
     TVxUiHooks Saved = VxUiHooks();
-    HookScope() { VxInstallInetStatusWindowHook(); }
+    HookScope() { VxInstallWidgetsHooks(); }
     ~HookScope() { VxSetUiHooks(Saved); }
 };
 

@@ -1,3 +1,4 @@
+#include <vedidoredo/VxInStat.h>
 #include <vedidoredo/VxWidgets.h>
 #include <vedidoredo/platform/VxUiHooks.h>
 #include <vedidoredo/ui/VxILogOnForm.h>
@@ -55,7 +56,8 @@ void Install(bool OnlyEmpty)
         Hooks.ShowMessage = ShowMessage;
     if (!OnlyEmpty || !Hooks.OpenUrl)
         Hooks.OpenUrl = OpenUrl;
-    // The transfer status window (CreateStatusWindow) is installed here as well.
+    if (!OnlyEmpty || !Hooks.CreateStatusWindow)
+        Hooks.CreateStatusWindow = VxCreateInetStatusWindow;
 }
 
 // Installs the hooks when the library is loaded, without replacing any that a program

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadialGradient>
+#include <QThread>
 
 #include <climits>
 
@@ -391,13 +392,9 @@ void TfrmVxInetUpdate::reject()
 
 std::unique_ptr<TVxStatusWindow> VxCreateInetStatusWindow(QObject*)
 {
-    // Windows need a widget application; a program without one gets no window.
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+    // Windows need a widget application, on its thread; elsewhere there is no window.
+    const auto* App = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!App || QThread::currentThread() != App->thread())
         return nullptr;
     return std::make_unique<TVxInetStatusWindowAdapter>();
-}
-
-void VxInstallInetStatusWindowHook()
-{
-    VxUiHooks().CreateStatusWindow = &VxCreateInetStatusWindow;
 }
