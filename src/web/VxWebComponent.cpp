@@ -9,7 +9,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include <vector>
 
@@ -62,6 +66,105 @@ TDateTime ToDateTime(const QDateTime& Utc)
 {
     return QDateTimeToDateTime(Utc.toUTC());
 }
+
+// Where a download goes: the local file itself (resuming), or a temporary file beside
+// it that replaces it by an atomic rename when the download is complete and is removed
+// otherwise, so the local file is never left half-written. The blocks are read into a
+// buffer that goes to the disk in writes of 16 KiB: whole pages (partial pages cost the
+// kernel extra work), and small enough to keep the page cache's write path fast.
+class TDownloadTarget {
+public:
+    explicit TDownloadTarget(const QString& Final) : FFinal(Final), FBuffer(Chunk + DownloadBlock) {}
+    ~TDownloadTarget()
+    {
+        if (!FTemporary.isEmpty()) {
+            FFile.close();
+            QFile::remove(FTemporary);
+        }
+    }
+
+    void OpenInPlace()
+    {
+        FFile.setFileName(FFinal);
+        if (!FFile.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+            Fail(QStringLiteral("Cannot create file"));
+    }
+    qint64 Size() const { return FFile.size(); }
+    // Keeps the first Position bytes and writes on after them.
+    void StartAt(qint64 Position)
+    {
+        if (!FFile.resize(Position) || !FFile.seek(Position))
+            Fail(QStringLiteral("Cannot write file"));
+    }
+    void OpenTemporary()
+    {
+        // Created new, with the permissions of the file it replaces (or the usual ones).
+        for (int Attempt = 0; Attempt < 100 && !FFile.isOpen(); ++Attempt) {
+            FTemporary = QStringLiteral("%1.~vx%2").arg(FFinal).arg(QRandomGenerator::global()->bounded(1000000), 6, 10,
+                                                                      QLatin1Char('0'));
+            FFile.setFileName(FTemporary);
+            if (FFile.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
+                break;
+            if (FFile.error() != QFileDevice::OpenError || !QFile::exists(FTemporary)) {
+                FTemporary.clear();
+                Fail(QStringLiteral("Cannot create file"));
+            }
+        }
+        if (!FFile.isOpen()) {
+            FTemporary.clear();
+            Fail(QStringLiteral("Cannot create file"));
+        }
+        if (QFile::exists(FFinal))
+            FFile.setPermissions(QFile::permissions(FFinal));
+    }
+
+    char* Space(qint64) { return FBuffer.data() + FFill; }
+    void Written(qint64 N)
+    {
+        FFill += static_cast<size_t>(N);
+        if (FFill >= Chunk) {
+            Write(FBuffer.data(), Chunk);
+            std::memmove(FBuffer.data(), FBuffer.data() + Chunk, FFill - Chunk);
+            FFill -= Chunk;
+        }
+    }
+
+    void Finish()
+    {
+        Write(FBuffer.data(), FFill);
+        FFill = 0;
+        FFile.close();
+        if (!FTemporary.isEmpty()) {
+            if (::rename(QFile::encodeName(FTemporary).constData(), QFile::encodeName(FFinal).constData()) != 0)
+                Fail(QStringLiteral("Cannot replace file"), QString::fromLocal8Bit(std::strerror(errno)));
+            FTemporary.clear();
+        }
+    }
+    void Discard()
+    {
+        FFill = 0;
+        FFile.close();  // the destructor removes a temporary file
+    }
+
+private:
+    static constexpr size_t Chunk = 16 * 1024;
+
+    void Write(const char* Data, size_t N)
+    {
+        if (N > 0 && FFile.write(Data, static_cast<qint64>(N)) != static_cast<qint64>(N))
+            Fail(QStringLiteral("Cannot write file"));
+    }
+    [[noreturn]] void Fail(const QString& What, const QString& Why = {})
+    {
+        throw EVxFileError(QStringLiteral("%1 \"%2\". %3").arg(What, FFinal, Why.isEmpty() ? FFile.errorString() : Why));
+    }
+
+    QString FFinal;
+    QString FTemporary;
+    QFile FFile;
+    std::vector<char> FBuffer;
+    size_t FFill = 0;
+};
 
 }  // namespace
 
@@ -536,16 +639,11 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
     }
 
     // The target: the local file itself when resuming, else a temporary file beside it.
-    QSaveFile Whole;
-    QFile Partial;
-    QFileDevice* Out = nullptr;
+    TDownloadTarget Out(LocalFileName);
     qint64 Resumed = 0;
     if (FResumeDownload) {
-        Partial.setFileName(LocalFileName);
-        if (!Partial.open(QIODevice::ReadWrite))
-            throw EVxFileError(
-                QStringLiteral("Cannot create file \"%1\". %2").arg(LocalFileName, Partial.errorString()));
-        Resumed = Partial.size();
+        Out.OpenInPlace();
+        Resumed = Out.Size();
         // Only a local file shorter than the remote one is continued; one as long or
         // longer (or a source that cannot start there) is written anew.
         if (ExpectedSize > 0 && Resumed >= static_cast<qint64>(ExpectedSize))
@@ -559,33 +657,25 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
                     Stream->SetFilePointer(0);
             }
         }
-        if (Resumed == 0)
-            Partial.resize(0);
-        Partial.seek(Resumed);
-        Out = &Partial;
+        Out.StartAt(Resumed);
     } else {
-        Whole.setFileName(LocalFileName);
-        if (!Whole.open(QIODevice::WriteOnly))
-            throw EVxFileError(
-                QStringLiteral("Cannot create file \"%1\". %2").arg(LocalFileName, Whole.errorString()));
-        Out = &Whole;
+        Out.OpenTemporary();
     }
 
-    // The copy, one block and one progress report at a time.
-    char Buffer[DownloadBlock];
+    // The copy, one block and one progress report at a time. Blocks are read straight
+    // into the write buffer, which goes to the disk in whole pages.
     qint64 Total = 0;
     bool Abort = false;
     bool ReadError = false;
     for (;;) {
-        const qint64 N = Stream ? Stream->Read(Buffer, DownloadBlock) : Network.read(Buffer, DownloadBlock);
+        char* Block = Out.Space(DownloadBlock);
+        const qint64 N = Stream ? Stream->Read(Block, DownloadBlock) : Network.read(Block, DownloadBlock);
         if (N < 0)
             ReadError = true;
         if (N <= 0)
             break;
         Total += N;
-        if (Out->write(Buffer, N) != N)
-            throw EVxFileError(
-                QStringLiteral("Cannot write file \"%1\". %2").arg(LocalFileName, Out->errorString()));
+        Out.Written(N);
         UpdateProgress(Low32(Total), ExpectedSize, Abort);
         if (Abort)
             break;
@@ -604,20 +694,12 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
                              .arg(Resumed + Total)
                              .arg(ExpectedSize);
     }
-    if (Out == &Whole) {
-        if (Complete) {
-            if (!Whole.commit())
-                throw EVxFileError(
-                    QStringLiteral("Cannot write file \"%1\". %2").arg(LocalFileName, Whole.errorString()));
-        } else {
-            Whole.cancelWriting();
-        }
-    } else {
-        if (!Partial.flush())
-            throw EVxFileError(
-                QStringLiteral("Cannot write file \"%1\". %2").arg(LocalFileName, Partial.errorString()));
-        Partial.close();
-    }
+    // A temporary file replaces the local file only when complete; a resumed local
+    // file keeps what arrived.
+    if (Complete || FResumeDownload)
+        Out.Finish();
+    else
+        Out.Discard();
     Network.close();
     if (!Complete)
         SetStatus(isFailed);
