@@ -1,0 +1,70 @@
+// Keeps a local file up to date with a remote one: downloads it only when its size
+// differs or the remote copy is newer, and stamps it with the remote time.
+//
+//     example_update URL LOCALFILE
+//
+// URL is http://, https:// or ftp://[user:password@]host[:port]/path, or a file path.
+// An extra CA for HTTPS can be named in the environment variable VEDIDOREDO_CA_FILE.
+#include <vedidoredo/vxiupdate.h>
+
+#include <QCoreApplication>
+#include <QUrl>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication App(argc, argv);
+    const QStringList Args = App.arguments();
+    if (Args.size() != 3) {
+        std::fprintf(stderr, "usage: example_update URL LOCALFILE\n");
+        return 64;
+    }
+
+    TVxWebUpdater Updater;
+    const QUrl Url(Args.at(1));
+    const QString Scheme = Url.scheme().toLower();
+    if (Scheme == QLatin1String("http") || Scheme == QLatin1String("https") || Scheme == QLatin1String("ftp")) {
+        Updater.SetService(Scheme == QLatin1String("http") ? isHTTP : Scheme == QLatin1String("https") ? isHTTPS : isFTP);
+        Updater.SetHost(Url.host());
+        if (Url.port() > 0)
+            Updater.SetPort(Url.port());
+        Updater.SetUser(Url.userName());
+        Updater.SetPassword(Url.password());
+        Updater.SetRemoteFileName(Scheme == QLatin1String("ftp") ? Url.path() : Url.path(QUrl::FullyEncoded));
+    } else {
+        Updater.SetService(isNetwork);  // a path on this machine or a mounted share
+        Updater.SetRemoteFileName(Args.at(1));
+    }
+    Updater.SetLocalFileName(Args.at(2));
+    Updater.SetTimeout(30000);  // give up on a server that says nothing for 30 s
+
+    int LastPercent = -1;
+    Updater.SetOnProgress([&](QObject*, int Cur, int Max, bool&) {
+        const int Percent = Max > 0 ? int(qint64(Cur) * 100 / Max) : -1;
+        if (Percent != LastPercent && Percent >= 0)
+            std::fprintf(stderr, "\r%3d%%", LastPercent = Percent);
+    });
+
+    try {
+        Updater.Execute();
+    } catch (const EVxError& E) {  // the local file could not be written
+        std::fprintf(stderr, "update: %s\n", qPrintable(E.Message()));
+        return 2;
+    }
+    if (LastPercent >= 0)
+        std::fprintf(stderr, "\n");
+    switch (Updater.Status()) {
+    case isFinished:
+        std::printf("downloaded %u bytes\n", Updater.RemoteFileSize());
+        return 0;
+    case isSkipped:
+        std::printf("up to date\n");
+        return 0;
+    case isNotFound:
+        std::printf("remote file not found %s\n", qPrintable(Updater.LastError()));
+        return 3;
+    default:
+        std::printf("failed: %s\n", qPrintable(Updater.LastError()));
+        return 1;
+    }
+}
