@@ -176,8 +176,10 @@ struct SessionState {
         if (ConnectMs > 0)
             curl_easy_setopt(E, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectMs));
         if (StallMs > 0) {
+            const long Seconds = static_cast<long>((StallMs + 999) / 1000);
             curl_easy_setopt(E, CURLOPT_LOW_SPEED_LIMIT, 1L);
-            curl_easy_setopt(E, CURLOPT_LOW_SPEED_TIME, static_cast<long>((StallMs + 999) / 1000));
+            curl_easy_setopt(E, CURLOPT_LOW_SPEED_TIME, Seconds);
+            curl_easy_setopt(E, CURLOPT_SERVER_RESPONSE_TIMEOUT, Seconds);  // FTP replies
         }
         if (!CaBlob.isEmpty()) {
             curl_blob Blob{const_cast<char*>(CaBlob.constData()), static_cast<size_t>(CaBlob.size()),

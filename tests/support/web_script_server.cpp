@@ -109,6 +109,8 @@ void TScriptedHttpServer::Serve(int Socket)
             FRequests.push_back(Request);
         }
         const TScriptReply Reply = FHandler(Request);
+        for (int Waited = 0; Waited < Reply.StallMs && !FStop; Waited += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (!Reply.CloseWithoutReply) {
             const size_t Step = Reply.Trickle ? Reply.Trickle : Reply.Data.size();
             for (size_t Off = 0; Off < Reply.Data.size() && !FStop; Off += Step) {

@@ -17,6 +17,8 @@ struct TScriptReply {
     bool CloseWithoutReply = false;
     // Sends Data in pieces of this size with a pause between them (0: at once).
     size_t Trickle = 0;
+    // Waits this long before answering (the server stopping ends the wait).
+    int StallMs = 0;
 };
 
 class TScriptedHttpServer {

@@ -183,6 +183,27 @@ TEST(WebHttp, AnswerWithoutStatusIsTriedThreeTimesThenMissing)
     EXPECT_FALSE(U.LastError().isEmpty());
 }
 
+TEST(WebHttp, TimeoutEndsTheWaitForASilentServer)
+{
+    TScriptedHttpServer S([](const std::string&) {
+        TScriptReply R{TScriptedHttpServer::Response("200 OK", "late")};
+        R.StallMs = 20000;
+        return R;
+    });
+    TVxWebUpdater U;
+    U.SetHost(QStringLiteral("127.0.0.1"));
+    U.SetPort(S.Port());
+    U.SetRemoteFileName(QStringLiteral("/f"));
+    U.SetTimeout(300);
+    QTemporaryDir Dir;
+    U.SetLocalFileName(Dir.filePath(QStringLiteral("x")));
+    EXPECT_TRUE(U.Execute());
+    EXPECT_EQ(U.Status(), isNotFound);  // no status could be read
+    EXPECT_TRUE(U.LastError().contains(QStringLiteral("timed out"), Qt::CaseInsensitive) ||
+                U.LastError().contains(QStringLiteral("too slow"), Qt::CaseInsensitive))
+        << U.LastError().toStdString();
+}
+
 TEST(WebHttp, UnreachableHostFails)
 {
     // A port that nothing listens on.
