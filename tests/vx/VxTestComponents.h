@@ -84,7 +84,6 @@ class TVxTestComponent : public QObject {
     Q_PROPERTY(TVxTestSettings* Settings READ Settings WRITE SetSettings)
     Q_PROPERTY(TVxTestItems* Items READ Items)
     Q_PROPERTY(QString Fixed READ Fixed)
-    Q_PROPERTY(QString Failing READ Failing)
     Q_PROPERTY(int Reads READ Reads)
 public:
     explicit TVxTestComponent(QObject* Owner = nullptr)
@@ -124,7 +123,6 @@ public:
     void SetSettings(TVxTestSettings* V) { FSettings->SetServer(V->Server()); FSettings->SetPort(V->Port()); }
     TVxTestItems* Items() const { return FItems; }
     QString Fixed() const { return QStringLiteral("fixed"); }
-    QString Failing() const { throw EVxError(QStringLiteral("Failing cannot be read")); }
     // Counts its own reads: a property read for --read must not be read again for --json.
     int Reads() const { return ++FReads; }
 
@@ -176,14 +174,16 @@ private:
     bool FSucceed = true;
 };
 
-// Nothing to execute: only --read and --call apply.
+// Nothing to execute: only --read and --call apply. Failing cannot be read.
 class TVxTestPlain : public QObject {
     Q_OBJECT
     Q_PROPERTY(QString Name READ Name WRITE SetName)
+    Q_PROPERTY(QString Failing READ Failing)
 public:
     explicit TVxTestPlain(QObject* Owner = nullptr) : QObject(Owner) {}
     QString Name() const { return FName; }
     void SetName(const QString& V) { FName = V; }
+    QString Failing() const { throw EVxError(QStringLiteral("Failing cannot be read")); }
 
 private:
     QString FName;

@@ -8,7 +8,9 @@
 namespace vx {
 namespace {
 
-constexpr int BarWidth = 24;
+constexpr qsizetype MinBarWidth = 10;
+constexpr qsizetype MaxBarWidth = 24;
+constexpr qsizetype HeadWidthBeforeBar = 40;
 
 }  // namespace
 
@@ -105,29 +107,36 @@ void TerminalStatusWindow::ProcessEvents()
 
 QString TerminalStatusWindow::Line() const
 {
-    QString Tail;
-    if (FHasProgress) {
-        if (FMaximum > 0) {
-            const qint64 Done = std::min(FPosition, FMaximum);
-            const int Percent = int(Done * 100 / FMaximum);
-            const int Filled = int(Done * BarWidth / FMaximum);
-            Tail = QStringLiteral(" [%1%2] %3% %4 of %5")
-                       .arg(QString(Filled, QLatin1Char('#')), QString(BarWidth - Filled, QLatin1Char('.')))
-                       .arg(Percent, 3)
-                       .arg(FormatByteCount(FPosition), FormatByteCount(FMaximum));
-        } else {
-            // No size known: the bytes so far, without a bar or a percentage.
-            Tail = QLatin1Char(' ') + FormatByteCount(FPosition);
-        }
-    }
     QString Head = FCaption;
     if (!FStatus.isEmpty())
         Head += (Head.isEmpty() ? QString() : QStringLiteral(": ")) + FStatus;
     // The line must not wrap, or redrawing it in place would scroll the terminal.
-    const qsizetype Room = FWidth - 1 - Tail.size();
-    if (Head.size() > Room)
-        Head = Room > 3 ? Head.left(Room - 3) + QStringLiteral("...") : QString();
-    return (Head + Tail).left(FWidth - 1);
+    const qsizetype Room = FWidth - 1;
+    QString Tail;
+    if (FHasProgress && FMaximum > 0) {
+        const qint64 Done = std::min(FPosition, FMaximum);
+        const QString Numbers = QStringLiteral(" %1% %2 of %3")
+                                    .arg(int(Done * 100 / FMaximum), 3)
+                                    .arg(FormatByteCount(FPosition), FormatByteCount(FMaximum));
+        // The text comes first (up to a point), then the bar in what room is left; a bar
+        // narrower than the minimum is left out.
+        const qsizetype HeadWanted = std::min(Head.size(), HeadWidthBeforeBar);
+        qsizetype Bar = std::min(Room - HeadWanted - Numbers.size() - 3, MaxBarWidth);
+        if (Bar < MinBarWidth)
+            Bar = 0;
+        if (Bar > 0) {
+            const qsizetype Filled = qsizetype(Done * Bar / FMaximum);
+            Tail = QStringLiteral(" [%1%2]").arg(QString(Filled, QLatin1Char('#')),
+                                                 QString(Bar - Filled, QLatin1Char('.')));
+        }
+        Tail += Numbers;
+    } else if (FHasProgress) {
+        // No size known: the bytes so far, without a bar or a percentage.
+        Tail = QLatin1Char(' ') + FormatByteCount(FPosition);
+    }
+    if (Head.size() > Room - Tail.size())
+        Head = Room - Tail.size() > 3 ? Head.left(Room - Tail.size() - 3) + QStringLiteral("...") : QString();
+    return (Head + Tail).right(Room).trimmed();
 }
 
 void TerminalStatusWindow::Draw(bool Force)
