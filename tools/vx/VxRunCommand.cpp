@@ -152,7 +152,7 @@ QObject* StepInto(QObject* Object, const PathPart& Part, const QString& Path, bo
 }
 
 // Walks all but the last part of a path; returns the object that holds the last part.
-QObject* Owner(QObject* Root, const QList<PathPart>& Parts, const QString& Path, bool Create)
+QObject* Owner(QObject* Root, const QList<PathPart>& Parts, bool Create)
 {
     QObject* Object = Root;
     QString Walked;
@@ -162,14 +162,13 @@ QObject* Owner(QObject* Root, const QList<PathPart>& Parts, const QString& Path,
         if (Parts.at(I).Index >= 0)
             Walked += QStringLiteral("[%1]").arg(Parts.at(I).Index);
     }
-    Q_UNUSED(Path);
     return Object;
 }
 
 void Assign(QObject* Root, const QString& Path, const QString& Text)
 {
     const QList<PathPart> Parts = ParsePath(Path);
-    QObject* Object = Owner(Root, Parts, Path, true);
+    QObject* Object = Owner(Root, Parts, true);
     const PathPart& Last = Parts.last();
     const QMetaProperty P = FindProperty(Object, Last.Name, Path);
     const ValueType Type = ClassifyType(P.metaType());
@@ -193,7 +192,7 @@ struct Outcome {
 Outcome Read(QObject* Root, const QString& Path)
 {
     const QList<PathPart> Parts = ParsePath(Path);
-    QObject* Object = Owner(Root, Parts, Path, false);
+    QObject* Object = Owner(Root, Parts, false);
     const PathPart& Last = Parts.last();
     if (Last.Index >= 0) {
         QObject* Item = StepInto(Object, Last, Path, false);
@@ -248,7 +247,7 @@ Outcome Call(QObject* Root, const QString& Path)
     const QList<PathPart> Parts = ParsePath(Path);
     if (Parts.last().Index >= 0)
         throw UsageError{QStringLiteral("invalid operation name '%1'").arg(Path)};
-    QObject* Object = Owner(Root, Parts, Path, false);
+    QObject* Object = Owner(Root, Parts, false);
     const QMetaMethod M = FindOperation(Object, Parts.last().Name, Path);
     return {ClassifyType(M.returnMetaType()), InvokeMethod(Object, M)};
 }

@@ -103,9 +103,9 @@ int RunDaytime(const QStringList& Args)
             return vx::ExitError;
         }
         const QDateTime When = DateTimeToQDateTime(TVxInetDateTime::DecodeDaytime(Answer), Qt::UTC);
-        vx::WriteOutText(QStringLiteral("%1, %2 by the clock of %3 (NIST-style servers send UTC)\n")
-                             .arg(QLocale::c().dayName(When.date().dayOfWeek()),
-                                  When.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), Server));
+        vx::WriteOutText(QStringLiteral("%1 (%2), server time of %3; NIST-style servers send UTC\n")
+                             .arg(When.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")),
+                                  QLocale::c().dayName(When.date().dayOfWeek()), Server));
         return vx::ExitOk;
     } catch (const EVxError& E) {
         vx::PrintError(QStringLiteral("daytime: %1: %2").arg(Server, E.Message()));
