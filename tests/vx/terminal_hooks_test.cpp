@@ -6,7 +6,13 @@
 
 #include <vedidoredo/platform/VxUiHooks.h>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <termios.h>
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <unistd.h>
 
 using vx::TerminalStatusWindow;
@@ -147,6 +153,65 @@ TEST(VxTerminalLogon, EndOfInputIsCancelAndChangesNothing)
     EXPECT_FALSE(Ok);
     EXPECT_EQ(User, QStringLiteral("bob"));
     EXPECT_EQ(Password, QStringLiteral("old"));
+}
+
+TEST(VxTerminalLogon, ThePasswordIsNotEchoedOnATerminalAndEchoComesBack)
+{
+    const int Master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(Master, 0);
+    ASSERT_EQ(::grantpt(Master), 0);
+    ASSERT_EQ(::unlockpt(Master), 0);
+    const int Slave = ::open(::ptsname(Master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(Slave, 0);
+
+    // The person at the terminal: answers each question once it is on the screen.
+    QByteArray Screen;
+    std::atomic<bool> Done{false};
+    const auto WaitFor = [&](const QByteArray& Text) {
+        for (int I = 0; I < 100 && !Screen.contains(Text); ++I) {
+            pollfd P{Master, POLLIN, 0};
+            if (::poll(&P, 1, 50) <= 0)
+                continue;
+            char Buffer[256];
+            const ssize_t N = ::read(Master, Buffer, sizeof Buffer);
+            if (N > 0)
+                Screen.append(Buffer, N);
+        }
+    };
+    std::thread Typist([&] {
+        WaitFor("User: ");
+        ::write(Master, "alice\n", 6);
+        WaitFor("Password: ");
+        ::write(Master, "secret\n", 7);
+        // Should the answer be lost, an empty one ends the wait (and the test fails).
+        for (int I = 0; I < 40 && !Done; ++I)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (!Done)
+            ::write(Master, "\n", 1);
+    });
+    QString User, Password;
+    const bool Ok = vx::AskLogonOn(Slave, Slave, QString(), User, Password);
+    Done = true;
+    Typist.join();
+    pollfd P{Master, POLLIN, 0};
+    while (::poll(&P, 1, 100) > 0) {
+        char Buffer[256];
+        const ssize_t N = ::read(Master, Buffer, sizeof Buffer);
+        if (N <= 0)
+            break;
+        Screen.append(Buffer, N);
+    }
+    termios After;
+    ASSERT_EQ(::tcgetattr(Slave, &After), 0);
+    ::close(Slave);
+    ::close(Master);
+
+    EXPECT_TRUE(Ok);
+    EXPECT_EQ(User, QStringLiteral("alice"));
+    EXPECT_EQ(Password, QStringLiteral("secret"));
+    EXPECT_TRUE(Screen.startsWith("Enter Password\r\nUser: alice")) << Screen.toStdString();
+    EXPECT_FALSE(Screen.contains("secret")) << Screen.toStdString();
+    EXPECT_TRUE(After.c_lflag & ECHO);
 }
 
 TEST(VxTerminalHooks, InstalledHooksPromptShowMessagesAndMakeNoWindowWithoutATerminal)

@@ -115,12 +115,13 @@ bool AskLogonOn(int InFd, int OutFd, const QString& Caption, QString& User, QStr
     if (NewUser.isEmpty())
         NewUser = User;
 
-    WriteAll(OutFd, Password.isEmpty() ? QByteArray("Password: ")
-                                       : QByteArray("Password (Enter keeps the stored one): "));
     QString NewPassword;
     bool Answered;
     {
+        // Echo goes off before the question, so nothing typed after it is shown.
         EchoOff Guard(InFd);
+        WriteAll(OutFd, Password.isEmpty() ? QByteArray("Password: ")
+                                           : QByteArray("Password (Enter keeps the stored one): "));
         Answered = ReadLine(InFd, NewPassword);
         if (!Answered || !Guard.Active())
             WriteAll(OutFd, "\n");  // ECHONL has already ended the line on a terminal
