@@ -28,32 +28,20 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(VxTestEnums::TVxTestRecords)
 // An owned settings object, reached as Settings.Server=...
 class TVxTestSettings : public TVxPersistent {
     Q_OBJECT
-    Q_PROPERTY(QString Server READ Server WRITE SetServer)
-    Q_PROPERTY(int Port READ Port WRITE SetPort)
+    Q_PROPERTY(QString Server MEMBER FServer)
+    Q_PROPERTY(int Port MEMBER FPort)
 public:
     using TVxPersistent::TVxPersistent;
-    QString Server() const { return FServer; }
-    void SetServer(const QString& V) { FServer = V; }
-    int Port() const { return FPort; }
-    void SetPort(int V) { FPort = V; }
-
-private:
     QString FServer;
     int FPort = 0;
 };
 
 class TVxTestItem : public TVxCollectionItem {
     Q_OBJECT
-    Q_PROPERTY(QString FileName READ FileName WRITE SetFileName)
-    Q_PROPERTY(TVxTestMethod Method READ Method WRITE SetMethod)
+    Q_PROPERTY(QString FileName MEMBER FFileName)
+    Q_PROPERTY(TVxTestMethod Method MEMBER FMethod)
 public:
     using TVxCollectionItem::TVxCollectionItem;
-    QString FileName() const { return FFileName; }
-    void SetFileName(const QString& V) { FFileName = V; }
-    TVxTestMethod Method() const { return FMethod; }
-    void SetMethod(TVxTestMethod V) { FMethod = V; }
-
-private:
     QString FFileName;
     TVxTestMethod FMethod = tmGet;
 };
@@ -70,30 +58,25 @@ public:
 // A socket-style component: Execute returns the answer text.
 class TVxTestComponent : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QString Text READ Text WRITE SetText)
+    Q_PROPERTY(QString Text MEMBER FText)
     Q_PROPERTY(int Count READ Count WRITE SetCount)
-    Q_PROPERTY(qint64 Big READ Big WRITE SetBig)
-    Q_PROPERTY(quint16 Small READ Small WRITE SetSmall)
-    Q_PROPERTY(bool Flag READ Flag WRITE SetFlag)
-    Q_PROPERTY(double Ratio READ Ratio WRITE SetRatio)
-    Q_PROPERTY(TVxTestMethod Method READ Method WRITE SetMethod)
-    Q_PROPERTY(TVxTestRecords Records READ Records WRITE SetRecords)
-    Q_PROPERTY(QStringList Lines READ Lines WRITE SetLines)
-    Q_PROPERTY(TDateTime When READ When WRITE SetWhen)
-    Q_PROPERTY(QByteArray Data READ Data WRITE SetData)
-    Q_PROPERTY(TVxTestSettings* Settings READ Settings WRITE SetSettings)
+    Q_PROPERTY(qint64 Big MEMBER FBig)
+    Q_PROPERTY(quint16 Small MEMBER FSmall)
+    Q_PROPERTY(bool Flag MEMBER FFlag)
+    Q_PROPERTY(double Ratio MEMBER FRatio)
+    Q_PROPERTY(TVxTestMethod Method MEMBER FMethod)
+    Q_PROPERTY(TVxTestRecords Records MEMBER FRecords)
+    Q_PROPERTY(QStringList Lines MEMBER FLines)
+    Q_PROPERTY(TDateTime When MEMBER FWhen)
+    Q_PROPERTY(QByteArray Data MEMBER FData)
+    Q_PROPERTY(TVxTestSettings* Settings READ Settings)
     Q_PROPERTY(TVxTestItems* Items READ Items)
     Q_PROPERTY(QString Fixed READ Fixed)
     Q_PROPERTY(int Reads READ Reads)
 public:
-    explicit TVxTestComponent(QObject* Owner = nullptr)
-        : QObject(Owner), FSettings(new TVxTestSettings(this)), FItems(new TVxTestItems(this))
-    {
-    }
+    explicit TVxTestComponent(QObject* Owner = nullptr) : QObject(Owner) {}
     ~TVxTestComponent() override { delete FItems; }
 
-    QString Text() const { return FText; }
-    void SetText(const QString& V) { FText = V; }
     int Count() const { return FCount; }
     void SetCount(int V)
     {
@@ -101,26 +84,7 @@ public:
             throw EVxConvertError(QStringLiteral("Count must not be negative"));
         FCount = V;
     }
-    qint64 Big() const { return FBig; }
-    void SetBig(qint64 V) { FBig = V; }
-    quint16 Small() const { return FSmall; }
-    void SetSmall(quint16 V) { FSmall = V; }
-    bool Flag() const { return FFlag; }
-    void SetFlag(bool V) { FFlag = V; }
-    double Ratio() const { return FRatio; }
-    void SetRatio(double V) { FRatio = V; }
-    TVxTestMethod Method() const { return FMethod; }
-    void SetMethod(TVxTestMethod V) { FMethod = V; }
-    TVxTestRecords Records() const { return FRecords; }
-    void SetRecords(TVxTestRecords V) { FRecords = V; }
-    QStringList Lines() const { return FLines; }
-    void SetLines(const QStringList& V) { FLines = V; }
-    TDateTime When() const { return FWhen; }
-    void SetWhen(TDateTime V) { FWhen = V; }
-    QByteArray Data() const { return FData; }
-    void SetData(const QByteArray& V) { FData = V; }
     TVxTestSettings* Settings() const { return FSettings; }
-    void SetSettings(TVxTestSettings* V) { FSettings->SetServer(V->Server()); FSettings->SetPort(V->Port()); }
     TVxTestItems* Items() const { return FItems; }
     QString Fixed() const { return QStringLiteral("fixed"); }
     // Counts its own reads: a property read for --read must not be read again for --json.
@@ -155,36 +119,28 @@ private:
     QStringList FLines;
     TDateTime FWhen;
     QByteArray FData;
-    TVxTestSettings* FSettings;
-    TVxTestItems* FItems;
+    TVxTestSettings* FSettings = new TVxTestSettings(this);
+    TVxTestItems* FItems = new TVxTestItems(this);
     mutable int FReads = 0;
 };
 
 // A web-style component: Execute returns whether it succeeded.
 class TVxTestWebComponent : public QObject {
     Q_OBJECT
-    Q_PROPERTY(bool Succeed READ Succeed WRITE SetSucceed)
+    Q_PROPERTY(bool Succeed MEMBER FSucceed)
 public:
-    explicit TVxTestWebComponent(QObject* Owner = nullptr) : QObject(Owner) {}
-    bool Succeed() const { return FSucceed; }
-    void SetSucceed(bool V) { FSucceed = V; }
+    using QObject::QObject;
     Q_INVOKABLE bool Execute() { return FSucceed; }
-
-private:
     bool FSucceed = true;
 };
 
 // Nothing to execute: only --read and --call apply. Failing cannot be read.
 class TVxTestPlain : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QString Name READ Name WRITE SetName)
+    Q_PROPERTY(QString Name MEMBER FName)
     Q_PROPERTY(QString Failing READ Failing)
 public:
-    explicit TVxTestPlain(QObject* Owner = nullptr) : QObject(Owner) {}
-    QString Name() const { return FName; }
-    void SetName(const QString& V) { FName = V; }
+    using QObject::QObject;
     QString Failing() const { throw EVxError(QStringLiteral("Failing cannot be read")); }
-
-private:
     QString FName;
 };

@@ -15,6 +15,10 @@
 //
 //     VX_REGISTER_COMMAND_HELP("whois", "whois DOMAIN [--server HOST]  look up a domain",
 //                              "Options:\n  --server HOST  ask HOST instead of ...\n", RunWhois)
+//
+// Commands write through VxConsole.h (WriteOut, PrintError) so that tests can capture
+// what they print, and return the exit statuses below. An exception that escapes Run
+// ends in its message on standard error and ExitError.
 #pragma once
 
 #include <QObject>
