@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the unit and integration tests
-# (the integration tests start their own servers on 127.0.0.1), then the unit tests again
-# built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds, and runs every test: the unit tests built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, a short run of every fuzz target, the
+# install check, and last the whole suite, unit and integration (the integration tests
+# start their own servers on 127.0.0.1).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 bash scripts/build.sh
-ctest --test-dir build --output-on-failure -j2 --timeout 600
-bash scripts/check-install.sh
 
 cmake -S . -B build-asan -G Ninja -DVX_SANITIZE=ON -DVX_BUILD_EXAMPLES=OFF >/dev/null
 cmake --build build-asan -j2
@@ -25,4 +24,6 @@ for target in build-fuzz/fuzz/fuzz_*; do
   "$target" -max_total_time="${VX_FUZZ_SECONDS:-10}" -rss_limit_mb=4096 >/dev/null 2>"$target.log" \
     || { tail -40 "$target.log"; exit 1; }
 done
-echo "fuzz targets: all ran clean"
+
+bash scripts/check-install.sh
+ctest --test-dir build --output-on-failure -j2 --timeout 600
