@@ -1,73 +1,78 @@
 // `vx update URL LOCALFILE`: brings a local file up to date with a remote one.
+#include "VxConsole.h"
 #include "VxRegistry.h"
 #include "cmd_web_common.h"
 
 #include <vedidoredo/vxiupdate.h>
 
-#include <QDir>
 #include <QFileInfo>
-#include <cstdio>
 
 namespace {
 
-void Say(const QString& Text)
+int Usage(const QString& Message)
 {
-    std::fprintf(stderr, "%s\n", Text.toLocal8Bit().constData());
+    vx::PrintError(QStringLiteral("update: ") + Message + QStringLiteral(" (see vx update --help)"));
+    return vx::ExitUsage;
 }
 
 int RunUpdate(const QStringList& Args)
 {
     const vxweb::Options O = vxweb::Parse(Args, {QStringLiteral("--resume")});
-    if (O.Error.isEmpty() && O.Rest.size() != 1) {
-        Say(QStringLiteral("vx update: usage: vx update URL LOCALFILE [--resume] [--user U] [--password P]"
-                           " [--proxy HOST:PORT] [--proxy-user U] [--proxy-password P] [--cacert FILE]"
-                           " [--timeout SECONDS]"));
-        return 64;
-    }
-    if (!O.Error.isEmpty()) {
-        Say(QStringLiteral("vx update: ") + O.Error);
-        return 64;
-    }
+    if (!O.Error.isEmpty())
+        return Usage(O.Error);
+    if (O.Rest.size() != 1)
+        return Usage(QStringLiteral("expected URL and LOCALFILE"));
     TVxWebUpdater U;
     QString Error;
     const QString Remote = vxweb::Configure(&U, O, Error);
-    if (Remote.isEmpty()) {
-        Say(QStringLiteral("vx update: ") + Error);
-        return 64;
-    }
+    if (Remote.isEmpty())
+        return Usage(Error);
     const QString Local = O.Rest.first();
     U.SetRemoteFileName(Remote);
     U.SetLocalFileName(QFileInfo(Local).absoluteFilePath());
     U.SetResumeDownload(O.Resume);
-    U.StatusDialog()->SetEnabled(true);  // a progress bar where the tool can draw one
-    U.StatusDialog()->SetTitle(QStringLiteral("vx update"));
+    U.StatusDialog()->SetEnabled(true);  // a progress bar where vx can draw one
+    U.StatusDialog()->SetTitle(QStringLiteral("update"));
     try {
         U.Execute();
-    } catch (const std::exception& E) {
-        Say(QStringLiteral("vx update: ") + QString::fromUtf8(E.what()));
-        return 2;
+    } catch (const EVxError& E) {  // the local file could not be written
+        vx::PrintError(QStringLiteral("update: ") + E.Message());
+        return vx::ExitError;
     }
     switch (U.Status()) {
     case isFinished:
-        Say(QStringLiteral("%1: downloaded %2 bytes").arg(Local).arg(QFileInfo(U.LocalFileName()).size()));
-        return 0;
+        vx::WriteOutText(QStringLiteral("%1: downloaded %2 bytes\n").arg(Local).arg(QFileInfo(U.LocalFileName()).size()));
+        return vx::ExitOk;
     case isSkipped:
-        Say(QStringLiteral("%1: up to date").arg(Local));
-        return 0;
+        vx::WriteOutText(QStringLiteral("%1: up to date\n").arg(Local));
+        return vx::ExitOk;
     case isNotFound:
-        Say(QStringLiteral("vx update: %1: remote file not found%2").arg(O.Target, vxweb::Reason(&U)));
-        return 3;
+        vx::PrintError(QStringLiteral("update: %1: remote file not found%2").arg(O.Target, vxweb::Reason(&U)));
+        return vx::ExitFalse;
     default:
-        Say(QStringLiteral("vx update: %1: failed%2").arg(O.Target, vxweb::Reason(&U)));
-        return 1;
+        vx::PrintError(QStringLiteral("update: %1: failed%2").arg(O.Target, vxweb::Reason(&U)));
+        return vx::ExitFalse;
     }
 }
 
 }  // namespace
 
-VX_REGISTER_COMMAND("update",
-                    "update URL LOCALFILE [--resume] [--user U] [--password P] [--proxy HOST:PORT] "
-                    "[--proxy-user U] [--proxy-password P] [--cacert FILE] [--timeout S]  download a file "
-                    "when the remote one differs (http, https, ftp or a path); exit 0 done or up to date, "
-                    "1 failed, 3 not found",
-                    RunUpdate)
+VX_REGISTER_COMMAND_HELP(
+    "update", "update URL LOCALFILE [OPTIONS]  download a file when the remote one differs",
+    "Compares the remote file's size and time with LOCALFILE and downloads it only when\n"
+    "they differ (or the remote one is newer); the downloaded file carries the remote\n"
+    "time. The old LOCALFILE stays as it was until a download is complete.\n"
+    "URL: http://HOST[:PORT]/PATH, https://..., ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH,\n"
+    "or a file path.\n"
+    "\n"
+    "Options:\n"
+    "  --resume              continue a LOCALFILE that a broken download left shorter\n"
+    "  --user U, --password P  the server's login (asked for on the terminal if needed)\n"
+    "  --proxy HOST[:PORT]   an HTTP proxy (default: the http_proxy environment)\n"
+    "  --proxy-user U, --proxy-password P  the proxy's login\n"
+    "  --cacert FILE         trust the CA certificates in this PEM file as well\n"
+    "  --timeout SECONDS     give up on a server silent for that long (default: no limit)\n"
+    "\n"
+    "Exit status: 0 downloaded or up to date, 1 failed or not found, 2 the local file\n"
+    "could not be written, 64 a usage error.\n",
+    RunUpdate)

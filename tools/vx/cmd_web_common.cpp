@@ -41,7 +41,7 @@ Options Parse(const QStringList& Args, const QStringList& Flags)
         } else if ((A == QLatin1String("-r") || A == QLatin1String("--recursive")) && Flags.contains(QStringLiteral("-r"))) {
             O.Recursive = true;
         } else if (A.startsWith(QLatin1String("--")) || (A.startsWith(QLatin1Char('-')) && A.size() > 1)) {
-            O.Error = QStringLiteral("unknown option %1").arg(A);
+            O.Error = QStringLiteral("unknown option '%1'").arg(A);
             return O;
         } else {
             Plain << A;
