@@ -356,7 +356,9 @@ public:
         QString Text = QString::fromUtf8(ErrorBuffer).trimmed();
         if (Text.isEmpty() && Result != CURLE_OK)
             Text = QString::fromUtf8(curl_easy_strerror(Result));
-        if (!LastResponse.isEmpty() && !Text.contains(LastResponse))
+        // An FTP server's last reply ("550 No such file") says more than libcurl's text.
+        static const QRegularExpression Reply(QStringLiteral("^\\d{3}[ -]"));
+        if (Reply.match(LastResponse).hasMatch() && !Text.contains(LastResponse))
             Text += (Text.isEmpty() ? QString() : QStringLiteral(": ")) + LastResponse;
         return Text;
     }

@@ -2,6 +2,8 @@
 // which opens the toolkit up, and small file helpers.
 #pragma once
 
+#include "support/qstring_print.h"
+
 #include <vedidoredo/vxiupdate.h>
 
 #include <QDateTime>

@@ -9,7 +9,8 @@
 // PEM file with VxInetAddTrustedCertificates(), or in the environment variable
 // VEDIDOREDO_CA_FILE; both add to the system's CAs, they do not replace them.
 //
-// FTP uses passive data connections (EPSV, then PASV) and binary transfers.
+// FTP uses passive data connections (EPSV, then PASV) and binary transfers, and is
+// reached directly: a proxy (named, or the system's) carries HTTP, HTTPS and whole URLs.
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>
