@@ -244,7 +244,7 @@ private:
     };
     void CheckMessage() const;
     void WriteMessage();
-    void WriteAttachment(const TVxIEMailAttachment* Attachment);
+    void WriteAttachment(const TVxIEMailAttachment* Attachment, bool Last);
     void QueueLine(const QByteArray& Line);
     TReply Command(const QString& Line, int ExpectedCode);
     void Flush();

@@ -376,7 +376,7 @@ void TVxISMTP::WriteMessage()
             QueueLine(BodyBytes(Part));
 
     for (int I = 0; I < FAttachments->Count(); ++I)
-        WriteAttachment(FAttachments->Items(I));
+        WriteAttachment(FAttachments->Items(I), I == FAttachments->Count() - 1);
     if (Multipart) {
         Header(QString());
         Header(Delimiter + QStringLiteral("--"));
@@ -384,7 +384,7 @@ void TVxISMTP::WriteMessage()
     Header(QString());
 }
 
-void TVxISMTP::WriteAttachment(const TVxIEMailAttachment* Attachment)
+void TVxISMTP::WriteAttachment(const TVxIEMailAttachment* Attachment, bool Last)
 {
     const QString Encoding = EffectiveEncoding(Attachment);
     const QString ContentType = Attachment->ContentType().isEmpty()
@@ -428,7 +428,7 @@ void TVxISMTP::WriteAttachment(const TVxIEMailAttachment* Attachment)
 
     // Text encodings: the file's lines, each ended by CR LF. The line break before the
     // next delimiter belongs to the delimiter, so a file that ends in a line break gets
-    // one more.
+    // one more; after the last part the empty line before the closing delimiter is it.
     const bool QuotedPrintable =
         Encoding.compare(QLatin1String("quoted-printable"), Qt::CaseInsensitive) == 0;
     bool EndsWithBreak = false;
@@ -446,7 +446,7 @@ void TVxISMTP::WriteAttachment(const TVxIEMailAttachment* Attachment)
             QueueLine(Line);
         }
     }
-    if (EndsWithBreak)
+    if (EndsWithBreak && !Last)
         QueueLine(QByteArray());
 }
 
