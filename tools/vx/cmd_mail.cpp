@@ -1,4 +1,5 @@
 // `vx mail`: sends a message whose text is read from standard input.
+#include "VxConsole.h"
 #include "VxRegistry.h"
 
 #include <vedidoredo/VxILogOn.h>
@@ -8,42 +9,17 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
-#include <cstdio>
 #include <unistd.h>
 
 namespace {
 
-const char* const MailUsage =
-    "mail --server HOST[:PORT] --from ADDR --to ADDR... [options]  send a mail; text from standard input";
-
-const char* const MailHelp =
-    "Usage: vx mail --server HOST[:PORT] --from ADDR --to ADDR... [options] < TEXT\n"
-    "\n"
-    "Sends one mail over SMTP. The message text is read from standard input.\n"
-    "An ADDR is \"Name <address>\", \"address (Name)\" or a bare address; an option\n"
-    "taking ADDR... takes the arguments after it up to the next option, and each of\n"
-    "them may be a comma-separated list.\n"
-    "\n"
-    "  --server HOST[:PORT]   the SMTP server (port 25 when not given)\n"
-    "  --from ADDR            the sender\n"
-    "  --to ADDR...           recipients\n"
-    "  --cc ADDR...           copy recipients\n"
-    "  --bcc ADDR...          blind copy recipients (never named in the message)\n"
-    "  --reply-to ADDR...     reply addresses\n"
-    "  --subject TEXT         the subject\n"
-    "  --attach FILE...       files to attach (base64, content type by extension)\n"
-    "  --priority P           highest, high, normal (default), low or lowest\n"
-    "  --login USER           log in as USER (AUTH LOGIN); the password comes from the\n"
-    "                         environment variable VX_SMTP_PASSWORD or is asked for\n"
-    "  --timeout SECONDS      limit for each wait for the server (default 300)\n"
-    "\n"
-    "Exit status: 0 sent, 2 not sent (the reason on standard error), 64 usage error.\n";
+// A friendly command waits minutes for a busy mail server, as RFC 5321 suggests.
+constexpr int DefaultTimeoutMs = 5 * 60 * 1000;
 
 int Fail(int Status, const QString& Message)
 {
-    std::fprintf(stderr, "vx mail: %s\n", Message.toLocal8Bit().constData());
-    if (Status == 64)
-        std::fputs("Try 'vx mail --help'.\n", stderr);
+    vx::PrintError(QStringLiteral("mail: ") + Message +
+                   (Status == vx::ExitUsage ? QStringLiteral(" (see vx mail --help)") : QString()));
     return Status;
 }
 
@@ -91,15 +67,11 @@ int RunMail(const QStringList& Args)
 {
     QString Server, Subject, LoginUser, Priority;
     QStringList From, To, Cc, Bcc, ReplyTo, Attach;
-    int TimeoutSeconds = 300;
+    int Timeout = DefaultTimeoutMs;
     bool HaveSubject = false, HaveLogin = false, HavePriority = false;
 
     for (int I = 0; I < Args.size(); ++I) {
         const QString& Option = Args.at(I);
-        if (Option == QLatin1String("--help") || Option == QLatin1String("-h")) {
-            std::fputs(MailHelp, stdout);
-            return 0;
-        }
         // Options with a list take the arguments up to the next option.
         QStringList* List = Option == QLatin1String("--to")         ? &To
                             : Option == QLatin1String("--cc")       ? &Cc
@@ -112,7 +84,7 @@ int RunMail(const QStringList& Args)
             while (I + 1 < Args.size() && !Args.at(I + 1).startsWith(QLatin1String("--")))
                 List->append(Args.at(++I));
             if (List->size() == Before)
-                return Fail(64, Option + QStringLiteral(" needs a value"));
+                return Fail(vx::ExitUsage, Option + QStringLiteral(" needs a value"));
             continue;
         }
         QString* Single = Option == QLatin1String("--server")     ? &Server
@@ -123,17 +95,17 @@ int RunMail(const QStringList& Args)
         const bool IsFrom = Option == QLatin1String("--from");
         const bool IsTimeout = Option == QLatin1String("--timeout");
         if (!Single && !IsFrom && !IsTimeout)
-            return Fail(64, QStringLiteral("unknown option '%1'").arg(Option));
+            return Fail(vx::ExitUsage, QStringLiteral("unknown option '%1'").arg(Option));
         if (I + 1 >= Args.size())
-            return Fail(64, Option + QStringLiteral(" needs a value"));
+            return Fail(vx::ExitUsage, Option + QStringLiteral(" needs a value"));
         const QString Value = Args.at(++I);
         if (IsFrom) {
             From.append(Value);
         } else if (IsTimeout) {
             bool Ok = false;
-            TimeoutSeconds = Value.toInt(&Ok);
-            if (!Ok || TimeoutSeconds < 0 || TimeoutSeconds > 24 * 3600)
-                return Fail(64, QStringLiteral("--timeout needs a number of seconds, not '%1'").arg(Value));
+            Timeout = Value.toInt(&Ok);
+            if (!Ok || Timeout < 0 || Value.startsWith(QLatin1Char('+')))
+                return Fail(vx::ExitUsage, QStringLiteral("--timeout needs milliseconds (0 waits without limit)"));
         } else {
             *Single = Value;
             HaveSubject = HaveSubject || Single == &Subject;
@@ -142,11 +114,11 @@ int RunMail(const QStringList& Args)
         }
     }
     if (Server.isEmpty())
-        return Fail(64, QStringLiteral("--server is missing"));
+        return Fail(vx::ExitUsage, QStringLiteral("--server is missing"));
     if (From.size() != 1)
-        return Fail(64, QStringLiteral("give exactly one --from"));
+        return Fail(vx::ExitUsage, QStringLiteral("give exactly one --from"));
     if (To.isEmpty() && Cc.isEmpty() && Bcc.isEmpty())
-        return Fail(64, QStringLiteral("no recipient: give --to, --cc or --bcc"));
+        return Fail(vx::ExitUsage, QStringLiteral("no recipient: give --to, --cc or --bcc"));
 
     TVxISMTP Mail;
     // HOST[:PORT], with [brackets] around a host name that holds colons itself.
@@ -158,14 +130,14 @@ int RunMail(const QStringList& Args)
         bool Ok = false;
         Port = Server.mid(Colon + 1).toInt(&Ok);
         if (!Ok || Port < 1 || Port > 65535)
-            return Fail(64, QStringLiteral("bad port in --server '%1'").arg(Server));
+            return Fail(vx::ExitUsage, QStringLiteral("bad port in --server '%1'").arg(Server));
         Host = Server.left(Colon);
     }
     if (Bracketed && Host.endsWith(QLatin1Char(']')))
         Host = Host.mid(1, Host.size() - 2);
     Mail.SetHost(Host);
     Mail.SetPort(Port);
-    Mail.SetTimeout(TimeoutSeconds * 1000);
+    Mail.SetTimeout(Timeout);
 
     Mail.From()->SetText(From.first().trimmed());
     AddAddresses(Mail.Recipients(), To);
@@ -181,12 +153,12 @@ int RunMail(const QStringList& Args)
             if (Priority.compare(QLatin1String(Names[P]), Qt::CaseInsensitive) == 0)
                 Index = P;
         if (Index < 0)
-            return Fail(64, QStringLiteral("unknown priority '%1'").arg(Priority));
+            return Fail(vx::ExitUsage, QStringLiteral("unknown priority '%1'").arg(Priority));
         Mail.SetPriority(TVxISMTPPriority(Index));
     }
     for (const QString& File : Attach) {
         if (!QFileInfo(File).isFile())
-            return Fail(2, QStringLiteral("cannot read the attachment file '%1'").arg(File));
+            return Fail(vx::ExitError, QStringLiteral("cannot read the attachment file '%1'").arg(File));
         TVxIEMailAttachment* A = Mail.Attachments()->Add();
         A->SetFileName(File);
         A->DetectContentType();
@@ -197,7 +169,7 @@ int RunMail(const QStringList& Args)
         QString Password = qEnvironmentVariable("VX_SMTP_PASSWORD");
         if (!qEnvironmentVariableIsSet("VX_SMTP_PASSWORD") &&
             !VxInAskLogon(QStringLiteral("SMTP login for %1").arg(Host), User, Password))
-            return Fail(2, QStringLiteral("no password: the login was cancelled "
+            return Fail(vx::ExitError, QStringLiteral("no password: the login was cancelled "
                                           "(or set VX_SMTP_PASSWORD)"));
         Mail.Login()->SetUseLogin(true);
         Mail.Login()->SetUserID(User);
@@ -205,25 +177,47 @@ int RunMail(const QStringList& Args)
     }
 
     if (isatty(STDIN_FILENO))
-        std::fputs("Type the message; end it with Ctrl-D on a line of its own.\n", stderr);
+        vx::WriteErr(QStringLiteral("Type the message; end it with Ctrl-D on a line of its own.\n"));
     QFile In;
     if (!In.open(stdin, QIODevice::ReadOnly))
-        return Fail(2, QStringLiteral("cannot read standard input"));
+        return Fail(vx::ExitError, QStringLiteral("cannot read standard input"));
     SetBodyFromBytes(Mail, In.readAll());
 
     try {
         const QString Result = Mail.Execute();
         if (!Result.isEmpty())
-            return Fail(2, Result);
+            return Fail(vx::ExitError, Result);
     } catch (const EVxError& E) {
-        return Fail(2, E.Message());
+        return Fail(vx::ExitError, E.Message());
     }
     const int Count = Mail.Recipients()->Count() + Mail.CC()->Count() + Mail.BCC()->Count();
-    std::printf("Sent to %d recipient%s via %s.\n", Count, Count == 1 ? "" : "s",
-                Server.toLocal8Bit().constData());
-    return 0;
+    vx::WriteOutText(QStringLiteral("Sent to %1 recipient%2 via %3.\n")
+                         .arg(Count)
+                         .arg(Count == 1 ? QString() : QStringLiteral("s"), Server));
+    return vx::ExitOk;
 }
 
 }  // namespace
 
-VX_REGISTER_COMMAND("mail", MailUsage, RunMail)
+VX_REGISTER_COMMAND_HELP(
+    "mail", "mail --server HOST[:PORT] --from ADDR --to ADDR... [options]  send a mail read from standard input",
+    "Sends one mail over SMTP; the message text is read from standard input.\n"
+    "An ADDR is \"Name <address>\", \"address (Name)\" or a bare address. An option\n"
+    "taking ADDR... or FILE... takes the arguments after it up to the next option, and\n"
+    "each ADDR may itself be a comma-separated list.\n"
+    "\n"
+    "Options:\n"
+    "  --server HOST[:PORT]  the SMTP server (port 25 unless PORT is given)\n"
+    "  --from ADDR           the sender\n"
+    "  --to ADDR...          recipients\n"
+    "  --cc ADDR...          copy recipients\n"
+    "  --bcc ADDR...         blind copy recipients (never named in the message)\n"
+    "  --reply-to ADDR...    reply addresses\n"
+    "  --subject TEXT        the subject\n"
+    "  --attach FILE...      files to attach (base64, content type by extension)\n"
+    "  --priority P          highest, high, normal (default), low or lowest\n"
+    "  --login USER          log in as USER (AUTH LOGIN) with the password from the\n"
+    "                        environment variable VX_SMTP_PASSWORD, or asked for\n"
+    "  --timeout MS          give up after MS milliseconds without an answer (default\n"
+    "                        300000; 0 waits without limit)\n",
+    RunMail)
