@@ -148,7 +148,8 @@ TVxTestServer::~TVxTestServer()
 {
     FStop = true;
     FThread.join();
-    ::close(FListenFd);
+    if (FListenFd >= 0)
+        ::close(FListenFd);
 }
 
 void TVxTestServer::Run(int MaxConnections)
@@ -169,6 +170,9 @@ void TVxTestServer::Run(int MaxConnections)
         }
         ++FConnections;
     }
+    // Later clients are refused at once instead of waiting on an unserved backlog.
+    ::close(FListenFd);
+    FListenFd = -1;
 }
 
 QByteArray TVxTestServer::Received(int Index) const
