@@ -12,7 +12,7 @@ const QString RawBlock = QStringLiteral("Proxy-Connection: Keep-Alive\r\n\r\n");
 TVxTestServer::Script Answering(const QByteArray& Answer)
 {
     return [Answer](TVxTestConnection& C) {
-        C.ReadUntil("\r\n\r\n\r\n");  // the request's empty line, then the raw block's
+        C.ReadUntil("Keep-Alive\r\n\r\n");  // the end of the raw header block
         C.Send(Answer);
         C.Close();
     };
@@ -113,7 +113,7 @@ TEST(HttpRedirect, FollowsOnceToTheHandlersHostAndReturnsTheSecondAnswer)
     int Served = 0;
     TVxTestServer Server(
         [&](TVxTestConnection& C) {
-            C.ReadUntil("\r\n\r\n\r\n");
+            C.ReadUntil("Keep-Alive\r\n\r\n");
             // Both answers redirect: only the first is looked at.
             C.Send(++Served == 1 ? QByteArray("HTTP/1.0 301 Moved\r\nLocation: http://127.0.0.1/\r\n\r\nold\r\n")
                                  : QByteArray("HTTP/1.0 302 Again\r\nlocation: elsewhere\r\n\r\nnew\r\n"));

@@ -46,9 +46,9 @@ TEST(FedExTable, FlattensRowsIntoNameValueLines)
     // Upper-case tags give neither separators nor line ends.
     EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<TR><TD>a</TD><TD>b</TD></TR>")),
               QStringLiteral("ab"));
-    // A row tag with attributes does not end the line; text outside cells joins.
+    // A row tag with attributes does not end the line; text between rows stands alone.
     EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<tr class=x><td>a</td></tr>Label<tr><td>b</td></tr>")),
-              QStringLiteral("a\r\nLabelb\r\n"));
+              QStringLiteral("a\r\nLabel\r\nb\r\n"));
     EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<td")), QString());
 }
 
