@@ -99,13 +99,16 @@ int RunDns(const QStringList& Args)
     R.SetDomain(Name);
     int Status = ExitDone;
     bool First = true;
+    // An answer passes through OnAfterExecute; a failed exchange gives its message instead.
+    bool Answered = false;
+    R.SetOnAfterExecute([&](QObject*, QString&) { Answered = true; });
     for (TVxIDNSRequest Kind : Asked) {
         R.SetRequests(Kind);
         try {
+            Answered = false;
             const QString Answer = R.Execute();
             const TVxDNSReply Reply = VxDecodeDNSReply(Answer);
-            if (Reply.Questions.isEmpty() && !Reply.Valid) {
-                // Not a DNS message: the text of the failure.
+            if (!Answered || Answer.isEmpty()) {
                 PrintLine(stderr, QStringLiteral("vx dns: %1").arg(Answer.isEmpty() ? QStringLiteral("no reply") : Answer));
                 Status = ExitError;
                 continue;

@@ -88,7 +88,14 @@ int RunHttp(const QStringList& Args)
             Abort = false;
         });
     try {
+        // An answer passes through OnAfterExecute; a failed exchange gives its message instead.
+        bool Answered = false;
+        H.SetOnAfterExecute([&](QObject*, QString&) { Answered = true; });
         const QString Answer = H.Execute();
+        if (!Answered) {
+            PrintLine(stderr, QStringLiteral("vx http: %1").arg(Answer));
+            return ExitError;
+        }
         if (H.Action() == haHead && H.RemoveHeaders() == false && !Include) {
             for (const QString& Line : H.ResponseHeaders())
                 PrintLine(stdout, Line);

@@ -5,6 +5,8 @@
 #include <vedidoredo/VxISNTP.h>
 #include <vedidoredo/platform/VxDateTime.h>
 
+#include <cmath>
+
 namespace {
 
 const char* const SntpUsage = "sntp [HOST] [--port N] [--timeout MS]  read the time from an NTP server and the local clock's offset";
@@ -39,21 +41,29 @@ int RunSntp(const QStringList& Args)
     }
     const QString Target = !S.Host().isEmpty() ? S.Host() : S.Address();
     try {
+        // An answer passes through OnAfterExecute; a failed exchange gives its message instead.
+        bool Answered = false;
+        S.SetOnAfterExecute([&](QObject*, QString&) { Answered = true; });
         const TDateTime Before = Now();
-        const TDateTime Server = S.GetDateTime();
+        const QString Answer = S.Execute();
         const TDateTime After = Now();
+        const TDateTime Server = TVxInetSNTP::DecodeReply(Answer);
         if (double(Server) == 0.0) {
-            PrintLine(stderr, QStringLiteral("vx sntp: no valid time from %1 (no reply, or the server is not synchronised)")
-                                  .arg(Target));
+            if (!Answered)
+                PrintLine(stderr, QStringLiteral("vx sntp: %1").arg(Answer.isEmpty() ? QStringLiteral("no reply") : Answer));
+            else
+                PrintLine(stderr, QStringLiteral("vx sntp: %1 sent a reply that fails the checks (not synchronised, "
+                                                 "stratum out of range or no time)")
+                                      .arg(Target));
             return ExitError;
         }
         const double Local = (double(Before) + double(After)) / 2.0;
         const double Offset = (double(Server) - Local) * 86400.0;  // how far the local clock is behind
         PrintLine(stdout, DateTimeToText(Server));
-        PrintLine(stdout, QStringLiteral("offset %1%2 s (the local clock is %3)")
-                              .arg(Offset >= 0 ? QStringLiteral("+") : QString())
-                              .arg(Offset, 0, 'f', 3)
-                              .arg(Offset >= 0 ? QStringLiteral("behind") : QStringLiteral("ahead")));
+        QString Line = QStringLiteral("offset %1%2 s").arg(Offset >= 0 ? QStringLiteral("+") : QString()).arg(Offset, 0, 'f', 3);
+        if (std::fabs(Offset) >= 0.0005)
+            Line += Offset > 0 ? QStringLiteral(" (the local clock is behind)") : QStringLiteral(" (the local clock is ahead)");
+        PrintLine(stdout, Line);
     } catch (const EVxError& E) {
         PrintLine(stderr, QStringLiteral("vx sntp: %1").arg(E.Message()));
         return ExitError;

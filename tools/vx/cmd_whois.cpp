@@ -48,7 +48,15 @@ int RunWhois(const QStringList& Args)
         W.SetPort(Port);
     }
     try {
-        WriteBytes(stdout, W.Execute());
+        // An answer passes through OnAfterExecute; a failed exchange gives its message instead.
+        bool Answered = false;
+        W.SetOnAfterExecute([&](QObject*, QString&) { Answered = true; });
+        const QString Answer = W.Execute();
+        if (!Answered) {
+            PrintLine(stderr, QStringLiteral("vx whois: %1").arg(Answer));
+            return ExitError;
+        }
+        WriteBytes(stdout, Answer);
     } catch (const EVxError& E) {
         PrintLine(stderr, QStringLiteral("vx whois: %1").arg(E.Message()));
         return ExitError;
