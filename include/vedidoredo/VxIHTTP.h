@@ -29,6 +29,12 @@ using TVxIHTTPRedirectEvent = std::function<void(QObject* Sender, QString& URL, 
 // body alone with RemoveHeaders), and it is what Execute returns. It does not pass through
 // OnAfterExecute or the redirect check again, so at most one redirect is followed per
 // Execute. A failure of the second exchange makes Execute return its message.
+//
+// Proxies. With a proxy Server set but UseProxy false the connection goes to Host and the
+// request names the proxy: "GET " Host Request, "Host: " proxy Server. When the connection
+// really goes through the proxy (UseProxy true and a Server set), the engine retargets
+// the socket to the proxy, so the request is written for the target remembered before
+// that: "GET http://" target [":" port] Request " HTTP/1.0" and "Host: " target [":" port].
 class VX_CORE_EXPORT TVxIHTTPClient : public TVxInetBase {
     Q_OBJECT
     Q_PROPERTY(TVxIHTTPAction Action READ Action WRITE SetAction)
@@ -57,6 +63,8 @@ public:
     Q_INVOKABLE QString GetResponse(const QString& Value) const;
 
     QString GetQuery() override;
+    // Remembers the target before the engine retargets the socket to a proxy.
+    void Connect() override;
 
     // The answer split on its own: Headers gets the status and header lines (up to the
     // first empty line, or all but the last line when there is none); with
@@ -77,4 +85,7 @@ private:
     bool FRemoveHeaders = true;
     QStringList FResponseHeaders;
     TVxIHTTPRedirectEvent FOnRedirect;
+    // The target of a connection through the proxy ("host" or "host:port"), empty when
+    // the connection goes direct.
+    QString FProxiedTarget;
 };

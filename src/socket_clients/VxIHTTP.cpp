@@ -35,11 +35,31 @@ QString TVxIHTTPClient::MethodWord(TVxIHTTPAction Action)
     return QStringLiteral("GET");
 }
 
+void TVxIHTTPClient::Connect()
+{
+    if (!Connected()) {
+        if (Proxy()->UseProxy() && !Proxy()->Server().isEmpty()) {
+            const QString Target = !Host().isEmpty() ? Host() : Address();
+            // After an earlier run through the proxy the socket still points at it; the
+            // remembered target then stays.
+            const bool StillAtProxy = Target == Proxy()->Server() && Port() == Proxy()->Port();
+            if (!StillAtProxy || FProxiedTarget.isEmpty())
+                FProxiedTarget = Port() == 80 ? Target : Target + QLatin1Char(':') + QString::number(Port());
+        } else {
+            FProxiedTarget.clear();
+        }
+    }
+    TVxInetBase::Connect();
+}
+
 QString TVxIHTTPClient::GetQuery()
 {
     const QString CRLF = QStringLiteral("\r\n");
     QString Q;
-    if (!Proxy()->Server().isEmpty())
+    if (!FProxiedTarget.isEmpty() && Proxy()->UseProxy() && !Proxy()->Server().isEmpty())
+        Q = MethodWord(FAction) + QStringLiteral(" http://") + FProxiedTarget + FRequest + QStringLiteral(" HTTP/1.0")
+            + CRLF + QStringLiteral("Host: ") + FProxiedTarget + CRLF;
+    else if (!Proxy()->Server().isEmpty())
         Q = MethodWord(FAction) + QLatin1Char(' ') + Host() + FRequest + QStringLiteral(" HTTP/1.0") + CRLF
             + QStringLiteral("Host: ") + Proxy()->Server() + CRLF;
     else

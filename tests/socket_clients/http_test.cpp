@@ -157,3 +157,30 @@ TEST(HttpRedirect, AnAbortingHandlerStopsIt)
     EXPECT_EQ(H.Execute(), QString());
     EXPECT_EQ(Server.Connections(), 1);
 }
+
+TEST(HttpProxy, ThroughTheProxyTheRequestNamesTheTarget)
+{
+    TVxTestServer Proxy(
+        [](TVxTestConnection& C) {
+            C.ReadUntil("\r\n\r\n");
+            C.Send("HTTP/1.0 200 OK\r\n\r\nvia proxy\r\n");
+            C.Close();
+        },
+        2);
+    TVxIHTTPClient H;
+    H.SetHost(QStringLiteral("origin.example"));
+    H.SetPort(8080);
+    H.SetAction(haGet);
+    H.SetRequest(QStringLiteral("/index.html"));
+    H.SetLoginPrompt(false);
+    H.Proxy()->SetServer(QStringLiteral("127.0.0.1"));
+    H.Proxy()->SetPort(Proxy.Port());
+    H.Proxy()->SetUseProxy(true);
+    EXPECT_EQ(H.Execute(), QStringLiteral("via proxy\r\n"));
+    // With a proxy and no login the raw block is a lone CR LF.
+    const QByteArray Expected = "GET http://origin.example:8080/index.html HTTP/1.0\r\nHost: origin.example:8080\r\n\r\n\r\n";
+    EXPECT_EQ(Proxy.Received(0), Expected);
+    // The socket now points at the proxy; a second run still asks for the same target.
+    EXPECT_EQ(H.Execute(), QStringLiteral("via proxy\r\n"));
+    EXPECT_EQ(Proxy.Received(1), Expected);
+}
