@@ -257,12 +257,12 @@ namespace {
 
 // The status check on the first piece of an answer: the three characters after the
 // first space, read as a number (200 when they are not one).
-void CheckStatus(const QString& Piece)
+void CheckStatus(QLatin1StringView Piece)
 {
     const qsizetype Space = Piece.indexOf(QLatin1Char(' '));
     if (Space < 0)
         return;
-    const QString Code = Piece.mid(Space + 1, 3);
+    const QString Code = Piece.mid(Space + 1, 3).toString();
     bool Ok = false;
     int Status = Code.toInt(&Ok, 10);
     if (!Ok)
@@ -286,22 +286,19 @@ QString TVxInetBase::InternalExecute()
     if (Sent <= 0)
         return QStringLiteral("No answer from server");
 
-    // The answer is gathered as bytes and turned into byte text once at the end, which
-    // keeps a long answer from being copied piece by piece.
-    QByteArray Answer;
-    QByteArray Buffer(ReadBlockSize, Qt::Uninitialized);
-    bool First = true;
+    // Each piece is widened straight into the answer: no second copy of a long answer.
+    QString Answer;
+    char Buffer[ReadBlockSize];
     for (;;) {
-        const int Count = ReceiveFromSocket(Buffer.data(), ReadBlockSize);
+        const int Count = ReceiveFromSocket(Buffer, ReadBlockSize);
         if (Count <= 0)
             break;
-        if (First) {
-            First = false;
-            CheckStatus(QString::fromLatin1(Buffer.constData(), Count));
-        }
-        Answer.append(Buffer.constData(), Count);
+        const QLatin1StringView Piece(Buffer, Count);
+        if (Answer.isEmpty())
+            CheckStatus(Piece);
+        Answer.append(Piece);
     }
-    return QString::fromLatin1(Answer);
+    return Answer;
 }
 
 void TVxInetBase::BeforeExecute()

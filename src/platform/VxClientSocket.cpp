@@ -147,7 +147,8 @@ void TVxClientSocket::Open()
     if (OnConnecting)
         OnConnecting(this, this);
     FSocket = std::make_unique<QTcpSocket>();
-    FSocket->connectToHost(Target, quint16(FPort));
+    // Unbuffered: reads go straight to the kernel instead of through a copy in Qt's buffer.
+    FSocket->connectToHost(Target, quint16(FPort), QIODevice::ReadWrite | QIODevice::Unbuffered);
     const int Wait = FTimeout > 0 ? int(qMax<qint64>(1, Deadline.remainingTime())) : -1;
     if (!FSocket->waitForConnected(Wait)) {
         const bool TimedOut = FTimeout > 0 && FSocket->error() == QAbstractSocket::SocketTimeoutError;
