@@ -50,6 +50,9 @@ TEST(FedExTable, FlattensRowsIntoNameValueLines)
     EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<tr class=x><td>a</td></tr>Label<tr><td>b</td></tr>")),
               QStringLiteral("a\r\nLabel\r\nb\r\n"));
     EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<td")), QString());
+    // Entities are replaced, and a cell that becomes empty leaves no doubled separator.
+    EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<tr><td>Temp</td><td>&nbsp;</td><td>72&deg;</td></tr>")),
+              QString::fromUtf8("Temp=72\u00b0\r\n"));
 }
 
 TEST(FedExTable, CutsTheMarkedSections)
