@@ -1,5 +1,6 @@
 #include "VxDatagramStep.h"
 
+#include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/platform/VxDatagram.h>
 
 namespace VxDatagramStep {
@@ -23,6 +24,8 @@ bool Run(TVxInetBase* Component, TVxClientSocket* Socket, TVxErrorEvent Kind,
 QHostAddress Resolve(TVxInetBase* Component, TVxClientSocket* Socket)
 {
     const QString Name = !Component->Host().isEmpty() ? Component->Host() : Component->Address();
+    if (Name.isEmpty())
+        throw EVxError(strVxInEHost);
     if (auto Handler = Component->OnLookup())
         Handler(Socket, Socket);
     QHostAddress Peer;
