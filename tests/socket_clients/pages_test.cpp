@@ -105,17 +105,10 @@ TEST(WeatherQuery, PutsTheCodeTwiceWithBlanksEscaped)
     EXPECT_EQ(W.Port(), 80);
     EXPECT_EQ(W.Host(), TVxWeatherInfo::SiteHost());
     W.SetZip(QStringLiteral("SW1A 1AA"));
+    EXPECT_EQ(W.TrackingType(), wttZip);
     EXPECT_EQ(W.GetQuery(), QStringLiteral("GET /weather/local/SW1A%201AA?lswe=SW1A%201AA&lswa=WeatherLocalUndeclared"
                                            "&GO=GO&whatprefs=   HTTP/1.0\r\nHost: ")
                                 + TVxWeatherInfo::SiteHost() + QStringLiteral("\r\n\r\n"));
-}
-
-TEST(WeatherQuery, ANewZipSelectsTheLookupByCode)
-{
-    TVxWeatherInfo W;
-    W.SetZip(QStringLiteral("10001"));
-    EXPECT_EQ(W.TrackingType(), wttZip);
-    EXPECT_EQ(W.Temperature(), 0);
 }
 
 TEST(WeatherAnswer, ReadsTheNumberAfterTheMarker)
