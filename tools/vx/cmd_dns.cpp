@@ -1,4 +1,4 @@
-// vx dns NAME [KIND...] [@SERVER] [--port N] [--timeout MS]
+// vx dns NAME [KIND...] [@SERVER[:PORT]] [--timeout MS]
 #include "VxRegistry.h"
 #include "cmd_socket_common.h"
 
@@ -11,8 +11,14 @@
 
 namespace {
 
-const char* const DnsUsage =
-    "dns NAME [KIND...] [@SERVER] [--port N] [--timeout MS]  ask a DNS server (A, NS, CNAME, SOA, PTR, MX, TXT, ANY, ...)";
+const char* const DnsUsage = "dns NAME [KIND...] [@SERVER]  ask a DNS server and print its reply";
+const char* const DnsHelp =
+    "KIND: A NS CNAME SOA MB MG MR NULL WKS PTR HINFO MINFO MX TXT AXFR MAILB ANY\n"
+    "(or the names irA, irMX, ...). One query goes out per kind; without a kind, A, or\n"
+    "PTR for an IPv4 address (asked as its in-addr.arpa name).\n"
+    "@SERVER[:PORT] defaults to the first name server of /etc/resolv.conf, port 53.\n"
+    "--timeout MS bounds each wait (5000 ms unless given). The reply is printed in\n"
+    "zone-file form, section by section.\n";
 
 struct KindName {
     const char* Name;
@@ -60,24 +66,18 @@ int RunDns(const QStringList& Args)
 {
     using namespace vxsock;
     const QString Usage = QString::fromLatin1(DnsUsage);
-    if (WantsHelp(Args)) {
-        PrintLine(stdout, QStringLiteral("usage: vx ") + Usage);
-        PrintLine(stdout, QStringLiteral("One query per kind (A when none is given, PTR for an IPv4 address); "
-                                         "the server defaults to the first in /etc/resolv.conf."));
-        return ExitDone;
-    }
     QString Name, Server, Value;
     QList<TVxIDNSRequest> Asked;
     TVxIDNSResolver R;
     for (qsizetype i = 0; i < Args.size(); ++i) {
         const QString& A = Args[i];
         TVxIDNSRequest Kind;
-        if (A == QLatin1String("--port") || A == QLatin1String("--timeout")) {
+        if (A == QLatin1String("--timeout")) {
             bool Ok = false;
             const int N = TakeValue(Args, i, Value) ? Value.toInt(&Ok) : 0;
-            if (!Ok || N < 0 || (A == QLatin1String("--port") && (N == 0 || N > 65535)))
-                return UsageError(Usage, QStringLiteral("%1 needs a number").arg(A));
-            A == QLatin1String("--port") ? R.SetPort(N) : R.SetTimeout(N);
+            if (!Ok || N < 0)
+                return UsageError(Usage, QStringLiteral("--timeout needs a number of milliseconds"));
+            R.SetTimeout(N);
         } else if (A.startsWith(QLatin1Char('@')) && A.size() > 1) {
             Server = A.mid(1);
         } else if (A.startsWith(QLatin1String("--"))) {
@@ -95,7 +95,12 @@ int RunDns(const QStringList& Args)
         return UsageError(Usage, QStringLiteral("no name given"));
     if (Asked.isEmpty())
         Asked << (TVxInetBase::AddrIsIP(Name) ? irPTR : irA);
-    R.SetHost(Server.isEmpty() ? SystemNameServer() : Server);
+    QString Host;
+    int Port = 53;
+    if (!SplitHostPort(Server.isEmpty() ? SystemNameServer() : Server, Host, Port))
+        return UsageError(Usage, QStringLiteral("bad server %1").arg(Server));
+    R.SetHost(Host);
+    R.SetPort(Port);
     R.SetDomain(Name);
     int Status = ExitDone;
     bool First = true;
@@ -128,4 +133,4 @@ int RunDns(const QStringList& Args)
 
 }  // namespace
 
-VX_REGISTER_COMMAND("dns", DnsUsage, RunDns)
+VX_REGISTER_COMMAND_HELP("dns", DnsUsage, DnsHelp, RunDns)

@@ -8,34 +8,18 @@
 
 namespace {
 
-const char* const HttpUsage =
-    "http [HEAD|GET|POST] HOST[:PORT] PATH [-H LINE]... [-i] [-L]  send a raw HTTP/1.0 request";
-
-bool SplitHostPort(const QString& Text, QString& Host, int& Port)
-{
-    const qsizetype Colon = Text.lastIndexOf(QLatin1Char(':'));
-    if (Colon < 0 || Text.count(QLatin1Char(':')) > 1) {
-        Host = Text;
-        return !Host.isEmpty();
-    }
-    bool Ok = false;
-    Port = Text.mid(Colon + 1).toInt(&Ok);
-    Host = Text.left(Colon);
-    return Ok && Port > 0 && Port <= 65535 && !Host.isEmpty();
-}
+const char* const HttpUsage = "http [METHOD] HOST[:PORT] PATH [-H LINE]... [-i] [-L]  send a raw HTTP/1.0 request";
+const char* const HttpHelp =
+    "METHOD  HEAD, GET (the default) or POST (sent without a body)\n"
+    "-H LINE an extra header line, e.g. -H 'Accept: text/plain'\n"
+    "-i      print the status and header lines too\n"
+    "-L      follow one redirect to the host (port and path) of the Location line\n"
+    "Prints the body as bytes; for HEAD the status and header lines.\n";
 
 int RunHttp(const QStringList& Args)
 {
     using namespace vxsock;
     const QString Usage = QString::fromLatin1(HttpUsage);
-    if (WantsHelp(Args)) {
-        PrintLine(stdout, QStringLiteral("usage: vx ") + Usage);
-        PrintLine(stdout, QStringLiteral("  -H LINE  an extra header line, e.g. -H 'Accept: text/plain'\n"
-                                         "  -i       print the status and header lines too\n"
-                                         "  -L       follow one redirect to the host (and port and path) of Location\n"
-                                         "The method defaults to GET."));
-        return ExitDone;
-    }
     TVxIHTTPClient H;
     H.SetAction(haGet);
     QStringList Positional, Headers;
@@ -111,4 +95,4 @@ int RunHttp(const QStringList& Args)
 
 }  // namespace
 
-VX_REGISTER_COMMAND("http", HttpUsage, RunHttp)
+VX_REGISTER_COMMAND_HELP("http", HttpUsage, HttpHelp, RunHttp)

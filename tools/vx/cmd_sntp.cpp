@@ -1,4 +1,4 @@
-// vx sntp [HOST] [--port N] [--timeout MS]
+// vx sntp [HOST[:PORT]] [--timeout MS]
 #include "VxRegistry.h"
 #include "cmd_socket_common.h"
 
@@ -9,31 +9,36 @@
 
 namespace {
 
-const char* const SntpUsage = "sntp [HOST] [--port N] [--timeout MS]  read the time from an NTP server and the local clock's offset";
+const char* const SntpUsage = "sntp [HOST[:PORT]] [--timeout MS]  the time of an NTP server and the local clock's offset";
+const char* const SntpHelp =
+    "Prints the server's time as local time and how far the local clock is from it.\n"
+    "The host defaults to a public NTP pool, the port to 123 and the wait for the reply\n"
+    "to 5000 ms.\n";
 
 int RunSntp(const QStringList& Args)
 {
     using namespace vxsock;
     const QString Usage = QString::fromLatin1(SntpUsage);
-    if (WantsHelp(Args)) {
-        PrintLine(stdout, QStringLiteral("usage: vx ") + Usage);
-        return ExitDone;
-    }
     TVxInetSNTP S;
     QString Value;
     bool HostGiven = false;
     for (qsizetype i = 0; i < Args.size(); ++i) {
         const QString& A = Args[i];
-        if (A == QLatin1String("--port") || A == QLatin1String("--timeout")) {
+        if (A == QLatin1String("--timeout")) {
             bool Ok = false;
             const int N = TakeValue(Args, i, Value) ? Value.toInt(&Ok) : 0;
-            if (!Ok || N < 0 || (A == QLatin1String("--port") && (N == 0 || N > 65535)))
-                return UsageError(Usage, QStringLiteral("%1 needs a number").arg(A));
-            A == QLatin1String("--port") ? S.SetPort(N) : S.SetTimeout(N);
+            if (!Ok || N < 0)
+                return UsageError(Usage, QStringLiteral("--timeout needs a number of milliseconds"));
+            S.SetTimeout(N);
         } else if (A.startsWith(QLatin1String("--"))) {
             return UsageError(Usage, QStringLiteral("unknown option %1").arg(A));
         } else if (!HostGiven) {
-            S.SetHost(A);
+            QString Host;
+            int Port = 123;
+            if (!SplitHostPort(A, Host, Port))
+                return UsageError(Usage, QStringLiteral("bad host %1").arg(A));
+            S.SetHost(Host);
+            S.SetPort(Port);
             HostGiven = true;
         } else {
             return UsageError(Usage, QStringLiteral("unexpected argument %1").arg(A));
@@ -73,4 +78,4 @@ int RunSntp(const QStringList& Args)
 
 }  // namespace
 
-VX_REGISTER_COMMAND("sntp", SntpUsage, RunSntp)
+VX_REGISTER_COMMAND_HELP("sntp", SntpUsage, SntpHelp, RunSntp)

@@ -1,6 +1,8 @@
 // Small helpers shared by the socket client subcommands.
 #pragma once
 
+#include "VxRegistry.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -30,21 +32,30 @@ inline void PrintLine(FILE* To, const QString& Text)
     std::fflush(To);
 }
 
-// Exit statuses, as `vx run` has them.
-inline constexpr int ExitDone = 0;
-inline constexpr int ExitError = 2;
-inline constexpr int ExitUsage = 64;
+inline constexpr int ExitDone = vx::ExitOk;
+using vx::ExitError;
+using vx::ExitUsage;
 
+// Names the problem and the command's synopsis on standard error.
 inline int UsageError(const QString& Usage, const QString& Problem)
 {
     PrintLine(stderr, QStringLiteral("vx: %1").arg(Problem));
-    PrintLine(stderr, QStringLiteral("usage: vx %1").arg(Usage));
+    PrintLine(stderr, QStringLiteral("usage: vx %1").arg(Usage.left(Usage.indexOf(QLatin1String("  ")))));
     return ExitUsage;
 }
 
-inline bool WantsHelp(const QStringList& Args)
+// Splits "host", "host:port" (a port 1..65535); false for a bad port.
+inline bool SplitHostPort(const QString& Text, QString& Host, int& Port)
 {
-    return Args.contains(QStringLiteral("--help")) || Args.contains(QStringLiteral("-h"));
+    const qsizetype Colon = Text.lastIndexOf(QLatin1Char(':'));
+    if (Colon < 0 || Text.count(QLatin1Char(':')) > 1) {  // no port, or an IPv6 address
+        Host = Text;
+        return !Host.isEmpty();
+    }
+    bool Ok = false;
+    Port = Text.mid(Colon + 1).toInt(&Ok);
+    Host = Text.left(Colon);
+    return Ok && Port > 0 && Port <= 65535 && !Host.isEmpty();
 }
 
 // Reads the value after an option such as --port; false when it is missing.

@@ -1,4 +1,4 @@
-// vx whois DOMAIN [--server HOST] [--port N]
+// vx whois DOMAIN [--server HOST[:PORT]]
 #include "VxRegistry.h"
 #include "cmd_socket_common.h"
 
@@ -6,26 +6,21 @@
 
 namespace {
 
-const char* const WhoisUsage = "whois DOMAIN [--server HOST] [--port N]  look up the registration record of a domain or IPv4 address";
+const char* const WhoisUsage = "whois DOMAIN [--server HOST[:PORT]]  the registration record of a domain or IPv4 address";
+const char* const WhoisHelp =
+    "The WHOIS server is chosen by the domain's last label (the registry's default server\n"
+    "for an IPv4 address) unless --server names one; the port is 43 unless given.\n";
 
 int RunWhois(const QStringList& Args)
 {
     using namespace vxsock;
     const QString Usage = QString::fromLatin1(WhoisUsage);
-    if (WantsHelp(Args)) {
-        PrintLine(stdout, QStringLiteral("usage: vx ") + Usage);
-        PrintLine(stdout, QStringLiteral("The server is chosen by the domain's last label unless --server is given."));
-        return ExitDone;
-    }
-    QString Domain, Server, PortText;
+    QString Domain, Server;
     for (qsizetype i = 0; i < Args.size(); ++i) {
         const QString& A = Args[i];
         if (A == QLatin1String("--server")) {
             if (!TakeValue(Args, i, Server))
                 return UsageError(Usage, QStringLiteral("--server needs a host"));
-        } else if (A == QLatin1String("--port")) {
-            if (!TakeValue(Args, i, PortText))
-                return UsageError(Usage, QStringLiteral("--port needs a number"));
         } else if (A.startsWith(QLatin1String("--"))) {
             return UsageError(Usage, QStringLiteral("unknown option %1").arg(A));
         } else if (Domain.isEmpty()) {
@@ -38,13 +33,12 @@ int RunWhois(const QStringList& Args)
         return UsageError(Usage, QStringLiteral("no domain given"));
     TVxWhoIs W;
     W.SetDomain(Domain);
-    if (!Server.isEmpty())
-        W.SetHost(Server);
-    if (!PortText.isEmpty()) {
-        bool Ok = false;
-        const int Port = PortText.toInt(&Ok);
-        if (!Ok || Port <= 0 || Port > 65535)
-            return UsageError(Usage, QStringLiteral("bad port %1").arg(PortText));
+    if (!Server.isEmpty()) {
+        QString Host;
+        int Port = 43;
+        if (!SplitHostPort(Server, Host, Port))
+            return UsageError(Usage, QStringLiteral("bad server %1").arg(Server));
+        W.SetHost(Host);
         W.SetPort(Port);
     }
     try {
@@ -66,4 +60,4 @@ int RunWhois(const QStringList& Args)
 
 }  // namespace
 
-VX_REGISTER_COMMAND("whois", WhoisUsage, RunWhois)
+VX_REGISTER_COMMAND_HELP("whois", WhoisUsage, WhoisHelp, RunWhois)
