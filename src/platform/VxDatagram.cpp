@@ -1,4 +1,5 @@
 #include <vedidoredo/platform/VxDatagram.h>
+#include <vedidoredo/platform/VxHostLookup.h>
 
 #include <QDeadlineTimer>
 #include <QHostInfo>
@@ -6,10 +7,6 @@
 #include <QTcpSocket>
 #include <QUdpSocket>
 
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-#include <thread>
 
 namespace {
 
@@ -30,36 +27,6 @@ QString TimedOut(const QString& What)
     return QStringLiteral("%1: the operation timed out").arg(What);
 }
 
-// QHostInfo::fromName has no time limit of its own, so a bounded lookup runs it on a
-// thread of its own and stops waiting when the time is up (the thread then ends on its
-// own and its answer is dropped).
-QHostInfo LookupWithin(const QString& Name, int TimeoutMs, bool& Expired)
-{
-    Expired = false;
-    if (TimeoutMs <= 0)
-        return QHostInfo::fromName(Name);
-    struct Shared {
-        std::mutex M;
-        std::condition_variable Cv;
-        bool Done = false;
-        QHostInfo Info;
-    };
-    auto S = std::make_shared<Shared>();
-    std::thread([S, Name] {
-        QHostInfo Info = QHostInfo::fromName(Name);
-        std::lock_guard<std::mutex> L(S->M);
-        S->Info = Info;
-        S->Done = true;
-        S->Cv.notify_all();
-    }).detach();
-    std::unique_lock<std::mutex> L(S->M);
-    if (!S->Cv.wait_for(L, std::chrono::milliseconds(TimeoutMs), [&] { return S->Done; })) {
-        Expired = true;
-        return QHostInfo();
-    }
-    return S->Info;
-}
-
 }  // namespace
 
 QHostAddress VxResolveHost(const QString& HostName, int TimeoutMs)
@@ -69,15 +36,15 @@ QHostAddress VxResolveHost(const QString& HostName, int TimeoutMs)
         return Literal;
     if (HostName.isEmpty())
         throw EVxSocketError(QStringLiteral("Host not found: no host name given"),
-                             int(QAbstractSocket::HostNotFoundError));
+                             VxSocketErrorCode(QAbstractSocket::HostNotFoundError));
     bool Expired = false;
-    const QHostInfo Info = LookupWithin(HostName, TimeoutMs, Expired);
+    const QHostInfo Info = VxLookupHost(HostName, TimeoutMs, Expired);
     if (Expired)
         throw EVxSocketError(TimedOut(QStringLiteral("Looking up %1").arg(HostName)),
-                             int(QAbstractSocket::SocketTimeoutError));
+                             VxSocketErrorCode(QAbstractSocket::SocketTimeoutError));
     if (Info.error() != QHostInfo::NoError || Info.addresses().isEmpty())
         throw EVxSocketError(QStringLiteral("Host %1 not found").arg(HostName),
-                             int(QAbstractSocket::HostNotFoundError));
+                             VxSocketErrorCode(QAbstractSocket::HostNotFoundError));
     for (const QHostAddress& A : Info.addresses())
         if (A.protocol() == QAbstractSocket::IPv4Protocol)
             return A;
@@ -93,17 +60,17 @@ QByteArray VxUdpExchange(const QHostAddress& Peer, quint16 Port, const QByteArra
     // port (an ICMP answer) as an error instead of leaving the read to time out.
     Socket.connectToHost(Peer, Port);
     if (!Socket.waitForConnected(Remaining(Deadline)))
-        throw EVxSocketError(Socket.errorString(), int(Socket.error()));
+        throw EVxSocketError(Socket.errorString(), VxSocketErrorCode(Socket.error()));
     if (Socket.write(Request) != Request.size())
-        throw EVxSocketError(Socket.errorString(), int(Socket.error()));
+        throw EVxSocketError(Socket.errorString(), VxSocketErrorCode(Socket.error()));
     for (;;) {
         if (!Socket.waitForReadyRead(Remaining(Deadline))) {
             if (Socket.error() == QAbstractSocket::SocketTimeoutError || Deadline.hasExpired())
                 throw EVxSocketError(TimedOut(QStringLiteral("Waiting for a reply from %1:%2")
                                                   .arg(Peer.toString())
                                                   .arg(Port)),
-                                     int(QAbstractSocket::SocketTimeoutError));
-            throw EVxSocketError(Socket.errorString(), int(Socket.error()));
+                                     VxSocketErrorCode(QAbstractSocket::SocketTimeoutError));
+            throw EVxSocketError(Socket.errorString(), VxSocketErrorCode(Socket.error()));
         }
         while (Socket.hasPendingDatagrams()) {
             const QNetworkDatagram D = Socket.receiveDatagram(65536);
@@ -122,8 +89,8 @@ QByteArray VxTcpFramedExchange(const QHostAddress& Peer, quint16 Port, const QBy
     QTcpSocket Socket;
     auto Fail = [&Socket, &Deadline](const QString& What) -> EVxSocketError {
         if (Socket.error() == QAbstractSocket::SocketTimeoutError || Deadline.hasExpired())
-            return EVxSocketError(TimedOut(What), int(QAbstractSocket::SocketTimeoutError));
-        return EVxSocketError(What + QStringLiteral(": ") + Socket.errorString(), int(Socket.error()));
+            return EVxSocketError(TimedOut(What), VxSocketErrorCode(QAbstractSocket::SocketTimeoutError));
+        return EVxSocketError(What + QStringLiteral(": ") + Socket.errorString(), VxSocketErrorCode(Socket.error()));
     };
     Socket.connectToHost(Peer, Port);
     if (!Socket.waitForConnected(Remaining(Deadline)))
@@ -151,7 +118,7 @@ QByteArray VxTcpFramedExchange(const QHostAddress& Peer, quint16 Port, const QBy
                 if (Socket.error() == QAbstractSocket::RemoteHostClosedError
                     || Socket.state() != QAbstractSocket::ConnectedState)
                     throw EVxSocketError(QStringLiteral("Connection closed before the whole reply arrived"),
-                                         int(QAbstractSocket::RemoteHostClosedError));
+                                         VxSocketErrorCode(QAbstractSocket::RemoteHostClosedError));
                 throw Fail(QStringLiteral("Receiving"));
             }
         }

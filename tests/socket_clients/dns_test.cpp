@@ -134,7 +134,7 @@ TEST(DnsWire, RepeatsATruncatedQueryOverTcp)
         C.Send(U16(int(Full.size())) + Full);
         C.Close();
     });
-    TUdpOnPort Udp(Tcp.Port(), [](const QByteArray&) { return ReplyHeader(0, 0, 0, 0, 0x0200); });
+    TVxTestUdpServer Udp(Tcp.Port(), [](const QByteArray&) { return ReplyHeader(0, 0, 0, 0, 0x0200); });
     if (!Udp.Bound())
         GTEST_SKIP() << "the UDP port of the same number is taken";
     TVxIDNSResolver R;
