@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 bash scripts/build.sh
 ctest --test-dir build --output-on-failure -j2 --timeout 600
+bash scripts/check-install.sh
 
 cmake -S . -B build-asan -G Ninja -DVX_SANITIZE=ON -DVX_BUILD_EXAMPLES=OFF >/dev/null
 cmake --build build-asan -j2

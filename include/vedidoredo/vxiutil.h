@@ -6,6 +6,7 @@
 #include <QString>
 
 // Decodes byte text holding UTF-8 into UTF-16; the empty string for malformed input.
+// Four-byte forms give a surrogate pair; over-long forms are accepted.
 VX_CORE_EXPORT QString Utf8Decode(const QString& S);
 // Base64 of byte text (the low byte of each character), without line breaks.
 VX_CORE_EXPORT QString Encode64(const QString& S);
@@ -20,6 +21,12 @@ VX_CORE_EXPORT QString Reverse(const QString& S);
 VX_CORE_EXPORT QString GetColumn(const QString& S, int Index, QChar Separator);
 // Replaces a few HTML entities in place, from the start, until one is not known.
 VX_CORE_EXPORT void ReplaceHTMLChars(QString& S);
-// Reads the user's system proxy settings into Server, UseProxy and Port, then splits a
-// "host:port" or per-protocol server text. Never raises.
+// Splits a proxy server text as ReadProxyInfo does: from the first "http=" on, up to the
+// next ";", when there is one; then a ":" parts host and Port (0 when the text after it
+// is not a whole number). Without a ":" Port keeps its value.
+VX_CORE_EXPORT void VxSplitProxyServer(QString& Server, int& Port);
+// Reads the user's system proxy settings (on Linux the proxy environment, see
+// platform/VxSystemProxy.h) into Server, UseProxy and Port: UseProxy tells whether a
+// proxy is set, Server receives its text when there is one, and when both are there the
+// text is split with VxSplitProxyServer. Never raises.
 VX_CORE_EXPORT void ReadProxyInfo(QString& Server, bool& UseProxy, int& Port);

@@ -1,6 +1,12 @@
-// Placeholder: the engine is being written.
 #include <vedidoredo/VxInBase.h>
+#include <vedidoredo/VxILogOn.h>
+#include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/vxiutil.h>
+
+#include <QByteArray>
+
+// ---------------------------------------------------------------------------------------
+// TVxInetProxy
 
 TVxInetProxy::TVxInetProxy(QObject* Owner) : TVxPersistent(Owner) {}
 
@@ -22,30 +28,310 @@ void TVxInetProxy::FillProxyInfo()
     ReadProxyInfo(FProxyServer, FUseProxyServer, FProxyPort);
 }
 
-TVxInetBase::TVxInetBase(QObject* Owner) : QObject(Owner), FClientSocket(new TVxClientSocket(this)), FProxy(new TVxInetProxy(this)) {}
-TVxInetBase::~TVxInetBase() = default;
-int TVxInetBase::Port() const { return 0; }
-void TVxInetBase::SetPort(int) {}
-QString TVxInetBase::Host() const { return {}; }
-void TVxInetBase::SetHost(const QString&) {}
-QString TVxInetBase::Address() const { return {}; }
-void TVxInetBase::SetAddress(const QString&) {}
-void TVxInetBase::SetProxy(TVxInetProxy* Value) { FProxy->Assign(Value); }
-int TVxInetBase::Timeout() const { return 0; }
-void TVxInetBase::SetTimeout(int) {}
-TVxClientType TVxInetBase::ClientType() const { return ctBlocking; }
-void TVxInetBase::SetClientType(TVxClientType) {}
-void TVxInetBase::SetOnSendTextToSocket(TVxSocketNotifyEvent) {}
-void TVxInetBase::SetOnReceiveTextFromSocket(TVxSocketNotifyEvent) {}
-QString TVxInetBase::Execute() { return {}; }
-QString TVxInetBase::GetQuery() { return {}; }
-QString TVxInetBase::GetRawHeaders() { return {}; }
-void TVxInetBase::Connect() {}
-void TVxInetBase::Disconnect() {}
-bool TVxInetBase::AddrIsIP(const QString&) { return false; }
-QString TVxInetBase::InternalExecute() { return {}; }
-void TVxInetBase::BeforeExecute() {}
-void TVxInetBase::AfterExecute(QString&) {}
-int TVxInetBase::SendToSocket(const QString&) { return 0; }
-int TVxInetBase::ReceiveFromSocket(char*, int) { return 0; }
-QString TVxInetBase::GetLocalHost() const { return {}; }
+// ---------------------------------------------------------------------------------------
+// TVxInetBase
+
+namespace {
+
+constexpr int ReadBlockSize = 16386;
+
+}  // namespace
+
+TVxInetBase::TVxInetBase(QObject* Owner)
+    : QObject(Owner), FClientSocket(new TVxClientSocket(this)), FProxy(new TVxInetProxy(this))
+{
+    // The engine's handlers keep the connected flag, then pass the notification on with
+    // the socket as Sender.
+    FClientSocket->OnLookup = [this](QObject* Sender, TVxClientSocket* Socket) {
+        if (FOnLookup)
+            FOnLookup(Sender, Socket);
+    };
+    FClientSocket->OnConnecting = [this](QObject* Sender, TVxClientSocket* Socket) {
+        if (FOnConnecting)
+            FOnConnecting(Sender, Socket);
+    };
+    FClientSocket->OnConnect = [this](QObject* Sender, TVxClientSocket* Socket) {
+        FConnected = true;
+        if (FOnConnect)
+            FOnConnect(Sender, Socket);
+    };
+    FClientSocket->OnDisconnect = [this](QObject* Sender, TVxClientSocket* Socket) {
+        FConnected = false;
+        if (FOnDisconnect)
+            FOnDisconnect(Sender, Socket);
+    };
+    FClientSocket->OnError = [this](QObject* Sender, TVxClientSocket* Socket, TVxErrorEvent Kind,
+                                    int& Code) {
+        FConnected = false;
+        if (FOnError)
+            FOnError(Sender, Socket, Kind, Code);
+    };
+    FClientSocket->SetClientType(ctBlocking);
+}
+
+TVxInetBase::~TVxInetBase()
+{
+    // The socket's notifications refer to this object: silence them before it goes.
+    FClientSocket->OnDisconnect = nullptr;
+    FClientSocket->OnError = nullptr;
+}
+
+int TVxInetBase::Port() const
+{
+    return FClientSocket->Port();
+}
+
+void TVxInetBase::SetPort(int Value)
+{
+    FClientSocket->SetPort(Value);
+}
+
+QString TVxInetBase::Host() const
+{
+    return FClientSocket->Host();
+}
+
+void TVxInetBase::SetHost(const QString& Value)
+{
+    if (AddrIsIP(Value)) {
+        FClientSocket->SetAddress(Value);
+        FClientSocket->SetHost(QString());
+    } else {
+        FClientSocket->SetHost(Value);
+        FClientSocket->SetAddress(QString());
+    }
+}
+
+QString TVxInetBase::Address() const
+{
+    return FClientSocket->Address();
+}
+
+void TVxInetBase::SetAddress(const QString& Value)
+{
+    SetHost(Value);
+}
+
+void TVxInetBase::SetProxy(TVxInetProxy* Value)
+{
+    FProxy->Assign(Value);
+}
+
+int TVxInetBase::Timeout() const
+{
+    return FClientSocket->Timeout();
+}
+
+void TVxInetBase::SetTimeout(int Value)
+{
+    FClientSocket->SetTimeout(qMax(0, Value));
+}
+
+TVxClientType TVxInetBase::ClientType() const
+{
+    return FClientSocket->ClientType();
+}
+
+void TVxInetBase::SetClientType(TVxClientType Value)
+{
+    FClientSocket->SetClientType(Value);
+}
+
+void TVxInetBase::SetOnSendTextToSocket(TVxSocketNotifyEvent Value)
+{
+    FOnSendTextToSocket = Value;
+    FClientSocket->OnWrite = std::move(Value);
+}
+
+void TVxInetBase::SetOnReceiveTextFromSocket(TVxSocketNotifyEvent Value)
+{
+    FOnReceiveTextFromSocket = Value;
+    FClientSocket->OnRead = std::move(Value);
+}
+
+bool TVxInetBase::AddrIsIP(const QString& S)
+{
+    // Up to five slots are filled so that a fifth part can be noticed.
+    int Slots[6] = {-1, -1, -1, -1, -1, -1};
+    QString Accumulator;
+    int K = 1;
+    const qsizetype Last = S.size() - 1;
+    for (qsizetype I = 0; I <= Last; ++I) {
+        const QChar C = S.at(I);
+        if (C == QLatin1Char('.') || I == Last) {
+            // The last character joins the last part, so a trailing dot makes it no number.
+            if (I == Last)
+                Accumulator.append(C);
+            bool Ok = false;
+            const int Value = Accumulator.toInt(&Ok, 10);
+            // Only plain decimal digits count as a whole number (no sign, no blanks).
+            bool Digits = !Accumulator.isEmpty();
+            for (QChar D : Accumulator)
+                Digits = Digits && D.isDigit() && D.unicode() < 128;
+            Slots[K] = Ok && Digits ? Value : -1;
+            ++K;
+            if (K > 5)
+                break;
+            Accumulator.clear();
+        } else {
+            Accumulator.append(C);
+        }
+    }
+    if (Slots[5] != -1)
+        return false;
+    for (int I = 1; I <= 4; ++I)
+        if (Slots[I] < 0 || Slots[I] > 255)
+            return false;
+    return true;
+}
+
+QString TVxInetBase::GetQuery()
+{
+    return QString();
+}
+
+QString TVxInetBase::GetRawHeaders()
+{
+    QString Result;
+    if (FProxy->UseProxy()) {
+        if (FLoginPrompt) {
+            QString User = FProxy->User();
+            QString Password = FProxy->Password();
+            if (VxInAskLogon(strVxInProxyLogon, User, Password)) {
+                FProxy->SetUser(User);
+                FProxy->SetPassword(Password);
+            }
+        }
+        if (!FProxy->User().isEmpty())
+            Result += QStringLiteral("Username: ") + FProxy->User() + QStringLiteral("\r\n");
+        if (!FProxy->Password().isEmpty())
+            Result += QStringLiteral("Password: ") + FProxy->Password() + QStringLiteral("\r\n");
+    } else {
+        Result += QStringLiteral("Proxy-Connection: Keep-Alive\r\n");
+    }
+    Result += QStringLiteral("\r\n");
+    return Result;
+}
+
+void TVxInetBase::Connect()
+{
+    if (FConnected)
+        return;
+    if (FClientSocket->Host().isEmpty() && FClientSocket->Address().isEmpty())
+        throw EVxError(strVxInEHost);
+    if (FProxy->UseProxy() && !FProxy->Server().isEmpty()) {
+        // The socket keeps the proxy as its target: Host, Address and Port read the
+        // proxy's values afterwards.
+        SetHost(FProxy->Server());
+        FClientSocket->SetPort(FProxy->Port());
+    }
+    FClientSocket->Open();
+}
+
+void TVxInetBase::Disconnect()
+{
+    if (FConnected)
+        FClientSocket->Close();
+}
+
+int TVxInetBase::SendToSocket(const QString& Text)
+{
+    if (!FClientSocket->Active())
+        return 0;
+    return FClientSocket->SendText(Text);
+}
+
+int TVxInetBase::ReceiveFromSocket(char* Buffer, int Count)
+{
+    if (!FClientSocket->Active() && !FConnected)
+        return 0;
+    return FClientSocket->ReceiveBuf(Buffer, Count);
+}
+
+QString TVxInetBase::GetLocalHost() const
+{
+    return FClientSocket->LocalHost();
+}
+
+namespace {
+
+// The status check on the first piece of an answer: the three characters after the
+// first space, read as a number (200 when they are not one).
+void CheckStatus(QLatin1StringView Piece)
+{
+    const qsizetype Space = Piece.indexOf(QLatin1Char(' '));
+    if (Space < 0)
+        return;
+    const QString Code = Piece.mid(Space + 1, 3).toString();
+    bool Ok = false;
+    int Status = Code.toInt(&Ok, 10);
+    if (!Ok)
+        Status = 200;
+    switch (Status) {
+    case 401: throw EVxError(strVxInEAuthRequired);
+    case 404: throw EVxError(strVxInEFileNotFound);
+    case 407: throw EVxError(strVxInEProxyAuth);
+    default: break;
+    }
+}
+
+}  // namespace
+
+QString TVxInetBase::InternalExecute()
+{
+    QString Query = GetQuery();
+    if (!Query.isEmpty())
+        Query += GetRawHeaders();
+    const int Sent = Query.isEmpty() ? 1 : SendToSocket(Query);
+    if (Sent <= 0)
+        return QStringLiteral("No answer from server");
+
+    // Each piece is widened straight into the answer: no second copy of a long answer.
+    QString Answer;
+    char Buffer[ReadBlockSize];
+    for (;;) {
+        const int Count = ReceiveFromSocket(Buffer, ReadBlockSize);
+        if (Count <= 0)
+            break;
+        const QLatin1StringView Piece(Buffer, Count);
+        if (Answer.isEmpty())
+            CheckStatus(Piece);
+        Answer.append(Piece);
+    }
+    return Answer;
+}
+
+void TVxInetBase::BeforeExecute()
+{
+    if (FOnBeforeExecute)
+        FOnBeforeExecute(this);
+}
+
+void TVxInetBase::AfterExecute(QString& Text)
+{
+    if (FOnAfterExecute)
+        FOnAfterExecute(this, Text);
+}
+
+QString TVxInetBase::Execute()
+{
+    BeforeExecute();
+    if (FClientSocket->Host().isEmpty() && FClientSocket->Address().isEmpty())
+        throw EVxError(strVxInEHost);
+    Connect();
+    QString Result;
+    try {
+        CurrentStep = 0;
+        while (CurrentStep < StepCount) {
+            QString Text = InternalExecute();
+            AfterExecute(Text);
+            Result += Text;
+            ++CurrentStep;
+        }
+        if (!FKeepConnection)
+            Disconnect();
+    } catch (const EVxError& E) {
+        Result = E.Message();
+    }
+    return Result;
+}

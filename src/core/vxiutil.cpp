@@ -1,10 +1,243 @@
-// Placeholder: the utilities are being written.
 #include <vedidoredo/vxiutil.h>
-QString Utf8Decode(const QString& S) { return S; }
-QString Encode64(const QString&) { return {}; }
-void DeleteExe() {}
-QString ContentTypeByFile(const QString&) { return QStringLiteral("application/octet-stream"); }
-QString Reverse(const QString& S) { return S; }
-QString GetColumn(const QString&, int, QChar) { return {}; }
-void ReplaceHTMLChars(QString&) {}
-void ReadProxyInfo(QString&, bool&, int&) {}
+
+#include <vedidoredo/platform/VxException.h>
+#include <vedidoredo/platform/VxProcess.h>
+#include <vedidoredo/platform/VxSystemProxy.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QSaveFile>
+
+#include <algorithm>
+
+QString Utf8Decode(const QString& S)
+{
+    const qsizetype Count = S.size();
+    QString Result;
+    if (Count == 0)
+        return Result;
+    // Every form takes at least as many bytes as it gives units, so Count units suffice.
+    Result.resize(Count);
+    QChar* Dest = Result.data();
+    qsizetype Out = 0;
+    qsizetype k = 0;
+    // The low byte of the next character when it is a continuation byte 10xxxxxx.
+    auto Continuation = [&](uint& Bits) {
+        if (k >= Count)
+            return false;
+        const uint c = S[k++].unicode() & 0xFF;
+        if ((c & 0xC0) != 0x80)
+            return false;
+        Bits = c & 0x3F;
+        return true;
+    };
+    while (k < Count && Out < Count) {
+        const uint Lead = S[k++].unicode();
+        if ((Lead & 0x80) == 0) {
+            Dest[Out++] = QChar(char16_t(Lead));
+            continue;
+        }
+        if (k >= Count)
+            return {};
+        uint Bits = 0;
+        if ((Lead & 0xF8) == 0xF0) {
+            // Four-byte form: a code point above U+FFFF becomes a surrogate pair.
+            uint Value = Lead & 0x07;
+            for (int i = 0; i < 3; ++i) {
+                if (!Continuation(Bits))
+                    return {};
+                Value = (Value << 6) | Bits;
+            }
+            if (Value > 0x10FFFF)
+                return {};
+            if (Value < 0x10000) {  // over-long, accepted like the shorter forms
+                Dest[Out++] = QChar(char16_t(Value));
+            } else {
+                Dest[Out++] = QChar(QChar::highSurrogate(Value));
+                Dest[Out++] = QChar(QChar::lowSurrogate(Value));
+            }
+            continue;
+        }
+        uint Value = Lead & 0x3F;
+        if (Value & 0x20) {  // three-byte form
+            if (!Continuation(Bits) || k >= Count)
+                return {};
+            Value = (Value << 6) | Bits;
+        }
+        if (!Continuation(Bits))
+            return {};
+        Dest[Out++] = QChar(char16_t(((Value << 6) | Bits) & 0xFFFF));
+    }
+    Result.truncate(Out);
+    return Result;
+}
+
+QString Encode64(const QString& S)
+{
+    QByteArray Bytes(S.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < S.size(); ++i)
+        Bytes[i] = char(S[i].unicode() & 0xFF);
+    return QString::fromLatin1(Bytes.toBase64());
+}
+
+namespace {
+
+// A POSIX shell word that stands for Text exactly, whatever it holds.
+QByteArray ShellQuote(const QString& Text)
+{
+    QByteArray Bytes = QFile::encodeName(Text);
+    Bytes.replace('\'', QByteArrayLiteral("'\\''"));
+    return '\'' + Bytes + '\'';
+}
+
+}  // namespace
+
+void DeleteExe()
+{
+    const QString Exe = VxExecutablePath();
+    if (Exe.isEmpty())
+        return;
+    const QFileInfo ExeInfo(Exe);
+    QString Script = ExeInfo.path() + QLatin1Char('/') + ExeInfo.completeBaseName() + QLatin1String(".sh");
+    if (Script == Exe)
+        Script = Exe + QLatin1String(".sh");
+
+    // Retries once a second until the program's file is gone (a system that refuses to
+    // delete a running program lets it go once the program has exited), for at most
+    // ten minutes, then removes the script itself.
+    const QByteArray Text = "#!/bin/sh\n"
+                            "# Deletes a program that has asked to be removed, then this script.\n"
+                            "exe=" + ShellQuote(Exe) + "\n"
+                            "script=" + ShellQuote(Script) + "\n"
+                            "n=0\n"
+                            "while [ -e \"$exe\" ] || [ -L \"$exe\" ]; do\n"
+                            "  rm -f -- \"$exe\" 2>/dev/null\n"
+                            "  if [ -e \"$exe\" ] || [ -L \"$exe\" ]; then\n"
+                            "    n=$((n + 1))\n"
+                            "    [ \"$n\" -ge 600 ] && break\n"
+                            "    sleep 1\n"
+                            "  fi\n"
+                            "done\n"
+                            "rm -f -- \"$script\"\n";
+    QSaveFile File(Script);
+    if (!File.open(QIODevice::WriteOnly) || File.write(Text) != Text.size() || !File.commit())
+        throw EVxFileError(QStringLiteral("Cannot write %1: %2").arg(Script, File.errorString()));
+    VxStartDetachedScript(Script);
+}
+
+QString ContentTypeByFile(const QString& FileName)
+{
+    const QString Fallback = QStringLiteral("application/octet-stream");
+    // The extension of the last path element, with its dot: "a.b/c" has none.
+    const qsizetype Slash = FileName.lastIndexOf(QLatin1Char('/'));
+    const qsizetype Dot = FileName.lastIndexOf(QLatin1Char('.'));
+    if (Dot < 0 || Dot < Slash || Dot == FileName.size() - 1)
+        return Fallback;
+    // Only the extension decides: "x" and the extension match the "*.ext" patterns and
+    // none made for a whole file name, such as "Makefile.*" or "README*". (Qt matches no
+    // pattern against a name that begins with its only dot, so the extension alone fails.)
+    static const QMimeDatabase Database;
+    const QList<QMimeType> Types = Database.mimeTypesForFileName(QLatin1Char('x') + FileName.mid(Dot));
+    return Types.isEmpty() ? Fallback : Types.first().name();
+}
+
+QString Reverse(const QString& S)
+{
+    QString Result = S;
+    std::reverse(Result.begin(), Result.end());
+    return Result;
+}
+
+QString GetColumn(const QString& S, int Index, QChar Separator)
+{
+    QString Result;
+    if (S == QLatin1String("\t"))
+        return Result;
+    int Column = 0;
+    for (const QChar c : S) {
+        if (c == Separator)
+            ++Column;
+        else if (Column == Index)
+            Result += c;
+        else if (Column > Index)
+            break;
+    }
+    return Result;
+}
+
+void ReplaceHTMLChars(QString& S)
+{
+    struct TEntity {
+        QLatin1String Name;  // without the leading "&"
+        QStringView Text;
+    };
+    static const TEntity Entities[] = {
+        {QLatin1String("brvbar"), u"|"}, {QLatin1String("deg"), u"\u00B0"},
+        {QLatin1String("plusmn"), u"+"}, {QLatin1String("para"), u"\u00B6"},
+        {QLatin1String("amp"), u"&"},    {QLatin1String("lt"), u"<"},
+        {QLatin1String("gt"), u">"},     {QLatin1String("copy"), u"c"},
+        {QLatin1String("quot"), u"\""},  {QLatin1String("apos"), u"'"},
+        {QLatin1String("trade"), u"T"},  {QLatin1String("nbsp"), u""},
+    };
+    // Replacing from the first "&" over and over again, as the rule reads, looks at the
+    // text before that "&" again each time. It holds no "&", and only "&amp" gives one
+    // back, at the same place; so the text is built in one pass instead, carrying the "&"
+    // that "&amp" gave as a pending one in front of the unread rest.
+    const qsizetype Count = S.size();
+    qsizetype i = 0;  // the first character not yet moved to Result
+    bool Amp = false;
+    QString Result;
+    Result.reserve(Count);
+    for (;;) {
+        if (!Amp) {
+            const qsizetype p = S.indexOf(QLatin1Char('&'), i);
+            if (p < 0)
+                break;
+            Result += QStringView(S).mid(i, p - i);
+            i = p + 1;
+        }
+        const qsizetype Semicolon = S.indexOf(QLatin1Char(';'), i);
+        const qsizetype End = Semicolon < 0 ? Count : Semicolon;
+        const QStringView Name = QStringView(S).mid(i, End - i);
+        const auto Found = std::find_if(std::begin(Entities), std::end(Entities),
+                                        [&](const TEntity& E) { return Name == E.Name; });
+        if (Found == std::end(Entities)) {
+            Amp = true;  // the unknown entity and all after it stay as they are
+            break;
+        }
+        i = Semicolon < 0 ? Count : Semicolon + 1;
+        Amp = Found->Text == QStringView(u"&");
+        if (!Amp)
+            Result += Found->Text;
+    }
+    if (Amp)
+        Result += QLatin1Char('&');
+    Result += QStringView(S).mid(i);
+    S = Result;
+}
+
+void VxSplitProxyServer(QString& Server, int& Port)
+{
+    const qsizetype Http = Server.indexOf(QLatin1String("http="));
+    if (Http >= 0) {
+        Server.remove(0, Http + 5);
+        const qsizetype Semicolon = Server.indexOf(QLatin1Char(';'));
+        if (Semicolon >= 0)
+            Server.truncate(Semicolon);
+    }
+    const qsizetype Colon = Server.indexOf(QLatin1Char(':'));
+    if (Colon >= 0) {
+        bool Ok = false;
+        const int Value = Server.mid(Colon + 1).toInt(&Ok, 10);
+        Port = Ok ? Value : 0;
+        Server.truncate(Colon);
+    }
+}
+
+void ReadProxyInfo(QString& Server, bool& UseProxy, int& Port)
+{
+    VxReadSystemProxy(Server, UseProxy);
+    if (UseProxy && !Server.isEmpty())
+        VxSplitProxyServer(Server, Port);
+}

@@ -1,5 +1,7 @@
 #include <vedidoredo/platform/VxCollection.h>
 
+#include <typeinfo>
+
 TVxCollectionItem::TVxCollectionItem(TVxCollection* Collection)
 {
     SetCollection(Collection);
@@ -71,7 +73,7 @@ void TVxCollection::Delete(int Index)
 void TVxCollection::Assign(TVxPersistent* Source)
 {
     auto* Other = qobject_cast<TVxCollection*>(Source);
-    if (!Other || Other->metaObject() != metaObject()) {
+    if (!Other || typeid(*Other) != typeid(*this)) {
         TVxPersistent::Assign(Source);
         return;
     }

@@ -79,8 +79,10 @@ public:
     TVxSocketErrorEvent OnError;
 
 private:
-    [[noreturn]] void Fail(TVxErrorEvent Kind, int Code, const QString& Message);
-    bool ReportError(TVxErrorEvent Kind, int Code, const QString& Message);
+    // Raises the error notification, closes the connection when asked (with its disconnect
+    // notification), then throws EVxSocketError unless the handler set the code to 0.
+    void ReportError(TVxErrorEvent Kind, int Code, const QString& Message,
+                     bool CloseConnection = false);
 
     QString FHost, FAddress;
     int FPort = 0;

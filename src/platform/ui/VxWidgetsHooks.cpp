@@ -1,0 +1,70 @@
+#include <vedidoredo/VxWidgets.h>
+#include <vedidoredo/platform/VxUiHooks.h>
+#include <vedidoredo/ui/VxILogOnForm.h>
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QThread>
+#include <QUrl>
+
+namespace {
+
+// Windows can be made only on the thread of a running QApplication.
+bool CanShowWindows()
+{
+    const auto* App = qobject_cast<QApplication*>(QCoreApplication::instance());
+    return App && QThread::currentThread() == App->thread();
+}
+
+bool AskLogon(const QString& Caption, QString& User, QString& Password)
+{
+    if (!CanShowWindows())
+        return false;
+    TfrmVxILogon Form(QApplication::activeWindow());
+    if (!Caption.isEmpty())
+        Form.setWindowTitle(Caption);
+    Form.edLogin->setText(User);
+    Form.edPassword->setText(Password);
+    if (Form.exec() != QDialog::Accepted)
+        return false;
+    User = Form.edLogin->text();
+    Password = Form.edPassword->text();
+    return true;
+}
+
+void ShowMessage(const QString& Title, const QString& Text)
+{
+    if (CanShowWindows())
+        QMessageBox::information(QApplication::activeWindow(), Title, Text);
+}
+
+bool OpenUrl(const QString& Url)
+{
+    // A path or a bare host name is turned into a URL as a browser's address bar would.
+    return CanShowWindows() && QDesktopServices::openUrl(QUrl::fromUserInput(Url));
+}
+
+void Install(bool OnlyEmpty)
+{
+    TVxUiHooks& Hooks = VxUiHooks();
+    if (!OnlyEmpty || !Hooks.AskLogon)
+        Hooks.AskLogon = AskLogon;
+    if (!OnlyEmpty || !Hooks.ShowMessage)
+        Hooks.ShowMessage = ShowMessage;
+    if (!OnlyEmpty || !Hooks.OpenUrl)
+        Hooks.OpenUrl = OpenUrl;
+    // The transfer status window (CreateStatusWindow) is installed here as well.
+}
+
+// Installs the hooks when the library is loaded, without replacing any that a program
+// installed before.
+[[maybe_unused]] const bool InstalledAtLoad = (Install(true), true);
+
+}  // namespace
+
+void VxInstallWidgetsHooks()
+{
+    Install(false);
+}

@@ -1,0 +1,10 @@
+// Lets GoogleTest print QString values as readable text in failure messages.
+#pragma once
+
+#include <QString>
+#include <ostream>
+
+inline void PrintTo(const QString& S, std::ostream* Out)
+{
+    *Out << '"' << S.toStdString() << '"';
+}
