@@ -9,6 +9,7 @@
 #include "xml/VxXMLInternal.h"
 
 #include <vedidoredo/platform/VxException.h>
+#include <vedidoredo/vxiutil.h>
 
 #include <QDir>
 #include <QFile>
@@ -164,8 +165,7 @@ public:
         FMode = CodePage;
     }
 
-    // Decodes a piece in place. Text that is not byte text (characters above 255, only
-    // possible in text handed over already decoded) is left as it is.
+    // Decodes a piece in place.
     void Apply(TPiece& P)
     {
         if (FMode == None || P.IsEmpty())
@@ -181,8 +181,13 @@ public:
                                     : QStringView(static_cast<const char16_t*>(P.Data), P.Size);
             bool Ascii = true;
             for (QChar C : W) {
-                if (C.unicode() > 0xFF)
+                if (C.unicode() > 0xFF) {
+                    // Not byte text: UTF-8 goes through the library's decoding as it is;
+                    // a code page cannot take it, so it stays as it is.
+                    if (FMode == Utf8)
+                        P.SetOwn(Utf8Decode(W.toString()));
                     return;
+                }
                 if (C.unicode() >= 0x80)
                     Ascii = false;
             }

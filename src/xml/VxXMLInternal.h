@@ -22,18 +22,19 @@ extern thread_local TParseWatch* ActiveWatch;
 // this thread, so that a parse can tell whether a callback changed the tree.
 extern thread_local quint64 MutationCount;
 
-// The byte-text UTF-8 decoding of the library (one-, two- and three-byte forms, over-long
-// forms accepted, a four-byte lead read as a three-byte one): the bytes are taken as
-// characters 0..255. Returns false for malformed input. Out must hold Size units; OutSize
-// receives the number written.
+// The library's UTF-8 decoding of byte text (Utf8Decode of vxiutil.h, which it must match
+// unit for unit) over raw bytes. Returns false for malformed input. Out must hold Size
+// units; OutSize receives the number written.
 bool DecodeUtf8(const uchar* Data, qsizetype Size, char16_t* Out, qsizetype& OutSize);
 
 // What a document of UTF-8 bytes decodes to, as far as the scanner cares.
 struct TUtf8Shape {
     bool Valid = false;            // DecodeUtf8 would succeed
     bool AsciiFromMultiByte = false;  // a sequence of two or three bytes gives a unit below 0x80
-    qsizetype LastStart = -1;      // byte index where the last decoded character starts
-    qsizetype PreviousStart = -1;  // ... and where the one before it starts
+    // Where the last decoded character starts, so that "before the last character" is
+    // "below LastStart" (for a final surrogate pair: the end of its bytes) ...
+    qsizetype LastStart = -1;
+    qsizetype PreviousStart = -1;  // ... and the same for the character before it
 };
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size);
 
