@@ -1,15 +1,29 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the unit and integration tests
-# (the integration tests start their own servers on 127.0.0.1), then the unit tests again
-# built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is missing, builds, and runs every test: the unit tests built with
+# AddressSanitizer and UndefinedBehaviorSanitizer, a short run of every fuzz target, the
+# install check, and last the whole suite, unit and integration (the integration tests
+# start their own servers on 127.0.0.1).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 bash scripts/build.sh
-ctest --test-dir build --output-on-failure -j2 --timeout 600
-bash scripts/check-install.sh
 
 cmake -S . -B build-asan -G Ninja -DVX_SANITIZE=ON -DVX_BUILD_EXAMPLES=OFF >/dev/null
 cmake --build build-asan -j2
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan -L unit --output-on-failure -j2 --timeout 600
+
+# The fuzz targets, built with clang's libFuzzer, ASan and UBSan, each run briefly so
+# that they keep building and keep passing on fresh inputs.
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVX_BUILD_FUZZ=ON \
+  -DVX_BUILD_TESTS=OFF -DVX_BUILD_EXAMPLES=OFF -DVX_BUILD_TOOLS=OFF >/dev/null
+cmake --build build-fuzz -j2
+for target in build-fuzz/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  echo "fuzzing $(basename "$target") for ${VX_FUZZ_SECONDS:-10} s"
+  "$target" -max_total_time="${VX_FUZZ_SECONDS:-10}" -rss_limit_mb=4096 >/dev/null 2>"$target.log" \
+    || { tail -40 "$target.log"; exit 1; }
+done
+
+bash scripts/check-install.sh
+ctest --test-dir build --output-on-failure -j2 --timeout 600

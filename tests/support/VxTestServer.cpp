@@ -162,13 +162,14 @@ void TVxTestServer::Run(int MaxConnections)
         const int Fd = ::accept(FListenFd, nullptr, nullptr);
         if (Fd < 0)
             continue;
+        ++FConnections;
         TVxTestConnection Connection(Fd);
         FScript(Connection);
         {
             std::lock_guard Lock(FMutex);
             FReceived.push_back(Connection.Received());
         }
-        ++FConnections;
+        FScriptDone.notify_all();
     }
     // Later clients are refused at once instead of waiting on an unserved backlog.
     ::close(FListenFd);
@@ -177,7 +178,8 @@ void TVxTestServer::Run(int MaxConnections)
 
 QByteArray TVxTestServer::Received(int Index) const
 {
-    std::lock_guard Lock(FMutex);
+    std::unique_lock Lock(FMutex);
+    FScriptDone.wait_for(Lock, std::chrono::seconds(5), [&] { return Index < int(FReceived.size()); });
     return Index < int(FReceived.size()) ? FReceived[size_t(Index)] : QByteArray();
 }
 

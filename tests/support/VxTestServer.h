@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -48,8 +49,10 @@ public:
     ~TVxTestServer();  // stops accepting and waits for the script to end
 
     quint16 Port() const { return FPort; }
+    // The connections accepted so far.
     int Connections() const { return FConnections; }
-    // Everything the server read on connection Index (after its script ended).
+    // Everything the server read on connection Index; waits (up to 5 s) for that
+    // connection's script to end, which may be a little after the client is done.
     QByteArray Received(int Index = 0) const;
 
 private:
@@ -60,6 +63,7 @@ private:
     std::atomic<int> FConnections{0};
     std::atomic<bool> FStop{false};
     mutable std::mutex FMutex;
+    mutable std::condition_variable FScriptDone;
     std::vector<QByteArray> FReceived;
     std::thread FThread;
 };

@@ -63,4 +63,25 @@ const CommandInfo* FindCommand(const QString& Name)
     return nullptr;
 }
 
+bool WantsHelp(const QStringList& Args)
+{
+    return !Args.isEmpty() && (Args.first() == QLatin1String("--help") || Args.first() == QLatin1String("-h"));
+}
+
+QString CommandHelp(const CommandInfo& Command)
+{
+    // The usage line is "synopsis  description".
+    const qsizetype Gap = Command.Usage.indexOf(QLatin1String("  "));
+    QString Text = QStringLiteral("usage: vx ") +
+                   (Gap < 0 ? Command.Usage : Command.Usage.left(Gap)) + QLatin1Char('\n');
+    if (Gap >= 0)
+        Text += QLatin1Char('\n') + Command.Usage.mid(Gap).trimmed() + QLatin1Char('\n');
+    if (!Command.Help.isEmpty()) {
+        Text += QLatin1Char('\n') + Command.Help;
+        if (!Text.endsWith(QLatin1Char('\n')))
+            Text += QLatin1Char('\n');
+    }
+    return Text;
+}
+
 }  // namespace vx

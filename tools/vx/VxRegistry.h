@@ -6,7 +6,19 @@
 //     VX_REGISTER_COMMAND("whois", "whois DOMAIN [--server HOST]  look up a domain", RunWhois)
 //
 // where RunWhois is `int RunWhois(const QStringList& Args)` (the arguments after the
-// subcommand's name) returning the exit status.
+// subcommand's name) returning the exit status. The usage line is the synopsis, two
+// spaces, then a short description; `vx --help` lists it.
+//
+// `vx NAME --help` (or -h, or `vx help NAME`) prints "usage: vx " and the synopsis, the
+// description and, when given, a longer help text; the command is not run. A command with
+// options to explain registers that text with
+//
+//     VX_REGISTER_COMMAND_HELP("whois", "whois DOMAIN [--server HOST]  look up a domain",
+//                              "Options:\n  --server HOST  ask HOST instead of ...\n", RunWhois)
+//
+// Commands write through VxConsole.h (WriteOut, PrintError) so that tests can capture
+// what they print, and return the exit statuses below. An exception that escapes Run
+// ends in its message on standard error and ExitError.
 #pragma once
 
 #include <QObject>
@@ -16,6 +28,12 @@
 #include <vector>
 
 namespace vx {
+
+// Exit statuses shared by every command.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitFalse = 1;    // the operation ran and reported failure
+inline constexpr int ExitError = 2;    // an exception; its message went to standard error
+inline constexpr int ExitUsage = 64;   // bad command line, named on standard error
 
 using ClassFactory = std::function<QObject*()>;
 
@@ -28,6 +46,7 @@ struct CommandInfo {
     QString Name;
     QString Usage;  // one line for `vx --help`
     std::function<int(const QStringList& Args)> Run;
+    QString Help;  // optional text printed after the usage by `vx NAME --help`
 };
 
 void RegisterClass(ClassInfo Info);
@@ -48,9 +67,20 @@ struct ClassRegistrar {
 struct CommandRegistrar {
     CommandRegistrar(const char* Name, const char* Usage, std::function<int(const QStringList&)> Run)
     {
-        RegisterCommand({QString::fromLatin1(Name), QString::fromUtf8(Usage), std::move(Run)});
+        RegisterCommand({QString::fromLatin1(Name), QString::fromUtf8(Usage), std::move(Run), {}});
+    }
+    CommandRegistrar(const char* Name, const char* Usage, const char* Help,
+                     std::function<int(const QStringList&)> Run)
+    {
+        RegisterCommand({QString::fromLatin1(Name), QString::fromUtf8(Usage), std::move(Run),
+                         QString::fromUtf8(Help)});
     }
 };
+
+// True when Args asks for help: its first argument is --help or -h.
+bool WantsHelp(const QStringList& Args);
+// The help of a registered command as `vx NAME --help` prints it.
+QString CommandHelp(const CommandInfo& Command);
 
 }  // namespace vx
 
@@ -58,3 +88,5 @@ struct CommandRegistrar {
     static const vx::ClassRegistrar vxClassRegistrar_##T(#T, []() -> QObject* { return new T(nullptr); });
 #define VX_REGISTER_COMMAND(Name, Usage, Function) \
     static const vx::CommandRegistrar vxCommandRegistrar_##Function(Name, Usage, Function);
+#define VX_REGISTER_COMMAND_HELP(Name, Usage, Help, Function) \
+    static const vx::CommandRegistrar vxCommandRegistrar_##Function(Name, Usage, Help, Function);

@@ -1,9 +1,13 @@
+#include "VxCommandLine.h"
+#include "VxTerminalHooks.h"
+
 #include <QCoreApplication>
-#include <cstdio>
 
 int main(int argc, char** argv)
 {
     QCoreApplication App(argc, argv);
-    std::puts("vx: the VeDidoredo command-line tool");
-    return 0;
+    vx::InstallTerminalHooks();
+    QStringList Args = App.arguments();
+    Args.removeFirst();
+    return vx::RunCommandLine(Args);
 }

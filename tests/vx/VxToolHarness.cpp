@@ -1,0 +1,72 @@
+#include "VxToolHarness.h"
+
+#include "VxTestComponents.h"
+
+#include "VxCommandLine.h"
+#include "VxConsole.h"
+#include "VxRegistry.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+VX_REGISTER_CLASS(TVxTestComponent)
+VX_REGISTER_CLASS(TVxTestWebComponent)
+VX_REGISTER_CLASS(TVxTestPlain)
+
+namespace {
+
+// Sockets and processes want an application object.
+class QtApplication : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int Argc = 1;
+        static char Name[] = "test_vx";
+        static char* Argv[] = {Name, nullptr};
+        if (!QCoreApplication::instance())
+            FApp = new QCoreApplication(Argc, Argv);
+    }
+    void TearDown() override { delete FApp; }
+
+private:
+    QCoreApplication* FApp = nullptr;
+};
+
+[[maybe_unused]] ::testing::Environment* const Application =
+    ::testing::AddGlobalTestEnvironment(new QtApplication);
+
+}  // namespace
+
+VxResult RunVx(const QStringList& Args)
+{
+    vx::ConsoleCapture Capture;
+    VxResult R;
+    R.Status = vx::RunCommandLine(Args);
+    R.Out = Capture.Out;
+    R.Err = Capture.Err;
+    return R;
+}
+
+VxResult RunVxBinary(const QStringList& Args)
+{
+    QProcess P;
+    P.setProgram(QStringLiteral(VX_TOOL_PATH));
+    P.setArguments(Args);
+    // A session of its own has no controlling terminal, so a logon prompt answers Cancel.
+    P.setChildProcessModifier([] { ::setsid(); });
+    P.start();
+    P.closeWriteChannel();
+    VxResult R;
+    if (!P.waitForFinished(60000)) {
+        P.kill();
+        P.waitForFinished(5000);
+        ADD_FAILURE() << "vx did not finish: " << Args.join(QLatin1Char(' ')).toStdString();
+        return R;
+    }
+    R.Status = P.exitStatus() == QProcess::NormalExit ? P.exitCode() : -1;
+    R.Out = P.readAllStandardOutput();
+    R.Err = P.readAllStandardError();
+    return R;
+}

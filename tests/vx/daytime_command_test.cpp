@@ -1,0 +1,104 @@
+// `vx daytime` and `vx run TVxInetDateTime` against a daytime server on 127.0.0.1.
+#include "VxToolHarness.h"
+
+#include "support/VxTestServer.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray NistLine = "\n60303 23-12-25 14:30:15 00 0 0 50.0 UTC(NIST) *\r\n";
+
+TVxTestServer::Script Sends(const QByteArray& Answer)
+{
+    return [Answer](TVxTestConnection& C) {
+        C.Send(Answer);
+        C.Close();
+    };
+}
+
+}  // namespace
+
+TEST(VxDaytime, PrintsTheServersTimeReadably)
+{
+    TVxTestServer Server(Sends(NistLine));
+    const QString Target = QStringLiteral("127.0.0.1:%1").arg(Server.Port());
+    const VxResult R = RunVx({"daytime", Target, "--timeout", "5000"});
+    EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(R.Out),
+              QStringLiteral("2023-12-25 14:30:15 (Monday), server time of %1; NIST-style servers send UTC\n")
+                  .arg(Target));
+}
+
+TEST(VxDaytime, AnAnswerWithoutADateIsAnErrorNotADate)
+{
+    // The component would decode these as 2001-01-01 01:01:01.
+    for (const QByteArray& Answer : {QByteArray(), QByteArray("HTTP/1.0 400 Bad request\r\n")}) {
+        TVxTestServer Server(Sends(Answer));
+        const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Server.Port())});
+        EXPECT_EQ(R.Status, 2);
+        EXPECT_EQ(R.Out, QByteArray());
+        EXPECT_TRUE(R.Err.contains("no date and time")) << R.Err.toStdString();
+    }
+}
+
+TEST(VxDaytime, TimeoutEndsTheWaitForASilentServer)
+{
+    TVxTestServer Server([](TVxTestConnection& C) { C.ReadAll(10000); });
+    const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Server.Port()), "--timeout=200"});
+    EXPECT_EQ(R.Status, 2);
+    EXPECT_FALSE(R.Err.isEmpty());
+}
+
+TEST(VxDaytime, ARefusedConnectionIsAnError)
+{
+    quint16 Port;
+    {
+        TVxTestServer Closed(Sends({}), 0);
+        Port = Closed.Port();
+    }
+    const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Port)});
+    EXPECT_EQ(R.Status, 2);
+    EXPECT_TRUE(R.Err.startsWith("vx: daytime: 127.0.0.1:")) << R.Err.toStdString();
+}
+
+TEST(VxBinary, RunReadsTheDateTimeOfALocalServer)
+{
+    TVxTestServer Server(Sends(NistLine));
+    const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Host=127.0.0.1",
+                                    QStringLiteral("Port=%1").arg(Server.Port()), "--read", "DateTime"});
+    EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
+    EXPECT_EQ(R.Out, QByteArray("2023-12-25 14:30:15.000\n"));
+}
+
+TEST(VxBinary, RunWritesTheAnswerAsItCame)
+{
+    const QByteArray Answer = NistLine + QByteArray("\x00\x80\xff", 3);
+    TVxTestServer Server(Sends(Answer));
+    const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Host=127.0.0.1",
+                                    QStringLiteral("Port=%1").arg(Server.Port())});
+    EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
+    EXPECT_EQ(R.Out, Answer);
+}
+
+TEST(VxBinary, JsonAfterReadingDateTimeAsksTheServerOnce)
+{
+    TVxTestServer Server(Sends(NistLine));
+    // The server answers once: a second exchange would fail (timeout) and show as null.
+    const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Address=127.0.0.1", "Timeout=5000",
+                                    QStringLiteral("Port=%1").arg(Server.Port()), "--read", "DateTime", "--json"});
+    EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
+    const QJsonObject J = QJsonDocument::fromJson(R.Out).object();
+    EXPECT_EQ(J.value("Result"), QJsonValue("2023-12-25 14:30:15.000"));
+    EXPECT_EQ(J.value("DateTime"), J.value("Result"));
+    EXPECT_EQ(J.value("Proxy").toObject().value("UseProxy"), QJsonValue(false));
+}
+
+TEST(VxBinary, NoHostIsAnExceptionWithStatusTwo)
+{
+    const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Host=", "Address="});
+    EXPECT_EQ(R.Status, 2);
+    EXPECT_EQ(R.Err, QByteArray("Host/Address is not defined.\n"));
+}

@@ -1,0 +1,120 @@
+#include "VxCommandLine.h"
+
+#include "VxConsole.h"
+#include "VxRegistry.h"
+#include "VxRunCommand.h"
+
+#include <vedidoredo/platform/VxException.h>
+
+#include <algorithm>
+
+namespace vx {
+namespace {
+
+// Synopses up to this long share a column; longer ones put the description below.
+constexpr qsizetype MaxSynopsisColumn = 40;
+
+QString CommandLines()
+{
+    qsizetype SynopsisColumn = 16;
+    for (const CommandInfo& C : Commands()) {
+        const qsizetype Gap = C.Usage.indexOf(QLatin1String("  "));
+        const qsizetype Length = Gap < 0 ? C.Usage.size() : Gap;
+        if (Length <= MaxSynopsisColumn)
+            SynopsisColumn = std::max(SynopsisColumn, Length + 2);
+    }
+    QString Text;
+    for (const CommandInfo& C : Commands()) {
+        const qsizetype Gap = C.Usage.indexOf(QLatin1String("  "));
+        const QString Synopsis = Gap < 0 ? C.Usage : C.Usage.left(Gap);
+        const QString Description = Gap < 0 ? QString() : C.Usage.mid(Gap).trimmed();
+        Text += QStringLiteral("  ") + Synopsis;
+        if (!Description.isEmpty()) {
+            if (Synopsis.size() + 2 > SynopsisColumn)
+                Text += QLatin1Char('\n') + QString(SynopsisColumn + 2, QLatin1Char(' '));
+            else
+                Text += QString(SynopsisColumn - Synopsis.size(), QLatin1Char(' '));
+            Text += Description;
+        }
+        Text += QLatin1Char('\n');
+    }
+    return Text;
+}
+
+int UsageError(const QString& Message)
+{
+    PrintError(Message + QStringLiteral(" (see vx --help)"));
+    return ExitUsage;
+}
+
+}  // namespace
+
+QString GeneralHelp()
+{
+    return QStringLiteral(
+               "usage: vx COMMAND [ARGUMENTS ...]\n"
+               "       vx run CLASS [NAME=VALUE ...] [--read PROPERTY | --call OPERATION] [--json]\n"
+               "\n"
+               "Runs the Internet client components of VeDidoredo.\n"
+               "\n"
+               "Commands:\n") +
+           CommandLines() +
+           QStringLiteral(
+               "\n"
+               "The generic form `vx run` creates a component of CLASS, assigns its properties by\n"
+               "name and runs Execute (or reads a property, or calls an operation without\n"
+               "arguments). Classes: ") +
+           ClassListText() +
+           QStringLiteral(
+               ".\n"
+               "\n"
+               "`vx COMMAND --help` or `vx help COMMAND` shows a command's help; `vx run CLASS\n"
+               "--help` lists the properties and operations of a class.\n"
+               "\n"
+               "Exit status: 0 done; 1 the operation reported failure; 2 an error (its message on\n"
+               "standard error); 64 a usage error.\n");
+}
+
+int RunCommandLine(const QStringList& Args)
+{
+    const QString First = Args.value(0);
+    if (Args.isEmpty() || First == QLatin1String("--help") || First == QLatin1String("-h") ||
+        (First == QLatin1String("help") && Args.size() == 1)) {
+        WriteOutText(GeneralHelp());
+        return ExitOk;
+    }
+    if (First == QLatin1String("--version")) {
+        WriteOutText(QStringLiteral("vx (VeDidoredo) " VX_VERSION "\n"));
+        return ExitOk;
+    }
+    if (First == QLatin1String("help")) {
+        const CommandInfo* Command = FindCommand(Args.at(1));
+        if (!Command || Args.size() > 2)
+            return UsageError(QStringLiteral("no help for '%1': unknown command").arg(Args.mid(1).join(QLatin1Char(' '))));
+        WriteOutText(CommandHelp(*Command));
+        return ExitOk;
+    }
+    const CommandInfo* Command = FindCommand(First);
+    if (!Command) {
+        if (First.startsWith(QLatin1Char('-')))
+            return UsageError(QStringLiteral("unknown option '%1'").arg(First));
+        return UsageError(QStringLiteral("unknown command '%1'").arg(First));
+    }
+    const QStringList Rest = Args.mid(1);
+    if (WantsHelp(Rest)) {
+        WriteOutText(CommandHelp(*Command));
+        return ExitOk;
+    }
+    // Commands report their own errors; an exception that escapes one still ends in a
+    // message and the error status rather than an abort.
+    try {
+        return Command->Run(Rest);
+    } catch (const EVxError& E) {
+        WriteErr(E.Message() + QLatin1Char('\n'));
+    } catch (const std::exception& E) {
+        WriteErr(QString::fromLocal8Bit(E.what()) + QLatin1Char('\n'));
+    }
+    return ExitError;
+}
+
+}  // namespace vx

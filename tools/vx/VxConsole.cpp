@@ -1,0 +1,72 @@
+#include "VxConsole.h"
+
+#include <cstdio>
+
+namespace vx {
+namespace {
+
+ConsoleCapture* CurrentCapture = nullptr;
+
+void Write(std::FILE* Stream, QByteArray ConsoleCapture::*Field, const QByteArray& Bytes)
+{
+    if (CurrentCapture) {
+        (CurrentCapture->*Field).append(Bytes);
+        return;
+    }
+    std::fwrite(Bytes.constData(), 1, size_t(Bytes.size()), Stream);
+    std::fflush(Stream);
+}
+
+}  // namespace
+
+void WriteOut(const QByteArray& Bytes)
+{
+    Write(stdout, &ConsoleCapture::Out, Bytes);
+}
+
+void WriteOutText(const QString& Text)
+{
+    Write(stdout, &ConsoleCapture::Out, Text.toUtf8());
+}
+
+void WriteErr(const QString& Text)
+{
+    Write(stderr, &ConsoleCapture::Err, Text.toUtf8());
+}
+
+void PrintError(const QString& Message)
+{
+    WriteErr(QStringLiteral("vx: ") + Message + QLatin1Char('\n'));
+}
+
+QByteArray TextToBytes(const QString& Text)
+{
+    QByteArray Bytes;
+    Bytes.reserve(Text.size());
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const char16_t C = Text.at(I).unicode();
+        if (C <= 0xFF) {
+            Bytes.append(char(C));
+            continue;
+        }
+        // A surrogate pair is one character of its own.
+        qsizetype Len = 1;
+        if (QChar::isHighSurrogate(C) && I + 1 < Text.size() && Text.at(I + 1).isLowSurrogate())
+            Len = 2;
+        Bytes.append(QStringView(Text).mid(I, Len).toUtf8());
+        I += Len - 1;
+    }
+    return Bytes;
+}
+
+ConsoleCapture::ConsoleCapture() : FPrevious(CurrentCapture)
+{
+    CurrentCapture = this;
+}
+
+ConsoleCapture::~ConsoleCapture()
+{
+    CurrentCapture = FPrevious;
+}
+
+}  // namespace vx

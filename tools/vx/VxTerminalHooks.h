@@ -1,0 +1,9 @@
+// The user-interface hooks of vx: a logon prompt on the terminal, a progress bar on
+// standard error when it is a terminal, and messages on standard error.
+#pragma once
+
+namespace vx {
+
+void InstallTerminalHooks();
+
+}  // namespace vx
