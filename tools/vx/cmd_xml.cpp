@@ -4,6 +4,7 @@
 //
 // TVxXMLEngine is not in the `vx run` registry: it has no Execute and no operation
 // without arguments, and its input is a stream, file or string rather than properties.
+#include "VxConsole.h"
 #include "VxRegistry.h"
 
 #include <vedidoredo/VxInetXML.h>
@@ -14,19 +15,15 @@
 #include <QString>
 #include <QStringList>
 
-#include <cstdio>
 #include <vector>
 
 namespace {
 
-const char* const Usage = "usage: vx xml FILE [--json] [--get NAME]\n"
-                          "  Loads FILE with the XML engine and prints its node tree as an outline.\n"
-                          "  --json      one JSON object for the root node instead:\n"
-                          "              {\"TagName\", \"Kind\", \"Value\" (the stored text, not\n"
-                          "              entity-decoded; null when unassigned), \"Attributes\",\n"
-                          "              \"Level\", \"Items\": [the same for each child]}\n"
-                          "  --get NAME  prints the decoded value of the first node named NAME\n"
-                          "              (any letter case), or its subtree with --json\n";
+int Usage(const QString& Message)
+{
+    vx::PrintError(QStringLiteral("xml: ") + Message + QStringLiteral(" (see vx xml --help)"));
+    return vx::ExitUsage;
+}
 
 // Output goes out in blocks: a tree printed whole may be many times the file's size.
 class TOut {
@@ -51,7 +48,7 @@ public:
     }
     void Flush()
     {
-        std::fwrite(FBuffer.constData(), 1, size_t(FBuffer.size()), stdout);
+        vx::WriteOut(FBuffer);
         FBuffer.clear();
     }
 
@@ -183,61 +180,66 @@ int RunXml(const QStringList& Args)
     for (qsizetype I = 0; I < Args.size(); ++I) {
         const QString& A = Args.at(I);
         if (A == QLatin1String("--help") || A == QLatin1String("-h")) {
-            std::fputs(Usage, stdout);
-            return 0;
+            vx::WriteOutText(vx::CommandHelp(*vx::FindCommand(QStringLiteral("xml"))));
+            return vx::ExitOk;
         }
         if (A == QLatin1String("--json")) {
             Json = true;
         } else if (A == QLatin1String("--get")) {
-            if (++I >= Args.size()) {
-                std::fputs("vx xml: --get needs a NAME\n", stderr);
-                return 64;
-            }
+            if (++I >= Args.size())
+                return Usage(QStringLiteral("--get needs a NAME"));
             Get = Args.at(I);
             HasGet = true;
         } else if (A.startsWith(u'-') && A.size() > 1) {
-            std::fprintf(stderr, "vx xml: unknown option %s\n%s", qPrintable(A), Usage);
-            return 64;
+            return Usage(QStringLiteral("unknown option '%1'").arg(A));
         } else if (File.isEmpty()) {
             File = A;
         } else {
-            std::fprintf(stderr, "vx xml: only one FILE, not also %s\n", qPrintable(A));
-            return 64;
+            return Usage(QStringLiteral("one FILE only, got '%1' as well").arg(A));
         }
     }
-    if (File.isEmpty()) {
-        std::fputs(Usage, stderr);
-        return 64;
-    }
+    if (File.isEmpty())
+        return Usage(QStringLiteral("which FILE?"));
 
     TVxXMLEngine Engine;
     try {
         Engine.LoadFromFile(File);
     } catch (const EVxError& Error) {
-        std::fprintf(stderr, "vx xml: %s\n", Error.Message().toLocal8Bit().constData());
-        return 2;
+        vx::PrintError(QStringLiteral("xml: ") + Error.Message());
+        return vx::ExitError;
     }
-    TOut Out;
     const TVxXMLItem* Node = Engine.RootItem();
     if (HasGet) {
         Node = Engine.GetItemByTag(nullptr, Get);
         if (!Node) {
-            std::fprintf(stderr, "vx xml: no element named %s in %s\n", qPrintable(Get),
-                         qPrintable(File));
-            return 1;
-        }
-        if (!Json) {
-            Out << Node->GetTagValue() << '\n';
-            return 0;
+            vx::PrintError(QStringLiteral("xml: no element named '%1' in %2").arg(Get, File));
+            return vx::ExitFalse;
         }
     }
-    if (Json)
+    TOut Out;
+    if (HasGet && !Json)
+        Out << Node->GetTagValue() << '\n';
+    else if (Json)
         PrintJson(Out, Node);
     else
         PrintOutline(Out, Node);
-    return 0;
+    return vx::ExitOk;
 }
 
 }  // namespace
 
-VX_REGISTER_COMMAND("xml", "xml FILE [--json] [--get NAME]  print the node tree of an XML file", RunXml)
+VX_REGISTER_COMMAND_HELP("xml", "xml FILE [--json] [--get NAME]  the node tree the XML engine makes of a file",
+                         "Loads FILE as TVxXMLEngine::LoadFromFile does and prints the node tree as an\n"
+                         "outline: one line per node, attribute nodes as @name, comments as written;\n"
+                         "values are shown entity-decoded, and values that are only whitespace are left\n"
+                         "out.\n"
+                         "\n"
+                         "Options:\n"
+                         "  --json      one JSON object for the root node instead: {\"TagName\", \"Kind\",\n"
+                         "              \"Value\" (the stored text, not entity-decoded; null when\n"
+                         "              unassigned), \"Attributes\", \"Level\", \"Items\": [the same for\n"
+                         "              each child]}\n"
+                         "  --get NAME  the entity-decoded value of the first node named NAME (in any\n"
+                         "              letter case); with --json that node's subtree as JSON. Exit\n"
+                         "              status 1 when there is none.\n",
+                         RunXml)
