@@ -718,7 +718,7 @@ void TVxXMLEngine::ParseXMLFromString(const QString& S, qsizetype N)
     const QString Doc = S.data_ptr().isMutable() ? S : QString(S.constData(), S.size());
     TKeepDocument<QString> Keep(this, Doc, &TVxXMLEngine::KeepDocument);
     VxXMLParser::Run(this, reinterpret_cast<const char16_t*>(Doc.constData()), Doc.size(), N,
-                     N - 1, TSourceKind::Utf16);
+                     N > 0 ? N - 1 : -1, TSourceKind::Utf16);
 }
 
 void TVxXMLEngine::LoadFromStream(qint64 AStreamSize, QIODevice* AStream)

@@ -25,33 +25,21 @@ inline QString Dump(const TVxXMLItem* Item)
     std::vector<std::pair<const TVxXMLItem*, int>> Stack{{Item, -1}};
     while (!Stack.empty()) {
         auto& [Node, Next] = Stack.back();
+        const int Count = Node->Items()->Count();
         if (Next < 0) {
-            Out += Node->TagName();
-            if (Node->HasValue()) {
-                QString V = Node->Value().toString();
-                V.replace(u'\n', QLatin1String("\\n")).replace(u'\r', QLatin1String("\\r"));
-                V.replace(u'\t', QLatin1String("\\t"));
-                Out += QLatin1String("=\"") + V + u'"';
-            }
-            if (Node->Kind() == ikAttribute)
-                Out += QLatin1String("@a");
-            else if (Node->Kind() == ikComment)
-                Out += QLatin1String("@c");
-            if (!Node->Attributes().isEmpty())
-                Out += u'[' + Node->Attributes() + u']';
-            if (Node->Items()->Count() > 0)
-                Out += u'(';
-            Next = 0;
+            QString V = Node->Value().toString();
+            V.replace(u'\n', QLatin1String("\\n")).replace(u'\r', QLatin1String("\\r")).replace(u'\t', QLatin1String("\\t"));
+            Out += Node->TagName() + (Node->HasValue() ? "=\"" + V + '"' : QString())
+                   + (Node->Kind() == ikAttribute ? "@a" : Node->Kind() == ikComment ? "@c" : "")
+                   + (Node->Attributes().isEmpty() ? QString() : '[' + Node->Attributes() + ']')
+                   + (Count > 0 ? "(" : "");
         }
-        if (Next < Node->Items()->Count()) {
-            if (Next > 0)
-                Out += u',';
-            const TVxXMLItem* Child = Node->Items()->Items(Next++);
-            Stack.emplace_back(Child, -1);
+        if (++Next < Count) {
+            Out += Next > 0 ? "," : "";
+            Stack.emplace_back(Node->Items()->Items(Next), -1);
             continue;
         }
-        if (Node->Items()->Count() > 0)
-            Out += u')';
+        Out += Count > 0 ? ")" : "";
         Stack.pop_back();
     }
     return Out;

@@ -68,29 +68,6 @@ TEST(XMLUtf8, OwnDecodingEqualsUtf8Decode)
     EXPECT_EQ(VxXMLDetail::Utf8DecodeBytes(Long), Reference(Long));
 }
 
-TEST(XMLUtf8, DeclaredUtf8ValuesAreUtf8DecodeOfTheirBytes)
-{
-    QRandomGenerator Rng(78);
-    for (int Round = 0; Round < 5000; ++Round) {
-        QByteArray X = RandomBytes(Rng, 8);
-        X.replace('<', 'x').replace('/', 'x').replace('>', 'x').replace('\0', 'x');
-        X.replace('\x1B', 'x');
-        const QByteArray Doc = "<?xml encoding=\"utf-8\"?><a>" + X + "<b/></a>";
-        TVxXMLEngine E;
-        QBuffer B;
-        B.setData(Doc);
-        B.open(QIODevice::ReadOnly);
-        E.LoadFromStream(0, &B);
-        const TVxXMLItem* A = E.GetItemByTag(nullptr, "a");
-        ASSERT_NE(A, nullptr);
-        const QString Expected = Reference(X);
-        if (Expected.isEmpty())
-            ASSERT_FALSE(A->HasValue()) << X.toHex().toStdString();
-        else
-            ASSERT_EQ(A->Value().toString(), Expected) << X.toHex().toStdString();
-    }
-}
-
 TEST(XMLUtf8, ScanningBytesEqualsScanningTheDecodedText)
 {
     const char* const Markup[] = {"<a>", "</a>", "<b k=\"v\">", "/>", "<", ">", "/", "\"", " ",
