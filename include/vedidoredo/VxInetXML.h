@@ -143,6 +143,8 @@ class VX_CORE_EXPORT TVxXMLItem {
     Q_PROPERTY(QVariant Value READ Value WRITE SetValue)
     Q_PROPERTY(QString Attributes READ Attributes)
     Q_PROPERTY(int Level READ Level)
+    Q_PROPERTY(TVxXMLItems* Items READ Items)
+    Q_PROPERTY(TVxXMLItem* ParentItem READ ParentItem)
     Q_PROPERTY(QString Name READ Name WRITE SetName)
     Q_PROPERTY(qint64 Tag READ Tag WRITE SetTag)
 public:
