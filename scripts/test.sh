@@ -19,7 +19,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVX_BUILD_FUZZ=O
   -DVX_BUILD_TESTS=OFF -DVX_BUILD_EXAMPLES=OFF -DVX_BUILD_TOOLS=OFF >/dev/null
 cmake --build build-fuzz -j2
 for target in build-fuzz/fuzz/fuzz_*; do
-  [ -x "$target" ] || continue
+  [ -f "$target" ] && [ -x "$target" ] || continue
   echo "fuzzing $(basename "$target") for ${VX_FUZZ_SECONDS:-10} s"
   "$target" -max_total_time="${VX_FUZZ_SECONDS:-10}" -rss_limit_mb=4096 >/dev/null 2>"$target.log" \
     || { tail -40 "$target.log"; exit 1; }

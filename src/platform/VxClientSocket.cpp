@@ -1,4 +1,5 @@
 #include <vedidoredo/platform/VxClientSocket.h>
+#include <vedidoredo/platform/VxHostLookup.h>
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
@@ -6,28 +7,8 @@
 #include <QTcpSocket>
 
 #include <cerrno>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
-#include <thread>
 
 namespace {
-
-// errno-style codes for the socket errors; never 0, so a handler can tell "suppressed".
-int ErrorCodeOf(QAbstractSocket::SocketError Error)
-{
-    switch (Error) {
-    case QAbstractSocket::ConnectionRefusedError: return ECONNREFUSED;
-    case QAbstractSocket::RemoteHostClosedError: return ECONNRESET;
-    case QAbstractSocket::HostNotFoundError: return EHOSTUNREACH;
-    case QAbstractSocket::SocketTimeoutError: return ETIMEDOUT;
-    case QAbstractSocket::NetworkError: return ENETUNREACH;
-    case QAbstractSocket::SocketAccessError: return EACCES;
-    case QAbstractSocket::SocketResourceError: return ENOBUFS;
-    case QAbstractSocket::AddressInUseError: return EADDRINUSE;
-    default: return EIO;
-    }
-}
 
 QString TimedOutMessage(int Timeout, const char* Operation)
 {
@@ -40,37 +21,6 @@ QString TimedOutMessage(int Timeout, const char* Operation)
 QString ErrorMessage(const QString& Text, int Code, const char* Operation)
 {
     return QStringLiteral("Socket error: %1 (%2), on %3").arg(Text).arg(Code).arg(QLatin1String(Operation));
-}
-
-// Name lookup that a deadline can cut short. QHostInfo::fromName has no limit of its own,
-// so with a timeout the lookup runs on a helper thread that is left to finish on its own
-// when the deadline passes first.
-bool LookupHost(const QString& Host, QDeadlineTimer Deadline, QHostInfo& Result)
-{
-    if (Deadline.isForever()) {
-        Result = QHostInfo::fromName(Host);
-        return true;
-    }
-    struct Shared {
-        std::mutex Mutex;
-        std::condition_variable Done;
-        bool Finished = false;
-        QHostInfo Info;
-    };
-    auto State = std::make_shared<Shared>();
-    std::thread([State, Host] {
-        QHostInfo Info = QHostInfo::fromName(Host);
-        std::lock_guard Lock(State->Mutex);
-        State->Info = Info;
-        State->Finished = true;
-        State->Done.notify_all();
-    }).detach();
-    std::unique_lock Lock(State->Mutex);
-    if (!State->Done.wait_for(Lock, std::chrono::milliseconds(Deadline.remainingTime()),
-                              [&] { return State->Finished; }))
-        return false;
-    Result = State->Info;
-    return true;
 }
 
 // Milliseconds for Qt's wait calls: -1 waits without limit.
@@ -117,8 +67,9 @@ void TVxClientSocket::Open()
         OnLookup(this, this);
     QHostAddress Target;
     if (!FHost.isEmpty()) {
-        QHostInfo Info;
-        if (!LookupHost(FHost, Deadline, Info)) {
+        bool Expired = false;
+        const QHostInfo Info = VxLookupHost(FHost, FTimeout, Expired);
+        if (Expired) {
             ReportError(eeLookup, ETIMEDOUT, TimedOutMessage(FTimeout, "lookup"));
             return;
         }
@@ -152,7 +103,7 @@ void TVxClientSocket::Open()
     const int Wait = FTimeout > 0 ? int(qMax<qint64>(1, Deadline.remainingTime())) : -1;
     if (!FSocket->waitForConnected(Wait)) {
         const bool TimedOut = FTimeout > 0 && FSocket->error() == QAbstractSocket::SocketTimeoutError;
-        const int Code = TimedOut ? ETIMEDOUT : ErrorCodeOf(FSocket->error());
+        const int Code = TimedOut ? ETIMEDOUT : VxSocketErrorCode(FSocket->error());
         const QString Message = TimedOut ? TimedOutMessage(FTimeout, "connect")
                                          : ErrorMessage(FSocket->errorString(), Code, "connect");
         FSocket->abort();
@@ -188,7 +139,7 @@ int TVxClientSocket::SendBuf(const char* Data, int Count)
     while (FSocket->bytesToWrite() > 0) {
         if (!FSocket->waitForBytesWritten(WaitTime(FTimeout))) {
             const bool TimedOut = FSocket->error() == QAbstractSocket::SocketTimeoutError;
-            const int Code = TimedOut ? ETIMEDOUT : ErrorCodeOf(FSocket->error());
+            const int Code = TimedOut ? ETIMEDOUT : VxSocketErrorCode(FSocket->error());
             const QString Message = TimedOut ? TimedOutMessage(FTimeout, "send")
                                              : ErrorMessage(FSocket->errorString(), Code, "send");
             ReportError(eeSend, Code, Message, true);
@@ -233,7 +184,7 @@ int TVxClientSocket::ReceiveBuf(char* Data, int Count)
                 FSocket->state() != QAbstractSocket::ConnectedState)
                 return 0;  // orderly close by the peer
             const bool TimedOut = Error == QAbstractSocket::SocketTimeoutError;
-            const int Code = TimedOut ? ETIMEDOUT : ErrorCodeOf(Error);
+            const int Code = TimedOut ? ETIMEDOUT : VxSocketErrorCode(Error);
             const QString Message = TimedOut ? TimedOutMessage(FTimeout, "receive")
                                              : ErrorMessage(FSocket->errorString(), Code, "receive");
             ReportError(eeReceive, Code, Message, true);

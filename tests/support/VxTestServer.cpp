@@ -16,6 +16,7 @@ bool WaitReadable(int Fd, int TimeoutMs)
     return ::poll(&P, 1, TimeoutMs) > 0;
 }
 
+// Binds to 127.0.0.1:Port (0 for an ephemeral port, written back); -1 when taken.
 int ListenOn(int Type, quint16& Port)
 {
     const int Fd = ::socket(AF_INET, Type, 0);
@@ -24,8 +25,11 @@ int ListenOn(int Type, quint16& Port)
     sockaddr_in A{};
     A.sin_family = AF_INET;
     A.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    A.sin_port = 0;
-    ::bind(Fd, reinterpret_cast<sockaddr*>(&A), sizeof A);
+    A.sin_port = htons(Port);
+    if (::bind(Fd, reinterpret_cast<sockaddr*>(&A), sizeof A) != 0) {
+        ::close(Fd);
+        return -1;
+    }
     if (Type == SOCK_STREAM)
         ::listen(Fd, 8);
     socklen_t Len = sizeof A;
@@ -183,17 +187,26 @@ QByteArray TVxTestServer::Received(int Index) const
     return Index < int(FReceived.size()) ? FReceived[size_t(Index)] : QByteArray();
 }
 
-TVxTestUdpServer::TVxTestUdpServer(Reply R, int MaxDatagrams) : FReply(std::move(R))
+TVxTestUdpServer::TVxTestUdpServer(Reply R, int MaxDatagrams)
+    : TVxTestUdpServer(0, std::move(R), MaxDatagrams)
 {
+}
+
+TVxTestUdpServer::TVxTestUdpServer(quint16 Port, Reply R, int MaxDatagrams) : FReply(std::move(R))
+{
+    FPort = Port;
     FFd = ListenOn(SOCK_DGRAM, FPort);
-    FThread = std::thread([this, MaxDatagrams] { Run(MaxDatagrams); });
+    if (FFd >= 0)
+        FThread = std::thread([this, MaxDatagrams] { Run(MaxDatagrams); });
 }
 
 TVxTestUdpServer::~TVxTestUdpServer()
 {
     FStop = true;
-    FThread.join();
-    ::close(FFd);
+    if (FThread.joinable())
+        FThread.join();
+    if (FFd >= 0)
+        ::close(FFd);
 }
 
 void TVxTestUdpServer::Run(int MaxDatagrams)

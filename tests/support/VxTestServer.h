@@ -74,8 +74,12 @@ class TVxTestUdpServer {
 public:
     using Reply = std::function<QByteArray(const QByteArray& Request)>;
     explicit TVxTestUdpServer(Reply R, int MaxDatagrams = 1);
+    // The same on a given port, e.g. the number of a TCP test server; Bound() tells
+    // whether that port was free.
+    TVxTestUdpServer(quint16 Port, Reply R, int MaxDatagrams = 1);
     ~TVxTestUdpServer();
 
+    bool Bound() const { return FFd >= 0; }
     quint16 Port() const { return FPort; }
     std::vector<QByteArray> Received() const;
 

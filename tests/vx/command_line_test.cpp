@@ -12,10 +12,8 @@ TEST(VxCommandLine, HelpListsTheCommandsTheRunFormAndTheClasses)
         EXPECT_TRUE(R.Out.contains("\n  daytime [HOST[:PORT]] [--timeout MS]  the date and time of a daytime server\n"))
             << R.Out.toStdString();
         EXPECT_TRUE(R.Out.contains("vx run CLASS [NAME=VALUE ...] [--read PROPERTY | --call OPERATION] [--json]"));
-        // Every registered class, sorted (the line may wrap; other modules add classes).
-        const QByteArray Flat = R.Out.simplified();
-        EXPECT_TRUE(Flat.contains("TVxInetDateTime, ")) << R.Out.toStdString();
-        EXPECT_TRUE(Flat.contains("TVxTestComponent, TVxTestPlain, TVxTestWebComponent")) << R.Out.toStdString();
+        for (const char* Class : {"TVxInetDateTime", "TVxTestComponent", "TVxTestPlain", "TVxTestWebComponent"})
+            EXPECT_TRUE(R.Out.contains(QLatin1String(Class))) << Class;
     }
 }
 

@@ -1,0 +1,25 @@
+// The HTTP client's answer split on arbitrary answers.
+#include <vedidoredo/VxIHTTP.h>
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
+{
+    const QString Answer = QString::fromLatin1(reinterpret_cast<const char*>(Data), qsizetype(Size));
+    QString Text = Answer;
+    QStringList Headers;
+    TVxIHTTPClient::SplitAnswer(Text, Headers, true);
+    // Headers never hold an empty line, and the body never outgrows the answer by more
+    // than its added line ends.
+    for (const QString& Line : Headers)
+        if (Line.isEmpty())
+            __builtin_trap();
+    if (Text.size() > 2 * Answer.size())
+        __builtin_trap();
+    Text = Answer;
+    TVxIHTTPClient::SplitAnswer(Text, Headers, false);
+    if (Text != Answer)
+        __builtin_trap();
+    return 0;
+}

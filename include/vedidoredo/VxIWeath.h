@@ -1,0 +1,46 @@
+// The weather client: reads the current temperature for a postal code from the weather
+// site's local-weather page.
+#pragma once
+
+#include <vedidoredo/VxInBase.h>
+
+namespace VxWeatherEnums {
+Q_NAMESPACE_EXPORT(VX_CORE_EXPORT)
+enum TVxWeatherTrackingType { wttZip };
+Q_ENUM_NS(TVxWeatherTrackingType)
+}  // namespace VxWeatherEnums
+using VxWeatherEnums::TVxWeatherTrackingType;
+using enum VxWeatherEnums::TVxWeatherTrackingType;
+
+class VX_CORE_EXPORT TVxWeatherInfo : public TVxInetBase {
+    Q_OBJECT
+    Q_PROPERTY(QString Zip READ Zip WRITE SetZip)
+    Q_PROPERTY(TVxWeatherTrackingType TrackingType READ TrackingType WRITE SetTrackingType)
+    Q_PROPERTY(int Temperature READ Temperature)
+public:
+    explicit TVxWeatherInfo(QObject* Owner = nullptr);
+
+    QString Zip() const { return FZip; }
+    // A new value also selects the look-up by postal code.
+    void SetZip(const QString& Value);
+    TVxWeatherTrackingType TrackingType() const { return FTrackingType; }
+    void SetTrackingType(TVxWeatherTrackingType Value) { FTrackingType = Value; }
+    // The temperature read from the last answer; 0 when it could not be read.
+    int Temperature() const { return FTemperature; }
+
+    // The weather site's web host, the default Host.
+    static QString SiteHost();
+
+    QString GetQuery() override;
+
+    // The number after the observed-temperature marker; 0 when there is none.
+    static int ReadTemperature(const QString& Page);
+
+protected:
+    void AfterExecute(QString& Text) override;
+
+private:
+    QString FZip;
+    TVxWeatherTrackingType FTrackingType = wttZip;
+    int FTemperature = 0;
+};

@@ -1,0 +1,308 @@
+// The library's own small XML engine: a tree of nodes (TVxXMLItem) with a kind, a tag
+// name, a value, the raw attribute text of the start tag, a depth level and an ordered
+// list of children (TVxXMLItems), and TVxXMLEngine, a forgiving single-pass scanner that
+// builds that tree from text, streams and files and answers simple lookups on it.
+//
+// The engine is written for short machine-generated answers of web services. It never
+// rejects input: end tags are not compared with start tags, values keep their
+// whitespace, entities stay in the stored values (GetTagValue decodes a fixed set), and
+// whatever the text, the result is the tree the scanner's rules give.
+//
+// Nodes are deliberately light (not QObjects): a parsed document of a few hundred
+// thousand elements costs about a hundred bytes per element besides the document text.
+// They still keep the ownership rules of components: a node owns its children, a root
+// node may be owned by a QObject (and is destroyed with it), and any node may be
+// destroyed at any time, which removes it from its parent's list.
+#pragma once
+
+#include <vedidoredo/VxGlobal.h>
+#include <vedidoredo/platform/VxDateTime.h>
+
+#include <QObject>
+#include <QString>
+#include <QStringView>
+#include <QVariant>
+#include <cstddef>
+#include <functional>
+
+class QIODevice;
+class TVxXMLItem;
+class TVxXMLItems;
+class TVxXMLEngine;
+
+namespace VxInetXMLEnums {
+Q_NAMESPACE_EXPORT(VX_CORE_EXPORT)
+// Elements and the XML declaration are ikProperty; nodes made from attribute text are
+// ikAttribute; comments are ikComment. ikCDATA is never produced by the engine.
+enum TVxXMLItemKind { ikProperty, ikAttribute, ikComment, ikCDATA };
+Q_ENUM_NS(TVxXMLItemKind)
+}  // namespace VxInetXMLEnums
+using VxInetXMLEnums::TVxXMLItemKind;
+using enum VxInetXMLEnums::TVxXMLItemKind;
+
+namespace VxXMLDetail {
+
+// The text of one node field, in 16 bytes: nothing (an unassigned value), a slice of a
+// document the engine parsed (1-byte Latin-1 units or UTF-16 units; the engine keeps the
+// document alive as long as nodes of it exist), text of its own, or any other variant
+// a program stored as a value. Not for use outside the engine.
+class VX_CORE_EXPORT TText {
+public:
+    enum TForm : quint8 { fNone, fLatin1Ref, fUtf16Ref, fLatin1Own, fUtf16Own, fVariant };
+
+    TText() = default;
+    ~TText() { Clear(); }
+    TText(const TText&) = delete;
+    TText& operator=(const TText&) = delete;
+
+    TForm Form() const { return FForm; }
+    bool IsNone() const { return FForm == fNone; }
+    bool IsText() const { return FForm != fNone && FForm != fVariant; }
+    // Number of characters of a text (0 for none and for variants).
+    qsizetype Size() const { return IsText() ? qsizetype(FSize) : 0; }
+    bool IsEmptyText() const { return Size() == 0; }
+    bool IsLatin1() const { return FForm == fLatin1Ref || FForm == fLatin1Own; }
+    const char* Latin1Data() const { return static_cast<const char*>(FData); }
+    const char16_t* Utf16Data() const { return static_cast<const char16_t*>(FData); }
+    char16_t At(qsizetype I) const
+    {
+        return IsLatin1() ? char16_t(uchar(Latin1Data()[I])) : Utf16Data()[I];
+    }
+
+    QString ToString() const;  // a variant converts with QVariant::toString
+    QVariant ToVariant() const;  // invalid for none
+
+    void Clear();
+    void SetRef(const char* Data, qsizetype Size);
+    void SetRef(const char16_t* Data, qsizetype Size);
+    void SetString(QStringView S);  // a copy of its own, also for the empty text
+    void SetLatin1(const char* Data, qsizetype Size);  // a copy of its own
+    void SetVariant(const QVariant& V);  // strings are stored as text, invalid as none
+    void CopyFrom(const TText& Source);  // always a copy of its own
+    // Appends to the text (a variant is taken as text first). The result is text of its
+    // own with room to grow, so many appends cost linear time in all.
+    void Append(QStringView S);
+    void AppendLatin1(const char* Data, qsizetype Size);
+
+    // Comparisons with the text (a variant never matches).
+    bool Equals(QStringView S) const;
+    // Equal when only the case of the letters A to Z differs.
+    bool EqualsIgnoringAsciiCase(QStringView S) const;
+
+private:
+    const void* FData = nullptr;
+    quint32 FSize = 0;
+    TForm FForm = fNone;
+};
+
+}  // namespace VxXMLDetail
+
+// The child list of a node: the nodes in document order, owned by the list.
+class VX_CORE_EXPORT TVxXMLItems {
+    Q_GADGET
+    Q_PROPERTY(int Count READ Count)
+public:
+    TVxXMLItems() = default;
+    ~TVxXMLItems();
+    TVxXMLItems(const TVxXMLItems&) = delete;
+    TVxXMLItems& operator=(const TVxXMLItems&) = delete;
+
+    // Creates a node with ParentItem as its owner and parent node, appends it to this list
+    // and returns it. With a parent its Level is the parent's Level + 1, without one 0.
+    // ParentItem, when given, must be the node this list belongs to (EVxError otherwise).
+    TVxXMLItem* AddItem(TVxXMLItem* ParentItem);
+    // Destroys every node of the list, from the last to the first, and empties it.
+    void Clear();
+
+    int Count() const { return FCount; }
+    TVxXMLItem* Items(int Index) const;  // nullptr outside 0..Count-1
+    TVxXMLItem* operator[](int Index) const { return Items(Index); }
+    TVxXMLItem* First() const { return FCount > 0 ? FList[0] : nullptr; }
+    TVxXMLItem* Last() const { return FCount > 0 ? FList[FCount - 1] : nullptr; }
+    int IndexOf(const TVxXMLItem* Item) const;  // -1 when not in the list
+
+    TVxXMLItem* const* begin() const { return FList; }
+    TVxXMLItem* const* end() const { return FList + FCount; }
+
+private:
+    friend class TVxXMLItem;
+    friend class TVxXMLEngine;
+    void Append(TVxXMLItem* Item);
+    void Remove(const TVxXMLItem* Item);  // searches from the end
+
+    TVxXMLItem** FList = nullptr;
+    qint32 FCount = 0;
+    qint32 FCapacity = 0;
+};
+
+// One node of the tree.
+class VX_CORE_EXPORT TVxXMLItem {
+    Q_GADGET
+    Q_PROPERTY(TVxXMLItemKind Kind READ Kind WRITE SetKind)
+    Q_PROPERTY(QString TagName READ TagName WRITE SetTagName)
+    Q_PROPERTY(QVariant Value READ Value WRITE SetValue)
+    Q_PROPERTY(QString Attributes READ Attributes)
+    Q_PROPERTY(int Level READ Level)
+    Q_PROPERTY(TVxXMLItems* Items READ Items)
+    Q_PROPERTY(TVxXMLItem* ParentItem READ ParentItem)
+    Q_PROPERTY(QString Name READ Name WRITE SetName)
+    Q_PROPERTY(qint64 Tag READ Tag WRITE SetTag)
+public:
+    // A node without owner and parent: the caller destroys it.
+    TVxXMLItem();
+    explicit TVxXMLItem(std::nullptr_t) : TVxXMLItem() {}
+    // A node owned by a QObject: destroyed together with it (or earlier by the caller).
+    // It has no parent node.
+    explicit TVxXMLItem(QObject* AOwner);
+    // A node owned by another node, which becomes its ParentItem and destroys it with
+    // itself. It is not put in the owner's Items (TVxXMLItems::AddItem does that) and its
+    // Level stays 0.
+    explicit TVxXMLItem(TVxXMLItem* AOwner);
+    // Destroys the children (last to first), then leaves the parent's list.
+    virtual ~TVxXMLItem();
+    TVxXMLItem(const TVxXMLItem&) = delete;
+    TVxXMLItem& operator=(const TVxXMLItem&) = delete;
+
+    TVxXMLItemKind Kind() const { return TVxXMLItemKind(FKind); }
+    void SetKind(TVxXMLItemKind Value) { FKind = quint8(Value); }
+    QString TagName() const { return FTagName.ToString(); }
+    void SetTagName(const QString& Value);
+    // Invalid (unassigned) until text is stored; the engine stores strings.
+    QVariant Value() const { return FValue.ToVariant(); }
+    void SetValue(const QVariant& Value) { FValue.SetVariant(Value); }
+    bool HasValue() const { return !FValue.IsNone(); }
+    // The raw attribute text of the start tag; emptied by ProcessAttributes.
+    QString Attributes() const { return FAttributes.ToString(); }
+    int Level() const { return FLevel; }
+    TVxXMLItems* Items() { return &FItems; }
+    const TVxXMLItems* Items() const { return &FItems; }
+    TVxXMLItem* ParentItem() const { return FParentItem; }
+    // The QObject that owns a root node (nullptr for nodes owned by nodes and for
+    // unowned nodes; a node-owned node's owner is its ParentItem).
+    QObject* Owner() const;
+    // Component name and tag, free for the program's use; the engine never uses them.
+    QString Name() const;
+    void SetName(const QString& Value);
+    qint64 Tag() const;
+    void SetTag(qint64 Value);
+
+    // Depth-first, pre-order search starting with this node for a node whose TagName
+    // equals XMLTag exactly (with case). Without ExpandAllLevels it compares this node, its
+    // children and its grandchildren (by Level difference) and goes no deeper.
+    TVxXMLItem* GetChild(const QString& XMLTag, bool ExpandAllLevels);
+    // Value as text; when it begins with a double quote, trailing spaces, double quotes,
+    // CR, LF and TAB and then the leading quote are removed.
+    QString GetTagXMLValue() const;
+    // GetTagXMLValue with the known entities decoded (DecodeXMLEntities).
+    QString GetTagValue() const;
+    // Splits Attributes into ikAttribute children (name=value pairs; only double quotes
+    // group, quotes are kept in the values) and empties Attributes.
+    void ProcessAttributes();
+
+    // Replaces kind, name, value and attribute text with Source's and the children with
+    // copies of Source's children (the whole subtree). Level, owner and parent stay.
+    void Assign(const TVxXMLItem* Source);
+
+    // Direct read access to the stored texts without copying them.
+    const VxXMLDetail::TText& TagNameText() const { return FTagName; }
+    const VxXMLDetail::TText& ValueText() const { return FValue; }
+    const VxXMLDetail::TText& AttributesText() const { return FAttributes; }
+
+private:
+    friend class TVxXMLItems;
+    friend class TVxXMLEngine;
+    friend struct VxXMLParser;
+    struct TExtra;
+    enum : quint8 {
+        fHasExtra = 1,        // an entry in the side table of rarely used fields
+        fInParentList = 2,    // held by ParentItem's Items
+        fDetached = 4,        // already taken out of its list by the list itself
+        fOwnedByParent = 8,   // created with a node as owner, outside its Items
+    };
+    TExtra* Extra(bool Create) const;
+    void DestroyChildren();
+    static void WatchDestroyed(TVxXMLItem* Item);
+
+    TVxXMLItem* FParentItem = nullptr;
+    TVxXMLItems FItems;
+    VxXMLDetail::TText FTagName;
+    VxXMLDetail::TText FValue;
+    VxXMLDetail::TText FAttributes;
+    qint32 FLevel = 0;
+    quint8 FKind = ikProperty;
+    quint8 FFlags = 0;
+};
+
+// String equality: with CaseSensitive ordinal, otherwise ignoring the case of A to Z.
+VX_CORE_EXPORT bool SameStrings(bool CaseSensitive, const QString& S1, const QString& S2);
+// "yyyy-mm-ddThh:nn:ss..." (characters 1-4, 6-7, 9-10, 12-13, 15-16, 18-19; the others
+// are not looked at, anything after the seconds is ignored) to a date-time; 0 for
+// anything that does not give a valid date and time.
+VX_CORE_EXPORT TDateTime XMLStringToDateTime(const QString& S);
+// Replaces a fixed table of entity texts (matched as prefixes, with an optional
+// semicolon), row by row, each row again from the start until it no longer occurs.
+VX_CORE_EXPORT void DecodeXMLEntities(QString& S);
+
+// Offered every new element except the one that fills RootItem. Setting Accept to
+// false skips the element and everything inside it.
+using TVxIXMLOnTagEvent =
+    std::function<void(QObject* Sender, TVxXMLItem* ParentNode, const QString& ATagName,
+                       const QString& ATagValue, const QString& ATagAttributes, bool& Accept)>;
+// Told each time an element is closed. Node may be destroyed by the handler; setting
+// Cancel ends the parse, keeping what was built.
+using TVxIXMLOnAfterTagEvent =
+    std::function<void(QObject* Sender, TVxXMLItem*& Node, bool& Cancel)>;
+
+class VX_CORE_EXPORT TVxXMLEngine : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(TVxXMLItem* RootItem READ RootItem WRITE SetRootItem)
+public:
+    explicit TVxXMLEngine(QObject* AOwner = nullptr);
+    ~TVxXMLEngine() override;
+
+    // The root node. Parsing fills this same node; the engine never replaces it.
+    TVxXMLItem* RootItem() const { return FRootItem; }
+    // Makes RootItem a copy of Value (see TVxXMLItem::Assign); RootItem stays the same node.
+    void SetRootItem(TVxXMLItem* Value);
+
+    // Clears RootItem's children, reads the stream and parses it. AStreamSize 0 reads to
+    // the end and honours a UTF-16 byte-order mark; another value is the stream position
+    // at which the document ends. A UTF-8 mark is honoured either way; without a mark the
+    // bytes are taken as Latin-1 (and a declared UTF-8 encoding then decodes the values).
+    // A stream that is not readable or fails raises EVxFileError.
+    void LoadFromStream(qint64 AStreamSize, QIODevice* AStream);
+    // LoadFromStream(0, file). A file that cannot be opened raises EVxFileError.
+    void LoadFromFile(const QString& AFileName);
+    // Parses the first N characters of S into the tree, adding to what is there.
+    void ParseXMLFromString(const QString& S, qsizetype N);
+
+    // Depth-first, pre-order search of ARoot's subtree (RootItem's when ARoot is nullptr),
+    // ARoot included, for a node whose TagName equals XMLTag ignoring the case of A to Z.
+    TVxXMLItem* GetItemByTag(TVxXMLItem* ARoot, const QString& XMLTag) const;
+    // "a/b/c": returns "a" and leaves "b/c"; without "/" returns all and leaves "".
+    static QString GetFirstTagName(QString& AXMLPath);
+    // "a/b/c": returns "c" and leaves "a/b"; without "/" returns all and leaves "".
+    static QString GetLastTagName(QString& AXMLPath);
+
+    TVxIXMLOnTagEvent OnTag() const { return FOnTag; }
+    void SetOnTag(TVxIXMLOnTagEvent Value) { FOnTag = std::move(Value); }
+    TVxIXMLOnAfterTagEvent OnAfterTag() const { return FOnAfterTag; }
+    void SetOnAfterTag(TVxIXMLOnAfterTagEvent Value) { FOnAfterTag = std::move(Value); }
+
+private:
+    friend class TVxXMLItem;
+    friend struct VxXMLParser;
+    void RootItemDestroyed(TVxXMLItem* Item);
+    void ReleaseDocumentsIfUnused();
+    void KeepDocument(const QByteArray& Bytes);
+    void KeepDocument(const QString& Text);
+
+    TVxXMLItem* FRootItem = nullptr;
+    TVxIXMLOnTagEvent FOnTag;
+    TVxIXMLOnAfterTagEvent FOnAfterTag;
+    bool FUTF8Processed = false;
+    bool FDestroying = false;
+    // The parsed documents that nodes of the tree hold slices of.
+    QList<QByteArray> FByteDocuments;
+    QList<QString> FTextDocuments;
+};

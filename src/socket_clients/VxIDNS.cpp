@@ -1,0 +1,132 @@
+#include <vedidoredo/VxIDNS.h>
+#include <vedidoredo/platform/VxDatagram.h>
+
+#include "VxDatagramStep.h"
+
+#include <QUrl>
+
+namespace {
+
+constexpr int QTypes[VxDNSRequestCount] = {255, 1, 2, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 252, 253};
+
+// The domain as the bytes that go on the wire: ASCII as it is, anything else in its
+// IDNA (punycode) form.
+QByteArray WireName(const QString& Domain)
+{
+    bool Ascii = true;
+    for (QChar C : Domain)
+        if (C.unicode() > 127)
+            Ascii = false;
+    if (Ascii)
+        return Domain.toLatin1();
+    const QByteArray Ace = QUrl::toAce(Domain);
+    if (Ace.isEmpty())
+        throw EVxConvertError(QStringLiteral("\"%1\" is not a valid DNS name").arg(Domain));
+    return Ace;
+}
+
+}  // namespace
+
+TVxIDNSRequest VxDNSRequestOfOrdinal(int Ordinal)
+{
+    return TVxIDNSRequest(1 << Ordinal);
+}
+
+int VxDNSRequestQType(TVxIDNSRequest Kind)
+{
+    for (int i = 0; i < VxDNSRequestCount; ++i)
+        if (Kind == VxDNSRequestOfOrdinal(i))
+            return QTypes[i];
+    return 0;
+}
+
+TVxIDNSResolver::TVxIDNSResolver(QObject* Owner) : TVxInetBase(Owner)
+{
+    SetPort(53);
+    SetTimeout(5000);
+}
+
+QByteArray TVxIDNSResolver::BuildQuery(const QString& Domain, TVxIDNSRequests Requests)
+{
+    QList<QByteArray> Labels = WireName(Domain).split('.');
+    if (Labels.size() > 1 && Labels.last().isEmpty())
+        Labels.removeLast();  // a trailing dot adds nothing
+    int NameLength = 1;
+    for (const QByteArray& L : Labels) {
+        if (L.size() > 63)
+            throw EVxConvertError(
+                QStringLiteral("DNS label longer than 63 characters: \"%1\"").arg(QString::fromLatin1(L)));
+        NameLength += 1 + int(L.size());
+    }
+    QList<QByteArray> Reversed(Labels.rbegin(), Labels.rend());
+    Reversed << QByteArray("in-addr") << QByteArray("arpa");
+    const int ReversedLength = NameLength + 8 + 5;
+    if (NameLength > 255 || (Requests.testFlag(irPTR) && ReversedLength > 255))
+        throw EVxConvertError(QStringLiteral("DNS name longer than 255 bytes: \"%1\"").arg(Domain));
+
+    int Count = 0;
+    for (int i = 0; i < VxDNSRequestCount; ++i)
+        if (Requests.testFlag(VxDNSRequestOfOrdinal(i)))
+            ++Count;
+    QByteArray M;
+    M.append(char(0x12)).append(char(IdLowByte));
+    M.append(char(0x01)).append(char(0x00));
+    M.append(char((Count >> 8) & 0xFF)).append(char(Count & 0xFF));
+    M.append(6, '\0');
+    for (int i = 0; i < VxDNSRequestCount; ++i) {
+        const TVxIDNSRequest Kind = VxDNSRequestOfOrdinal(i);
+        if (!Requests.testFlag(Kind))
+            continue;
+        for (const QByteArray& L : (Kind == irPTR ? Reversed : Labels)) {
+            M.append(char(L.size()));
+            M.append(L);
+        }
+        M.append('\0');
+        M.append(char((QTypes[i] >> 8) & 0xFF)).append(char(QTypes[i] & 0xFF));
+        M.append(char(0x00)).append(char(0x01));
+    }
+    return M;
+}
+
+QString TVxIDNSResolver::GetQuery()
+{
+    if (FRequests == TVxIDNSRequests() || FDomain.isEmpty())
+        return {};
+    if (Host().isEmpty() && Address().isEmpty())
+        return {};
+    return QString::fromLatin1(BuildQuery(FDomain, FRequests));
+}
+
+void TVxIDNSResolver::Connect()
+{
+    // A Domain that is no DNS name is refused before anything goes out.
+    if (FRequests != TVxIDNSRequests() && !FDomain.isEmpty())
+        BuildQuery(FDomain, FRequests);
+    FPeer = VxDatagramStep::Resolve(this, ClientSocket());
+}
+
+void TVxIDNSResolver::Disconnect()
+{
+    FPeer.clear();
+}
+
+QString TVxIDNSResolver::InternalExecute()
+{
+    const QByteArray Query = GetQuery().toLatin1();
+    if (Query.isEmpty())
+        return {};  // nothing to ask, and a datagram server sends nothing unasked
+    if (FPeer.isNull())
+        return QStringLiteral("No answer from server");
+    QByteArray Reply;
+    if (!VxDatagramStep::Run(this, ClientSocket(), eeReceive, [&] {
+            Reply = VxUdpExchange(FPeer, quint16(Port()), Query, Timeout());
+        }))
+        return {};
+    // TC: the datagram could not hold the whole reply; ask again over a stream.
+    if (Reply.size() >= 3 && (quint8(Reply[2]) & 0x02)) {
+        VxDatagramStep::Run(this, ClientSocket(), eeReceive, [&] {
+            Reply = VxTcpFramedExchange(FPeer, quint16(Port()), Query, Timeout());
+        });
+    }
+    return QString::fromLatin1(Reply);
+}

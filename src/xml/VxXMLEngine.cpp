@@ -1,0 +1,842 @@
+// The XML engine: stream reading and decoding, and the forgiving single-pass scanner
+// that builds the node tree.
+//
+// The scanner works on the document as loaded, without widening it: Latin-1 bytes (a
+// stream without a byte-order mark), UTF-8 bytes (a stream with the UTF-8 mark, checked
+// as a whole first) or UTF-16 text. Node names, values and attribute texts are slices of
+// that document wherever the stored text equals the slice; only text that needs decoding
+// is copied. The engine keeps the documents alive while nodes made from them exist.
+#include "xml/VxXMLInternal.h"
+
+#include <vedidoredo/platform/VxException.h>
+#include <vedidoredo/vxiutil.h>
+
+#include <QDir>
+#include <QFile>
+#include <QIODevice>
+#include <QPointer>
+#include <QStringDecoder>
+#include <array>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+using namespace VxXMLDetail;
+
+namespace {
+
+enum class TSourceKind { Latin1, Utf8, Utf16 };
+
+// Character classes of the scanner.
+enum : uchar {
+    cName = 1,       // ! - 0-9 : ? A-Z a-z _
+    cAttrStop = 2,   // #0 > / "
+    cValueStop = 4,  // #0 < /
+};
+
+constexpr std::array<uchar, 256> MakeClasses()
+{
+    std::array<uchar, 256> T{};
+    for (int C = '0'; C <= '9'; ++C)
+        T[C] |= cName;
+    for (int C = 'A'; C <= 'Z'; ++C)
+        T[C] |= cName;
+    for (int C = 'a'; C <= 'z'; ++C)
+        T[C] |= cName;
+    for (char C : {'!', '-', ':', '?', '_'})
+        T[uchar(C)] |= cName;
+    for (char C : {'\0', '>', '/', '"'})
+        T[uchar(C)] |= cAttrStop;
+    for (char C : {'\0', '<', '/'})
+        T[uchar(C)] |= cValueStop;
+    return T;
+}
+
+constexpr std::array<uchar, 256> Classes = MakeClasses();
+
+template <typename Ch>
+inline uchar ClassOf(Ch C)
+{
+    if constexpr (sizeof(Ch) == 1)
+        return Classes[C];
+    else
+        return C < 256 ? Classes[C] : 0;
+}
+
+bool IsAscii(const uchar* D, qsizetype N)
+{
+    qsizetype I = 0;
+    for (; I + 8 <= N; I += 8) {
+        quint64 W;
+        std::memcpy(&W, D + I, 8);
+        if (W & 0x8080808080808080ULL)
+            return false;
+    }
+    uchar Or = 0;
+    for (; I < N; ++I)
+        Or |= D[I];
+    return !(Or & 0x80);
+}
+
+constexpr char CommentName[] = "Comment";
+
+// A piece of text cut from the document: a slice of it, or text of its own when decoding
+// changed it.
+struct TPiece {
+    const void* Data = nullptr;
+    qsizetype Size = 0;
+    bool Wide = false;
+    bool Owned = false;
+    QString Own;
+
+    bool IsEmpty() const { return Owned ? Own.isEmpty() : Size == 0; }
+    QString ToString() const
+    {
+        if (Owned)
+            return Own;
+        if (Wide)
+            return QString(static_cast<const QChar*>(Data), Size);
+        return QString::fromLatin1(static_cast<const char*>(Data), Size);
+    }
+    void SetOwn(QString S)
+    {
+        Own = std::move(S);
+        Owned = true;
+        Data = nullptr;
+        Size = 0;
+    }
+    // Copy: store a copy instead of a slice (RootItem outlives the document).
+    void StoreIn(TText& T, bool Copy) const
+    {
+        if (Owned)
+            T.SetString(Own);
+        else if (Wide)
+            Copy ? T.SetString(QStringView(static_cast<const char16_t*>(Data), Size))
+                 : T.SetRef(static_cast<const char16_t*>(Data), Size);
+        else
+            Copy ? T.SetLatin1(static_cast<const char*>(Data), Size)
+                 : T.SetRef(static_cast<const char*>(Data), Size);
+    }
+    void AppendTo(TText& T) const
+    {
+        if (Owned)
+            T.Append(Own);
+        else if (Wide)
+            T.Append(QStringView(static_cast<const char16_t*>(Data), Size));
+        else
+            T.AppendLatin1(static_cast<const char*>(Data), Size);
+    }
+};
+
+// The encoding named by the declaration, applied to values and attribute texts.
+class TDeclaredEncoding {
+public:
+    enum TMode { None, Utf8, CodePage };
+
+    TMode Mode() const { return FMode; }
+
+    void Set(const QString& Encoding)
+    {
+        FMode = None;
+        FDecoder.reset();
+        if (SameStrings(false, Encoding, QStringLiteral("utf-8"))) {
+            FMode = Utf8;
+            return;
+        }
+        if (Encoding.size() < 8 || !SameStrings(false, Encoding.left(8), QStringLiteral("windows-")))
+            return;
+        bool Ok = false;
+        const int Page = Encoding.mid(8).toInt(&Ok, 10);
+        // Not a number: the system's 8-bit code page, which here is Latin-1, so the text
+        // stays as it is. A code page Qt has no converter for leaves it as it is too.
+        if (!Ok)
+            return;
+        auto D = std::make_unique<QStringDecoder>(
+            (QByteArray("windows-") + QByteArray::number(Page)).constData(),
+            QStringDecoder::Flag::Stateless);
+        if (!D->isValid())
+            return;
+        char Ascii[128];
+        for (int I = 0; I < 128; ++I)
+            Ascii[I] = char(I);
+        const QString Back = D->decode(QByteArrayView(Ascii, 128));
+        FAsciiSafe = Back == QLatin1StringView(Ascii, 128);
+        FDecoder = std::move(D);
+        FMode = CodePage;
+    }
+
+    // Decodes a piece in place.
+    void Apply(TPiece& P)
+    {
+        if (FMode == None || P.IsEmpty())
+            return;
+        QByteArray Bytes;
+        const uchar* D;
+        qsizetype N;
+        if (!P.Owned && !P.Wide) {
+            D = static_cast<const uchar*>(P.Data);
+            N = P.Size;
+        } else {
+            QStringView W = P.Owned ? QStringView(P.Own)
+                                    : QStringView(static_cast<const char16_t*>(P.Data), P.Size);
+            bool Ascii = true;
+            for (QChar C : W) {
+                if (C.unicode() > 0xFF) {
+                    // Not byte text: UTF-8 goes through the library's decoding as it is;
+                    // a code page cannot take it, so it stays as it is.
+                    if (FMode == Utf8)
+                        P.SetOwn(Utf8Decode(W.toString()));
+                    return;
+                }
+                if (C.unicode() >= 0x80)
+                    Ascii = false;
+            }
+            if (Ascii && (FMode == Utf8 || FAsciiSafe))
+                return;
+            Bytes.resize(W.size());
+            for (qsizetype I = 0; I < W.size(); ++I)
+                Bytes[I] = char(W[I].unicode());
+            D = reinterpret_cast<const uchar*>(Bytes.constData());
+            N = Bytes.size();
+        }
+        if (Bytes.isNull() && IsAscii(D, N) && (FMode == Utf8 || FAsciiSafe))
+            return;
+        if (FMode == Utf8) {
+            QString Out(N, Qt::Uninitialized);
+            qsizetype OutSize = 0;
+            if (DecodeUtf8(D, N, reinterpret_cast<char16_t*>(Out.data()), OutSize))
+                Out.truncate(OutSize);
+            else
+                Out.clear();
+            P.SetOwn(std::move(Out));
+        } else {
+            FDecoder->resetState();
+            P.SetOwn(FDecoder->decode(QByteArrayView(D, N)));
+        }
+    }
+
+private:
+    TMode FMode = None;
+    std::unique_ptr<QStringDecoder> FDecoder;
+    bool FAsciiSafe = false;
+};
+
+// The scanner proper over one document. S[0..Len) is the text; reads at or past Len see
+// #0. N is the number of characters to consider (it may exceed Len), End = min(N, Len).
+// LastStart is where the last character within N starts: "P is before the last
+// character" is P < LastStart (for UTF-8 bytes a character may span several bytes).
+template <typename Ch>
+struct TScanner {
+    const Ch* S;
+    qsizetype Len;
+    qsizetype N;
+    qsizetype End;
+    qsizetype LastStart;
+    qsizetype P = 0;
+
+    Ch At(qsizetype I) const { return I >= 0 && I < Len ? S[I] : Ch(0); }
+
+    void ReadName()
+    {
+        while (P < End && (ClassOf(S[P]) & cName))
+            ++P;
+    }
+
+    void ReadAttributeText()
+    {
+        bool InQuote = false;
+        while (P < End) {
+            const Ch C = S[P];
+            if (ClassOf(C) & cAttrStop) {
+                if (C == 0 || C == '>')
+                    break;
+                if (C == '/') {
+                    if (!InQuote)
+                        break;
+                } else {
+                    InQuote = !InQuote;
+                }
+            }
+            ++P;
+        }
+    }
+
+    void ReadValue(qsizetype& From, qsizetype& To)
+    {
+        while (P < End && S[P] == '>')
+            ++P;
+        From = P;
+        while (P < End) {
+            const Ch C = S[P];
+            if ((ClassOf(C) & cValueStop) && (C != '/' || At(P + 1) == '>'))
+                break;
+            ++P;
+        }
+        To = P;
+        if (P < End && S[P] == '<')
+            ++P;
+    }
+
+    void SkipToNextTag(bool Consume)
+    {
+        while (P < End && S[P] != 0 && S[P] != '<')
+            ++P;
+        if (Consume && P < End && S[P] == '<')
+            ++P;
+    }
+
+    // The comment text runs from From to the character before the ">" of the first
+    // "-->"; without one it is empty and the scan ends.
+    void ReadComment(qsizetype From, qsizetype& TextFrom, qsizetype& TextTo)
+    {
+        for (qsizetype Q = From; Q + 2 < End && S[Q] != 0; ++Q) {
+            if (S[Q] == '-' && S[Q + 1] == '-' && S[Q + 2] == '>') {
+                TextFrom = From;
+                TextTo = Q + 2;
+                P = Q + 3;
+                SkipToNextTag(true);
+                return;
+            }
+        }
+        TextFrom = TextTo = From;
+        P = End;
+    }
+
+    // Skips a refused element with its content. The way back to the end of the refused
+    // start tag never goes before the tag's own name: a start tag without ">" would
+    // otherwise send the scan back over text already parsed, and a handler refusing the
+    // same element again would never let the parse end.
+    void SkipElement(qsizetype NameStart)
+    {
+        if (!(At(P) == '/' && At(P + 1) == '>')) {
+            qsizetype Q = P - 1;
+            while (Q >= NameStart && S[Q] != '>' && S[Q] != 0)
+                --Q;
+            P = Q < NameStart ? NameStart : Q;
+        }
+        qsizetype Depth = 1;
+        while (P < End && Depth > 0) {
+            const Ch C = S[P];
+            if (C == '/' && At(P + 1) == '>') {
+                --Depth;
+                P += 2;
+            } else if (C == '<' && At(P + 1) == '/') {
+                --Depth;
+                P += 2;
+                SkipToNextTag(false);
+            } else {
+                if (C == '<')
+                    ++Depth;
+                ++P;
+            }
+        }
+        if (P < End && S[P] == '<')
+            ++P;
+    }
+};
+
+}  // namespace
+
+// Runs one parse over a document; friend of the engine and the nodes.
+struct VxXMLParser {
+    // Returns false when a handler destroyed the engine.
+    template <typename Ch>
+    static bool Run(TVxXMLEngine* Engine, const Ch* S, qsizetype Len, qsizetype N,
+                    qsizetype LastStart, TSourceKind Kind);
+
+private:
+    // The first node named "encoding" in RootItem's subtree. While no handler changed the
+    // tree, the parse only appends nodes at the end of the tree's pre-order, so the first
+    // match stays the first and new nodes only need a look when there is none yet. This
+    // keeps a document of many top-level declarations from searching the whole tree each
+    // time.
+    struct TEncodingCache {
+        bool Disabled = false;
+        bool Known = false;
+        TVxXMLItem* First = nullptr;
+
+        void Noted(TVxXMLItem* Node, TVxXMLItem* Root)
+        {
+            if (Disabled || !Known)
+                return;
+            const bool Match = Node->TagNameText().EqualsIgnoringAsciiCase(u"encoding");
+            if (Node == Root) {
+                if (Match)
+                    First = Root;
+                else if (First == Root)
+                    Known = false;
+            } else if (!First && Match) {
+                First = Node;
+            }
+        }
+    };
+
+    template <typename Ch>
+    static TPiece Slice(const Ch* S, qsizetype From, qsizetype To, TSourceKind Kind)
+    {
+        TPiece R;
+        if (To <= From)
+            return R;
+        if constexpr (sizeof(Ch) == 2) {
+            R.Data = S + From;
+            R.Size = To - From;
+            R.Wide = true;
+        } else {
+            const uchar* D = S + From;
+            const qsizetype Size = To - From;
+            if (Kind == TSourceKind::Utf8 && !IsAscii(D, Size)) {
+                QString Out(Size, Qt::Uninitialized);
+                qsizetype OutSize = 0;
+                DecodeUtf8(D, Size, reinterpret_cast<char16_t*>(Out.data()), OutSize);
+                Out.truncate(OutSize);
+                R.SetOwn(std::move(Out));
+            } else {
+                R.Data = D;
+                R.Size = Size;
+            }
+        }
+        return R;
+    }
+};
+
+template <typename Ch>
+bool VxXMLParser::Run(TVxXMLEngine* Engine, const Ch* S, qsizetype Len, qsizetype N,
+                      qsizetype LastStart, TSourceKind Kind)
+{
+    TScanner<Ch> Sc{S, Len, N, std::max<qsizetype>(0, std::min(N, Len)), LastStart};
+    TParseWatch Watch;
+    Watch.Outer = ActiveWatch;
+    ActiveWatch = &Watch;
+    struct TRestore {
+        TParseWatch* W;
+        ~TRestore() { ActiveWatch = W->Outer; }
+    } Restore{&Watch};
+    QPointer<TVxXMLEngine> Alive(Engine);
+    TDeclaredEncoding Declared;
+    TEncodingCache Cache;
+
+    // A handler ran: it may have destroyed the engine or changed the tree.
+    auto AfterHandler = [&](quint64 Before) {
+        if (!Alive)
+            return false;
+        if (MutationCount != Before)
+            Cache.Disabled = true;
+        return true;
+    };
+
+    qsizetype From, To;
+    Sc.ReadValue(From, To);
+    while (Sc.P < LastStart && Sc.At(Sc.P) != 0) {
+        const qsizetype NameStart = Sc.P;
+        Sc.ReadName();
+        const qsizetype NameSize = Sc.P - NameStart;
+        const bool IsComment =
+            NameSize >= 3 && S[NameStart] == '!' && S[NameStart + 1] == '-' && S[NameStart + 2] == '-';
+        bool IsDeclaration = false;
+        TPiece Attributes, Value;
+        if (IsComment) {
+            Sc.ReadComment(NameStart + 3, From, To);
+            Value.SetOwn(QLatin1StringView(CommentName) + Slice(S, From, To, Kind).ToString());
+        } else {
+            IsDeclaration = NameSize == 4 && (S[NameStart] == '?')
+                            && (S[NameStart + 1] | 0x20) == 'x' && (S[NameStart + 2] | 0x20) == 'm'
+                            && (S[NameStart + 3] | 0x20) == 'l';
+            const qsizetype AttrFrom = Sc.P;
+            Sc.ReadAttributeText();
+            qsizetype AttrTo = Sc.P;
+            if (IsDeclaration && AttrTo > AttrFrom && S[AttrTo - 1] == '?')
+                --AttrTo;
+            Sc.ReadValue(From, To);
+            Attributes = Slice(S, AttrFrom, AttrTo, Kind);
+            Value = Slice(S, From, To, Kind);
+            // Text decoded from a byte-order mark is never decoded again.
+            if (!Engine->FUTF8Processed) {
+                Declared.Apply(Attributes);
+                Declared.Apply(Value);
+            }
+        }
+
+        bool Accept = true;
+        TVxXMLItem* Node = nullptr;
+        if (NameSize > 0) {
+            if (!Watch.Current) {
+                Node = Engine->FRootItem;
+                Watch.Current = Node;
+            } else {
+                if (Engine->FOnTag) {
+                    const QString Name = IsComment
+                                             ? QStringLiteral("Comment")
+                                             : Slice(S, NameStart, NameStart + NameSize, Kind).ToString();
+                    const quint64 Before = MutationCount;
+                    Engine->FOnTag(Engine, Watch.Current, Name, Value.ToString(), Attributes.ToString(),
+                                   Accept);
+                    if (!AfterHandler(Before))
+                        return false;
+                }
+                if (Accept) {
+                    TVxXMLItem* Parent = Watch.Current;
+                    Node = Parent ? Parent->FItems.AddItem(Parent) : Engine->FRootItem;
+                    Watch.Current = Node;
+                }
+            }
+        } else {
+            Node = Watch.Current;
+        }
+
+        if (!Accept) {
+            Sc.SkipElement(NameStart);
+        } else if (Node) {
+            TVxXMLItem* Root = Engine->FRootItem;
+            const bool Copy = Node == Root;
+            if (NameSize > 0) {
+                if (IsComment)
+                    Node->FTagName.SetRef(CommentName, 7);
+                else
+                    Slice(S, NameStart, NameStart + NameSize, Kind).StoreIn(Node->FTagName, Copy);
+                Cache.Noted(Node, Root);
+            }
+            if (!Value.IsEmpty()) {
+                if (Node->FValue.IsNone())
+                    Value.StoreIn(Node->FValue, Copy);
+                else
+                    Value.AppendTo(Node->FValue);
+            }
+            if (IsComment) {
+                Node->FKind = ikComment;
+                Watch.Current = Node->FParentItem;
+            } else {
+                Node->FKind = ikProperty;
+                if (!Attributes.IsEmpty()) {
+                    Attributes.StoreIn(Node->FAttributes, Copy);
+                    if (IsDeclaration) {
+                        const int Before = Node->FItems.Count();
+                        Node->ProcessAttributes();
+                        for (int I = Before; I < Node->FItems.Count(); ++I)
+                            Cache.Noted(Node->FItems.Items(I), Root);
+                        TVxXMLItem* Encoding;
+                        if (Node == Root && !Cache.Disabled) {
+                            if (!Cache.Known) {
+                                Cache.First = Engine->GetItemByTag(Root, QStringLiteral("encoding"));
+                                Cache.Known = true;
+                            }
+                            Encoding = Cache.First;
+                        } else {
+                            Encoding = Engine->GetItemByTag(Node, QStringLiteral("encoding"));
+                        }
+                        if (Encoding)
+                            Declared.Set(Encoding->GetTagValue());
+                    }
+                }
+            }
+        } else if (NameSize == 0 && Sc.At(Sc.P) == '/' && Sc.At(Sc.P + 1) == '>') {
+            // A nameless "/>" with no element open: nothing takes its text, and left in
+            // place it would stop the scan from advancing.
+            Sc.P += 2;
+            Sc.SkipToNextTag(true);
+        }
+
+        // Close elements: every end tag and every "/>" closes exactly one.
+        while (Sc.P < LastStart && Sc.At(Sc.P) == '/') {
+            if (!Watch.Current)
+                break;
+            if (Sc.At(Sc.P + 1) == '>' && Sc.P + 1 == LastStart) {
+                ++Sc.P;
+                break;
+            }
+            TVxXMLItem* Closed = Watch.Current;
+            Watch.Current = Closed->FParentItem;
+            if (Engine->FOnAfterTag) {
+                bool Cancel = false;
+                TVxXMLItem* Ref = Closed;
+                const quint64 Before = MutationCount;
+                Engine->FOnAfterTag(Engine, Ref, Cancel);
+                if (!AfterHandler(Before))
+                    return false;
+                if (Cancel)
+                    return true;
+            }
+            Sc.SkipToNextTag(true);
+        }
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// The engine
+
+namespace {
+
+// Reads Count bytes, or to the end when Count is negative.
+QByteArray ReadStream(QIODevice* Stream, qint64 Count)
+{
+    auto Fail = [Stream]() {
+        const QString Why = Stream->errorString();
+        throw EVxFileError(Why.isEmpty() || Why == QLatin1String("Unknown error")
+                               ? QStringLiteral("Stream read error")
+                               : QStringLiteral("Stream read error: %1").arg(Why));
+    };
+    QByteArray Out;
+    if (Count == 0)
+        return Out;
+    if (!Stream->isOpen() || !Stream->isReadable())
+        Fail();
+    if (Count > 0) {
+        if (Count > std::numeric_limits<qsizetype>::max() / 2)
+            throw std::bad_alloc();
+        Out.resize(qsizetype(Count));
+        qint64 Got = 0;
+        while (Got < Count) {
+            const qint64 R = Stream->read(Out.data() + Got, Count - Got);
+            if (R < 0)
+                Fail();
+            if (R == 0)
+                break;
+            Got += R;
+        }
+        if (Got < Count)
+            Fail();
+        return Out;
+    }
+    qint64 Hint = Stream->isSequential() ? 0 : Stream->size() - Stream->pos();
+    qsizetype Have = 0;
+    Out.resize(Hint > 0 ? qsizetype(Hint) : 65536);
+    for (;;) {
+        if (Have == Out.size()) {
+            // Full: look for more through a small buffer before growing.
+            char Probe[4096];
+            const qint64 R = Stream->read(Probe, sizeof Probe);
+            if (R < 0)
+                Fail();
+            if (R == 0)
+                break;
+            Out.resize(Have + std::max<qsizetype>(Have / 2, 65536));
+            std::memcpy(Out.data() + Have, Probe, size_t(R));
+            Have += R;
+            continue;
+        }
+        const qint64 R = Stream->read(Out.data() + Have, Out.size() - Have);
+        if (R < 0)
+            Fail();
+        if (R == 0)
+            break;
+        Have += R;
+    }
+    Out.truncate(Have);
+    return Out;
+}
+
+QString Utf16FromBytes(const uchar* D, qsizetype Size, bool BigEndian)
+{
+    const qsizetype Count = Size / 2;
+    QString Text(Count, Qt::Uninitialized);
+    char16_t* W = reinterpret_cast<char16_t*>(Text.data());
+    for (qsizetype I = 0; I < Count; ++I) {
+        const uchar A = D[2 * I];
+        const uchar B = D[2 * I + 1];
+        W[I] = BigEndian ? char16_t((A << 8) | B) : char16_t((B << 8) | A);
+    }
+    return Text;
+}
+
+}  // namespace
+
+TVxXMLEngine::TVxXMLEngine(QObject* AOwner) : QObject(AOwner)
+{
+    FRootItem = new TVxXMLItem(static_cast<QObject*>(this));
+}
+
+TVxXMLEngine::~TVxXMLEngine()
+{
+    FDestroying = true;
+    delete FRootItem;
+    FRootItem = nullptr;
+}
+
+void TVxXMLEngine::RootItemDestroyed(TVxXMLItem* Item)
+{
+    // Someone destroyed RootItem: the engine keeps working with a fresh, empty one.
+    if (FDestroying || Item != FRootItem)
+        return;
+    FRootItem = new TVxXMLItem(static_cast<QObject*>(this));
+    ReleaseDocumentsIfUnused();
+}
+
+void TVxXMLEngine::SetRootItem(TVxXMLItem* Value)
+{
+    if (Value != FRootItem)
+        FRootItem->Assign(Value);
+}
+
+void TVxXMLEngine::ReleaseDocumentsIfUnused()
+{
+    // RootItem itself only ever holds copies, so without children no node holds a slice.
+    if (FRootItem && FRootItem->FItems.Count() == 0) {
+        FByteDocuments.clear();
+        FTextDocuments.clear();
+    }
+}
+
+void TVxXMLEngine::KeepDocument(const QByteArray& Bytes)
+{
+    if (FByteDocuments.isEmpty() || !FByteDocuments.last().isSharedWith(Bytes))
+        FByteDocuments.append(Bytes);
+}
+
+void TVxXMLEngine::KeepDocument(const QString& Text)
+{
+    if (FTextDocuments.isEmpty() || !FTextDocuments.last().isSharedWith(Text))
+        FTextDocuments.append(Text);
+}
+
+namespace {
+
+// Registers the document with the engine before the parse and again afterwards (a
+// handler may have loaded another document meanwhile), unless the engine is gone.
+template <typename TDoc>
+struct TKeepDocument {
+    QPointer<TVxXMLEngine> Engine;
+    const TDoc& Doc;
+    void (TVxXMLEngine::*Keep)(const TDoc&);
+    TKeepDocument(TVxXMLEngine* E, const TDoc& D, void (TVxXMLEngine::*K)(const TDoc&))
+        : Engine(E), Doc(D), Keep(K)
+    {
+        (E->*Keep)(Doc);
+    }
+    ~TKeepDocument()
+    {
+        if (Engine)
+            (Engine.data()->*Keep)(Doc);
+    }
+};
+
+}  // namespace
+
+void TVxXMLEngine::ParseXMLFromString(const QString& S, qsizetype N)
+{
+    ReleaseDocumentsIfUnused();
+    // Nodes keep slices of the text: a string over foreign memory is copied first.
+    const QString Doc = S.data_ptr().isMutable() ? S : QString(S.constData(), S.size());
+    TKeepDocument<QString> Keep(this, Doc, &TVxXMLEngine::KeepDocument);
+    VxXMLParser::Run(this, reinterpret_cast<const char16_t*>(Doc.constData()), Doc.size(), N,
+                     N > 0 ? N - 1 : -1, TSourceKind::Utf16);
+}
+
+void TVxXMLEngine::LoadFromStream(qint64 AStreamSize, QIODevice* AStream)
+{
+    FRootItem->FItems.Clear();
+    ReleaseDocumentsIfUnused();
+    if (!AStream)
+        return;
+    const QByteArray Bytes =
+        ReadStream(AStream, AStreamSize == 0 ? -1 : std::max<qint64>(0, AStreamSize - AStream->pos()));
+    FUTF8Processed = false;
+    const uchar* B = reinterpret_cast<const uchar*>(Bytes.constData());
+    const qsizetype Size = Bytes.size();
+    const bool MarkLE = Size >= 2 && B[0] == 0xFF && B[1] == 0xFE;
+    const bool MarkBE = Size >= 2 && B[0] == 0xFE && B[1] == 0xFF;
+
+    auto ParseUtf16 = [this](QString Text) {
+        if (!Text.isEmpty() && Text.back() == QChar(27))
+            Text.chop(1);
+        if (!Text.isEmpty())
+            ParseXMLFromString(Text, Text.size());
+    };
+
+    if (MarkLE || MarkBE) {
+        // Both with and without a size the text after a UTF-16 mark is UTF-16 and counts
+        // as decoded, so a declared encoding does not decode it a second time.
+        FUTF8Processed = true;
+        return ParseUtf16(Utf16FromBytes(B + 2, Size - 2, MarkBE));
+    }
+    if (Size >= 3 && B[0] == 0xEF && B[1] == 0xBB && B[2] == 0xBF) {
+        FUTF8Processed = true;
+        const uchar* D = B + 3;
+        qsizetype N = Size - 3;
+        const TUtf8Shape Shape = ScanUtf8(D, N);
+        if (!Shape.Valid || N == 0)
+            return;  // malformed UTF-8 decodes to nothing
+        if (Shape.AsciiFromMultiByte) {
+            // Over-long forms of "<", "/" or #0 would change the scan: work on the text.
+            return ParseUtf16(Utf8DecodeBytes(QByteArrayView(D, N)));
+        }
+        qsizetype LastStart = Shape.LastStart;
+        if (D[N - 1] == 27) {
+            --N;
+            LastStart = Shape.PreviousStart;
+            if (N == 0)
+                return;
+        }
+        TKeepDocument<QByteArray> Keep(this, Bytes, &TVxXMLEngine::KeepDocument);
+        VxXMLParser::Run(this, D, N, N, LastStart, TSourceKind::Utf8);
+        return;
+    }
+    qsizetype N = Size;
+    if (N > 0 && B[N - 1] == 27)
+        --N;
+    if (N == 0)
+        return;
+    TKeepDocument<QByteArray> Keep(this, Bytes, &TVxXMLEngine::KeepDocument);
+    VxXMLParser::Run(this, B, N, N, N - 1, TSourceKind::Latin1);
+}
+
+void TVxXMLEngine::LoadFromFile(const QString& AFileName)
+{
+    FRootItem->FItems.Clear();
+    ReleaseDocumentsIfUnused();
+    QFile File(AFileName);
+    if (!File.open(QIODevice::ReadOnly))
+        throw EVxFileError(QStringLiteral("Cannot open file \"%1\". %2")
+                               .arg(QDir::toNativeSeparators(AFileName), File.errorString()));
+    LoadFromStream(0, &File);
+}
+
+TVxXMLItem* TVxXMLEngine::GetItemByTag(TVxXMLItem* ARoot, const QString& XMLTag) const
+{
+    TVxXMLItem* Start = ARoot ? ARoot : FRootItem;
+    if (!Start)
+        return nullptr;
+    if (Start->TagNameText().EqualsIgnoringAsciiCase(XMLTag))
+        return Start;
+    std::vector<std::pair<TVxXMLItem*, int>> Stack;
+    if (Start->FItems.Count() > 0)
+        Stack.emplace_back(Start, 0);
+    while (!Stack.empty()) {
+        auto& Top = Stack.back();
+        if (Top.second >= Top.first->FItems.Count()) {
+            Stack.pop_back();
+            continue;
+        }
+        TVxXMLItem* Child = Top.first->FItems.FList[Top.second++];
+        if (Child->FTagName.EqualsIgnoringAsciiCase(XMLTag))
+            return Child;
+        if (Child->FItems.Count() > 0)
+            Stack.emplace_back(Child, 0);
+    }
+    return nullptr;
+}
+
+QString TVxXMLEngine::GetFirstTagName(QString& AXMLPath)
+{
+    const qsizetype Slash = AXMLPath.indexOf(u'/');
+    if (Slash < 0) {
+        QString R = AXMLPath;
+        AXMLPath.clear();
+        return R;
+    }
+    QString R = AXMLPath.left(Slash);
+    AXMLPath.remove(0, Slash + 1);
+    return R;
+}
+
+QString TVxXMLEngine::GetLastTagName(QString& AXMLPath)
+{
+    const qsizetype Slash = AXMLPath.lastIndexOf(u'/');
+    if (Slash < 0) {
+        QString R = AXMLPath;
+        AXMLPath.clear();
+        return R;
+    }
+    QString R = AXMLPath.mid(Slash + 1);
+    AXMLPath.truncate(Slash);
+    return R;
+}

@@ -1,0 +1,44 @@
+// Shared between the XML node model and the engine; not part of the public interface.
+#pragma once
+
+#include <vedidoredo/VxInetXML.h>
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace VxXMLDetail {
+
+// A running parse registers the node it is filling, so that a node destroyed by a
+// callback (or any of its ancestors) moves the parse up to the surviving ancestor
+// instead of leaving it with a dangling pointer. Parses may nest (a callback may parse
+// another document), hence the chain.
+struct TParseWatch {
+    TVxXMLItem* Current = nullptr;
+    TParseWatch* Outer = nullptr;
+};
+extern thread_local TParseWatch* ActiveWatch;
+
+// Counts changes of node names and of the shape of trees (nodes added or destroyed) on
+// this thread, so that a parse can tell whether a callback changed the tree.
+extern thread_local quint64 MutationCount;
+
+// The library's UTF-8 decoding of byte text (Utf8Decode of vxiutil.h, which it must match
+// unit for unit) over raw bytes. Returns false for malformed input. Out must hold Size
+// units; OutSize receives the number written.
+bool DecodeUtf8(const uchar* Data, qsizetype Size, char16_t* Out, qsizetype& OutSize);
+
+// What a document of UTF-8 bytes decodes to, as far as the scanner cares.
+struct TUtf8Shape {
+    bool Valid = false;            // DecodeUtf8 would succeed
+    bool AsciiFromMultiByte = false;  // a sequence of two or three bytes gives a unit below 0x80
+    // Where the last decoded character starts, so that "before the last character" is
+    // "below LastStart" (for a final surrogate pair: the end of its bytes) ...
+    qsizetype LastStart = -1;
+    qsizetype PreviousStart = -1;  // ... and the same for the character before it
+};
+TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size);
+
+// For tests: DecodeUtf8 as a string, empty for malformed input.
+VX_CORE_EXPORT QString Utf8DecodeBytes(QByteArrayView Bytes);
+
+}  // namespace VxXMLDetail

@@ -1,0 +1,306 @@
+// The mail sender against a real SMTP server: aiosmtpd on 127.0.0.1 with AUTH LOGIN
+// allowed without TLS. Arrived messages are parsed with Python's standard mail parser.
+#include <vedidoredo/VxISMTP.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const SmtpServerScript = R"PY(
+import json, os, socket, sys, warnings
+warnings.simplefilter("ignore")
+from aiosmtpd.controller import Controller
+from aiosmtpd.smtp import AuthResult, LoginPassword
+
+out_dir = sys.argv[1]
+count = [0]
+
+class Handler:
+    async def handle_DATA(self, server, session, envelope):
+        count[0] += 1
+        base = os.path.join(out_dir, "msg%d" % count[0])
+        with open(base + ".eml", "wb") as f:
+            f.write(envelope.original_content)
+        login = None
+        if session.authenticated and isinstance(session.auth_data, LoginPassword):
+            login = session.auth_data.login.decode()
+        with open(base + ".tmp", "w") as f:
+            json.dump({"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
+                       "login": login}, f)
+        os.rename(base + ".tmp", base + ".json")
+        return "250 2.0.0 Message accepted"
+
+def authenticator(server, session, envelope, mechanism, auth_data):
+    ok = (mechanism == "LOGIN" and isinstance(auth_data, LoginPassword)
+          and auth_data.login == b"ann" and auth_data.password == b"s3cret pass")
+    # handled=False: a refusal is answered with 535 by the server itself.
+    return AuthResult(success=ok, handled=False, auth_data=auth_data if ok else None)
+
+probe = socket.socket()
+probe.bind(("127.0.0.1", 0))
+port = probe.getsockname()[1]
+probe.close()
+controller = Controller(Handler(), hostname="127.0.0.1", port=port, authenticator=authenticator,
+                        auth_require_tls=False, auth_required=False)
+controller.start()
+print("READY", port, flush=True)
+try:
+    sys.stdin.read()  # runs until the test closes our standard input
+finally:
+    controller.stop()
+)PY";
+
+// Prints the parsed message as JSON: header fields in order, the text of the body,
+// every leaf part with its file name and its decoded bytes in base64, and defects.
+const char* const ParseScript = R"PY(
+import base64, email, email.policy, json, sys
+msg = email.message_from_bytes(open(sys.argv[1], "rb").read(), policy=email.policy.default)
+parts, defects = [], [type(d).__name__ for d in msg.defects]
+for part in msg.walk():
+    defects += [type(d).__name__ for d in part.defects]
+    if part.is_multipart():
+        continue
+    parts.append({"type": part.get_content_type(), "filename": part.get_filename(),
+                  "disposition": part.get_content_disposition(),
+                  "data": base64.b64encode(part.get_payload(decode=True)).decode()})
+body = msg.get_body(("plain",))
+print(json.dumps({"headers": [[k, str(v)] for k, v in msg.items()],
+                  "text": body.get_content().replace("\r\n", "\n") if body is not None else None,
+                  "parts": parts, "defects": defects}))
+)PY";
+
+QByteArray RunPython(const QStringList& Args)
+{
+    QProcess P;
+    P.start(QStringLiteral("/usr/bin/python3"), Args);
+    if (!P.waitForFinished(30000)) {
+        P.kill();
+        P.waitForFinished(5000);
+        return {};
+    }
+    if (P.exitCode() != 0)
+        ADD_FAILURE() << P.readAllStandardError().constData();
+    return P.readAllStandardOutput();
+}
+
+class MailSmtp : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(FDir.isValid());
+        ASSERT_TRUE(QDir().mkpath(Inbox()));
+        const QString Script = FDir.filePath(QStringLiteral("smtpd.py"));
+        QFile F(Script);
+        ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+        F.write(SmtpServerScript);
+        F.close();
+        FServer.start(QStringLiteral("/usr/bin/python3"), {Script, Inbox()});
+        ASSERT_TRUE(FServer.waitForStarted(10000));
+        QByteArray Line;
+        for (int I = 0; I < 100 && !Line.endsWith('\n'); ++I) {
+            FServer.waitForReadyRead(200);
+            Line += FServer.readLine();
+        }
+        ASSERT_TRUE(Line.startsWith("READY ")) << FServer.readAllStandardError().constData();
+        FPort = quint16(Line.mid(6).trimmed().toInt());
+        ASSERT_NE(FPort, 0);
+    }
+
+    void TearDown() override
+    {
+        if (FServer.state() != QProcess::NotRunning) {
+            FServer.closeWriteChannel();
+            if (!FServer.waitForFinished(10000)) {
+                FServer.kill();
+                FServer.waitForFinished(5000);
+            }
+        }
+    }
+
+    QString Inbox() const { return FDir.filePath(QStringLiteral("inbox")); }
+
+    QString WriteFile(const QString& Name, const QByteArray& Data)
+    {
+        const QString Path = FDir.filePath(Name);
+        QFile F(Path);
+        EXPECT_TRUE(F.open(QIODevice::WriteOnly));
+        F.write(Data);
+        return Path;
+    }
+
+    // The N-th arrived message (from 1): its envelope and the parsed message.
+    bool Arrived(int N, QJsonObject& Envelope, QJsonObject& Parsed)
+    {
+        const QString Base = Inbox() + QStringLiteral("/msg%1").arg(N);
+        QFile Meta(Base + QStringLiteral(".json"));
+        if (!Meta.open(QIODevice::ReadOnly))
+            return false;
+        Envelope = QJsonDocument::fromJson(Meta.readAll()).object();
+        const QString Parser = FDir.filePath(QStringLiteral("parse.py"));
+        if (!QFile::exists(Parser))
+            WriteFile(QStringLiteral("parse.py"), ParseScript);
+        Parsed = QJsonDocument::fromJson(RunPython({Parser, Base + QStringLiteral(".eml")})).object();
+        return !Parsed.isEmpty();
+    }
+
+    void Prepare(TVxISMTP& Mail)
+    {
+        Mail.SetHost(QStringLiteral("127.0.0.1"));
+        Mail.SetPort(FPort);
+        Mail.SetTimeout(20000);
+    }
+
+    QTemporaryDir FDir;
+    QProcess FServer;
+    quint16 FPort = 0;
+};
+
+QString Header(const QJsonObject& Parsed, const QString& Name)
+{
+    for (const QJsonValue& H : Parsed.value(QStringLiteral("headers")).toArray())
+        if (H.toArray().at(0).toString().compare(Name, Qt::CaseInsensitive) == 0)
+            return H.toArray().at(1).toString();
+    return QStringLiteral("<missing>");
+}
+
+QStringList Strings(const QJsonValue& V)
+{
+    QStringList L;
+    for (const QJsonValue& S : V.toArray())
+        L.append(S.toString());
+    return L;
+}
+
+QByteArray Binary()
+{
+    QByteArray B;
+    for (int I = 0; I < 3 * 256 + 17; ++I)  // every byte value, and not a multiple of 3
+        B.append(char((I * 151 + I / 256) & 0xff));
+    return B;
+}
+
+}  // namespace
+
+TEST_F(MailSmtp, MessageWithLoginAndTwoAttachmentsArrivesIntact)
+{
+    const QByteArray TextData = "First line\r\n.leading dot\r\nlast line without break";
+    const QByteArray BinData = Binary();
+    const QString TextFile = WriteFile(QStringLiteral("notes.txt"), TextData);
+    const QString BinFile = WriteFile(QStringLiteral("image.bin"), BinData);
+
+    TVxISMTP Mail;
+    Prepare(Mail);
+    Mail.Login()->SetUseLogin(true);
+    Mail.Login()->SetUserID(QStringLiteral("ann"));
+    Mail.Login()->SetPassword(QStringLiteral("s3cret pass"));
+    Mail.From()->SetText(QStringLiteral("Ann Sender <ann@example.org>"));
+    Mail.Recipients()->SetEMailAddresses(QStringLiteral("Bob <bob@example.net>, \"Lee, Cy\" <cy@example.net>"));
+    Mail.CC()->SetEMailAddresses(QStringLiteral("dee@example.net (Dee)"));
+    Mail.BCC()->SetEMailAddresses(QStringLiteral("eve@example.net"));
+    Mail.ReplyTo()->SetEMailAddresses(QStringLiteral("replies@example.org"));
+    Mail.SetSubject(QStringLiteral("Quarterly report"));
+    Mail.SetPriority(spLow);
+    Mail.SetBody({QStringLiteral("Hello Bob,"), QStringLiteral("."), QStringLiteral(".. two dots"),
+                  QStringLiteral("Regards")});
+    TVxIEMailAttachment* T = Mail.Attachments()->Add();
+    T->SetFileName(TextFile);
+    T->DetectContentType();
+    TVxIEMailAttachment* B = Mail.Attachments()->Add();
+    B->SetFileName(BinFile);
+    B->SetAttachmentName(QStringLiteral("picture.bin"));
+    B->SetContentType(QStringLiteral("application/octet-stream"));
+
+    ASSERT_EQ(Mail.Execute(), QString());
+
+    QJsonObject Envelope, Parsed;
+    ASSERT_TRUE(Arrived(1, Envelope, Parsed));
+    EXPECT_EQ(Envelope.value(QStringLiteral("login")).toString(), QStringLiteral("ann"));
+    EXPECT_EQ(Envelope.value(QStringLiteral("mail_from")).toString(), QStringLiteral("ann@example.org"));
+    EXPECT_EQ(Strings(Envelope.value(QStringLiteral("rcpt_tos"))),
+              QStringList({"bob@example.net", "cy@example.net", "dee@example.net", "eve@example.net"}));
+
+    EXPECT_EQ(Strings(Parsed.value(QStringLiteral("defects"))), QStringList());
+    EXPECT_EQ(Header(Parsed, "From"), QStringLiteral("Ann Sender <ann@example.org>"));
+    EXPECT_EQ(Header(Parsed, "To"), QStringLiteral("Bob <bob@example.net>, \"Lee, Cy\" <cy@example.net>"));
+    EXPECT_EQ(Header(Parsed, "Cc"), QStringLiteral("Dee <dee@example.net>"));
+    EXPECT_EQ(Header(Parsed, "Bcc"), QStringLiteral("<missing>"));
+    EXPECT_EQ(Header(Parsed, "Reply-To"), QStringLiteral("replies@example.org"));
+    EXPECT_EQ(Header(Parsed, "Subject"), QStringLiteral("Quarterly report"));
+    EXPECT_EQ(Header(Parsed, "X-Priority"), QStringLiteral("4"));
+    EXPECT_TRUE(Header(Parsed, "X-Mailer").contains(QStringLiteral("Quillmoss")));
+    EXPECT_TRUE(Header(Parsed, "Message-Id").endsWith(QLatin1Char('>')));
+    EXPECT_NE(Header(Parsed, "Date"), QStringLiteral("<missing>"));
+    EXPECT_EQ(Parsed.value(QStringLiteral("text")).toString(),
+              QStringLiteral("Hello Bob,\n.\n.. two dots\nRegards"));
+
+    const QJsonArray Parts = Parsed.value(QStringLiteral("parts")).toArray();
+    ASSERT_EQ(Parts.size(), 3);
+    const QJsonObject P1 = Parts.at(1).toObject(), P2 = Parts.at(2).toObject();
+    EXPECT_EQ(P1.value(QStringLiteral("disposition")).toString(), QStringLiteral("attachment"));
+    EXPECT_EQ(P1.value(QStringLiteral("filename")).toString(), TextFile);
+    EXPECT_EQ(QByteArray::fromBase64(P1.value(QStringLiteral("data")).toString().toLatin1()), TextData);
+    EXPECT_EQ(P2.value(QStringLiteral("type")).toString(), QStringLiteral("application/octet-stream"));
+    EXPECT_EQ(QByteArray::fromBase64(P2.value(QStringLiteral("data")).toString().toLatin1()), BinData);
+}
+
+TEST_F(MailSmtp, VxMailDeliversWithAndWithoutLogin)
+{
+    const QString Tool = QStringLiteral(VX_TOOL_PATH);
+    if (Tool.isEmpty())
+        GTEST_SKIP() << "vx is not built";
+    const QByteArray BinData = Binary();
+    const QString BinFile = WriteFile(QStringLiteral("data.bin"), BinData);
+    const QByteArray Text = "Gr\xc3\xbc\xc3\x9f" "e,\n.\nline three\n";
+
+    for (const bool WithLogin : {false, true}) {
+        QProcess Vx;
+        QStringList Args{QStringLiteral("mail"), QStringLiteral("--server"),
+                         QStringLiteral("127.0.0.1:%1").arg(FPort), QStringLiteral("--from"),
+                         QStringLiteral("Ann <ann@example.org>"), QStringLiteral("--to"),
+                         QStringLiteral("bob@example.net"), QStringLiteral("Cy <cy@example.net>"),
+                         QStringLiteral("--bcc"), QStringLiteral("eve@example.net"),
+                         QStringLiteral("--subject"), QStringLiteral("From vx"),
+                         QStringLiteral("--attach"), BinFile, QStringLiteral("--timeout"),
+                         QStringLiteral("20000")};
+        QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+        if (WithLogin) {
+            Args << QStringLiteral("--login") << QStringLiteral("ann");
+            Env.insert(QStringLiteral("VX_SMTP_PASSWORD"), QStringLiteral("s3cret pass"));
+        }
+        Vx.setProcessEnvironment(Env);
+        Vx.start(Tool, Args);
+        ASSERT_TRUE(Vx.waitForStarted(10000));
+        Vx.write(Text);
+        Vx.closeWriteChannel();
+        ASSERT_TRUE(Vx.waitForFinished(60000));
+        EXPECT_EQ(Vx.exitCode(), 0) << Vx.readAllStandardError().constData();
+
+        QJsonObject Envelope, Parsed;
+        const int N = WithLogin ? 2 : 1;
+        ASSERT_TRUE(Arrived(N, Envelope, Parsed));
+        if (WithLogin)
+            EXPECT_EQ(Envelope.value(QStringLiteral("login")).toString(), QStringLiteral("ann"));
+        else
+            EXPECT_TRUE(Envelope.value(QStringLiteral("login")).isNull());
+        EXPECT_EQ(Strings(Envelope.value(QStringLiteral("rcpt_tos"))),
+                  QStringList({"bob@example.net", "cy@example.net", "eve@example.net"}));
+        EXPECT_EQ(Header(Parsed, "To"), QStringLiteral("bob@example.net, Cy <cy@example.net>"));
+        EXPECT_EQ(Header(Parsed, "Subject"), QStringLiteral("From vx"));
+        EXPECT_EQ(Parsed.value(QStringLiteral("text")).toString(),
+                  QString::fromUtf8("Gr\xc3\xbc\xc3\x9f" "e,\n.\nline three"));
+        const QJsonArray Parts = Parsed.value(QStringLiteral("parts")).toArray();
+        ASSERT_EQ(Parts.size(), 2);
+        EXPECT_EQ(Parts.at(1).toObject().value(QStringLiteral("filename")).toString(), BinFile);
+        EXPECT_EQ(QByteArray::fromBase64(
+                      Parts.at(1).toObject().value(QStringLiteral("data")).toString().toLatin1()),
+                  BinData);
+    }
+}

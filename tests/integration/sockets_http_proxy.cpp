@@ -1,0 +1,58 @@
+// The raw HTTP client through tinyproxy on 127.0.0.1 to an origin server in the test.
+#include <vedidoredo/VxIHTTP.h>
+
+#include "sockets_daemons.h"
+#include "support/VxTestServer.h"
+
+#include <QTcpSocket>
+
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
+TEST(SocketsHttpProxyIntegration, TheRequestReachesTheTargetThroughTinyproxy)
+{
+    VX_REQUIRE_PROGRAM(Tinyproxy, "tinyproxy");
+    TVxTestServer Origin([](TVxTestConnection& C) {
+        C.ReadUntil("\r\n\r\n");
+        C.Send("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nfrom the origin\r\n");
+        C.Close();
+    });
+    TVxTestDaemon Daemon;
+    const quint16 Port = TVxTestDaemon::FreePort();
+    ASSERT_NE(Port, 0);
+    const QString Conf = Daemon.WriteFile(QStringLiteral("tinyproxy.conf"),
+                                          QStringLiteral("Port %1\n"
+                                                         "Listen 127.0.0.1\n"
+                                                         "Timeout 10\n"
+                                                         "Allow 127.0.0.1\n"
+                                                         "MaxClients 5\n"
+                                                         "PidFile \"%2/tinyproxy.pid\"\n")
+                                              .arg(Port)
+                                              .arg(Daemon.Dir())
+                                              .toLocal8Bit()
+                                              + (::geteuid() == 0 ? QByteArray("User root\nGroup root\n") : QByteArray()));
+    ASSERT_TRUE(Daemon.Start(Tinyproxy, {QStringLiteral("-d"), QStringLiteral("-c"), Conf}));
+    bool Listening = false;
+    for (int Try = 0; Try < 50 && !Listening && Daemon.Running(); ++Try) {
+        QTcpSocket Probe;
+        Probe.connectToHost(QStringLiteral("127.0.0.1"), Port);
+        Listening = Probe.waitForConnected(200);
+        if (!Listening)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(Listening) << Daemon.Log().toStdString();
+
+    TVxIHTTPClient H;
+    H.SetAddress(QStringLiteral("127.0.0.1"));
+    H.SetPort(Origin.Port());
+    H.SetAction(haGet);
+    H.SetRequest(QStringLiteral("/page"));
+    H.SetLoginPrompt(false);
+    H.Proxy()->SetServer(QStringLiteral("127.0.0.1"));
+    H.Proxy()->SetPort(Port);
+    H.Proxy()->SetUseProxy(true);
+    EXPECT_EQ(H.Execute(), QStringLiteral("from the origin\r\n"));
+    EXPECT_EQ(H.GetResponse(QStringLiteral("Content-Type")), QStringLiteral("Content-Type: text/plain"));
+    EXPECT_TRUE(Origin.Received().startsWith("GET /page HTTP/1.0\r\n")) << Origin.Received().toStdString();
+}
