@@ -531,12 +531,12 @@ bool MatchWild(const QString& Name, const QString& Mask)
 {
     qsizetype N = 0, M = 0, StarM = -1, StarN = 0;
     while (N < Name.size()) {
-        if (M < Mask.size() && (Mask[M] == QLatin1Char('?') || Mask[M] == Name[N])) {
+        if (M < Mask.size() && Mask[M] == QLatin1Char('*')) {
+            StarM = M++;  // a star is a wildcard even where the name has a '*'
+            StarN = N;
+        } else if (M < Mask.size() && (Mask[M] == QLatin1Char('?') || Mask[M] == Name[N])) {
             ++N;
             ++M;
-        } else if (M < Mask.size() && Mask[M] == QLatin1Char('*')) {
-            StarM = M++;
-            StarN = N;
         } else if (StarM >= 0) {
             M = StarM + 1;
             N = ++StarN;
