@@ -150,6 +150,7 @@ struct SessionState {
     int ConnectMs = 0;
     int StallMs = 0;
     QByteArray CaBlob;
+    QByteArray ProxyUser, ProxyPassword;  // for whole URLs
 
     bool NamedProxy() const { return !ProxyName.isEmpty(); }
 
@@ -586,6 +587,12 @@ std::unique_ptr<TVxInetSession> TVxInetSession::Open(const QString& Agent, const
 
 TVxInetSession::~TVxInetSession() = default;
 
+void TVxInetSession::SetProxyCredentials(const QString& User, const QString& Password)
+{
+    FState->ProxyUser = Utf8(User);
+    FState->ProxyPassword = Utf8(Password);
+}
+
 void TVxInetSession::SetTimeouts(int ConnectMs, int StallMs)
 {
     FState->ConnectMs = std::max(0, ConnectMs);
@@ -710,6 +717,11 @@ public:
         curl_easy_setopt(FTransfer->Easy, CURLOPT_URL, Url.constData());
         curl_easy_setopt(FTransfer->Easy, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(FTransfer->Easy, CURLOPT_MAXREDIRS, 10L);
+        if (!FSession->ProxyUser.isEmpty() || !FSession->ProxyPassword.isEmpty()) {
+            curl_easy_setopt(FTransfer->Easy, CURLOPT_PROXYUSERNAME, FSession->ProxyUser.constData());
+            curl_easy_setopt(FTransfer->Easy, CURLOPT_PROXYPASSWORD, FSession->ProxyPassword.constData());
+            curl_easy_setopt(FTransfer->Easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+        }
         FTransfer->StartStream();
         if (FTransfer->Ended() && !FTransfer->Succeeded() && FTransfer->ResponseCode() == 0) {
             FLastError = FTransfer->ErrorText();
