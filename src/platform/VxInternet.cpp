@@ -150,6 +150,7 @@ struct SessionState {
     int ConnectMs = 0;
     int StallMs = 0;
     QByteArray CaBlob;
+    QByteArray ProxyUser, ProxyPassword;  // for whole URLs
 
     bool NamedProxy() const { return !ProxyName.isEmpty(); }
 
@@ -531,12 +532,12 @@ bool MatchWild(const QString& Name, const QString& Mask)
 {
     qsizetype N = 0, M = 0, StarM = -1, StarN = 0;
     while (N < Name.size()) {
-        if (M < Mask.size() && (Mask[M] == QLatin1Char('?') || Mask[M] == Name[N])) {
+        if (M < Mask.size() && Mask[M] == QLatin1Char('*')) {
+            StarM = M++;  // a star is a wildcard even where the name has a '*'
+            StarN = N;
+        } else if (M < Mask.size() && (Mask[M] == QLatin1Char('?') || Mask[M] == Name[N])) {
             ++N;
             ++M;
-        } else if (M < Mask.size() && Mask[M] == QLatin1Char('*')) {
-            StarM = M++;
-            StarN = N;
         } else if (StarM >= 0) {
             M = StarM + 1;
             N = ++StarN;
@@ -585,6 +586,12 @@ std::unique_ptr<TVxInetSession> TVxInetSession::Open(const QString& Agent, const
 }
 
 TVxInetSession::~TVxInetSession() = default;
+
+void TVxInetSession::SetProxyCredentials(const QString& User, const QString& Password)
+{
+    FState->ProxyUser = Utf8(User);
+    FState->ProxyPassword = Utf8(Password);
+}
 
 void TVxInetSession::SetTimeouts(int ConnectMs, int StallMs)
 {
@@ -710,6 +717,11 @@ public:
         curl_easy_setopt(FTransfer->Easy, CURLOPT_URL, Url.constData());
         curl_easy_setopt(FTransfer->Easy, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(FTransfer->Easy, CURLOPT_MAXREDIRS, 10L);
+        if (!FSession->ProxyUser.isEmpty() || !FSession->ProxyPassword.isEmpty()) {
+            curl_easy_setopt(FTransfer->Easy, CURLOPT_PROXYUSERNAME, FSession->ProxyUser.constData());
+            curl_easy_setopt(FTransfer->Easy, CURLOPT_PROXYPASSWORD, FSession->ProxyPassword.constData());
+            curl_easy_setopt(FTransfer->Easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+        }
         FTransfer->StartStream();
         if (FTransfer->Ended() && !FTransfer->Succeeded() && FTransfer->ResponseCode() == 0) {
             FLastError = FTransfer->ErrorText();

@@ -719,6 +719,8 @@ void TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* S
     if (!Session)
         return;
     Session->SetTimeouts(FTimeout, FTimeout);
+    if (Named)
+        Session->SetProxyCredentials(FProxy->User(), FProxy->Password());
     Stream->seek(0);
     std::vector<char> Buffer(UrlBlock);
     if (auto File = Session->OpenUrl(Url, VxInetFlagReload)) {

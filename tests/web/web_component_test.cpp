@@ -209,6 +209,8 @@ TEST(WebComponent, WindowsStyleMasks)
     EXPECT_TRUE(VxMatchesMask(QStringLiteral("file1.zip"), QStringLiteral("file?.zip")));
     EXPECT_FALSE(VxMatchesMask(QStringLiteral("file10.zip"), QStringLiteral("file?.zip")));
     EXPECT_FALSE(VxMatchesMask(QStringLiteral("A.TXT"), QStringLiteral("*.txt")));
+    // A star stays a wildcard where the name itself holds a star.
+    EXPECT_TRUE(VxMatchesMask(QStringLiteral("*x"), QStringLiteral("*?x*")));
     // A long name against a mask of many stars ends quickly.
     EXPECT_FALSE(VxMatchesMask(QString(5000, QLatin1Char('a')), QStringLiteral("*a*a*a*a*a*a*a*b")));
 }

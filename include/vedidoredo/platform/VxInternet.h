@@ -91,6 +91,8 @@ public:
     // (libcurl's own limit of 300 s applies then); Stall ends a transfer that receives
     // nothing for that long.
     void SetTimeouts(int ConnectMs, int StallMs);
+    // The proxy's login for OpenUrl (requests take theirs with SetOption).
+    void SetProxyCredentials(const QString& User, const QString& Password);
 
     // HTTP: checks that the server (or the named proxy) accepts a connection, and for
     // Flags with VxInetFlagSecure that its certificate is valid. FTP: logs in (an empty
