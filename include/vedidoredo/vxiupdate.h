@@ -19,6 +19,7 @@
 #include <memory>
 
 class QIODevice;
+class QTemporaryDir;
 
 namespace VxWebEnums {
 Q_NAMESPACE_EXPORT(VX_CORE_EXPORT)
@@ -264,6 +265,13 @@ protected:
     QString LocalFileName() const { return FLocalFileName; }
     void SetLocalFileName(const QString& Value) { FLocalFileName = Value; }
 
+    // The path of the file Name inside a directory of this component's own, for components
+    // that download into a temporary file: the directory is made on first use, readable by
+    // this user only, under a name nobody can guess or plant beforehand, and removed with
+    // everything in it when the component is destroyed. Raises EVxFileError when it cannot
+    // be made.
+    QString PrivateFileName(const QString& Name);
+
     quint32 FRemoteFileSize = 0;
     TDateTime FRemoteFileCreated;
     QString FRemoteFileName;
@@ -271,6 +279,9 @@ protected:
     TVxIFileCompare FOnFileCompare;
 
     friend class TVxCustomWebComponent;
+
+private:
+    std::unique_ptr<QTemporaryDir> FPrivateDir;
 };
 
 // The ready-to-use updater: publishes LocalFileName.

@@ -1,12 +1,27 @@
 // The web updater: one local file kept up to date with one remote file.
+#include <vedidoredo/platform/VxException.h>
 #include <vedidoredo/vxiupdate.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 TVxCustomWebUpdater::TVxCustomWebUpdater(QObject* Owner) : TVxCustomWebComponent(Owner) {}
 
 TVxCustomWebUpdater::~TVxCustomWebUpdater() = default;
+
+QString TVxCustomWebUpdater::PrivateFileName(const QString& Name)
+{
+    if (!FPrivateDir) {
+        // QTemporaryDir creates the directory with mkdtemp: a fresh random name, mode 0700.
+        auto Dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/vedidoredo-XXXXXX"));
+        if (!Dir->isValid())
+            throw EVxFileError(QStringLiteral("Cannot create a temporary directory: %1").arg(Dir->errorString()));
+        FPrivateDir = std::move(Dir);
+    }
+    return FPrivateDir->filePath(Name);
+}
 
 void TVxCustomWebUpdater::SetRemoteFileName(const QString& Value)
 {

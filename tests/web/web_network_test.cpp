@@ -288,3 +288,27 @@ TEST_F(NetworkListing, LinkToAParentIsNotEnteredAgain)
     EXPECT_TRUE(L.FileList().contains(Dir.filePath(QStringLiteral("c/loop"))));
     EXPECT_LT(L.FileList().size(), 40);
 }
+
+// The private download directory of components that keep a temporary file.
+class TPrivateFileProbe : public TVxCustomWebUpdater {
+public:
+    using TVxCustomWebUpdater::PrivateFileName;
+};
+
+TEST(PrivateFileName, EachComponentHasItsOwnDirectoryForItsLifetime)
+{
+    QString Dir;
+    {
+        TPrivateFileProbe A, B;
+        const QString FileA = A.PrivateFileName(QStringLiteral("tmp1.png"));
+        const QString FileB = B.PrivateFileName(QStringLiteral("tmp1.png"));
+        EXPECT_NE(FileA, FileB);
+        EXPECT_EQ(A.PrivateFileName(QStringLiteral("other")), QFileInfo(FileA).dir().filePath("other"));
+        EXPECT_FALSE(QFileInfo::exists(FileA));  // only the directory is made
+        Dir = QFileInfo(FileA).absolutePath();
+        EXPECT_EQ(QFileInfo(Dir).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
+                  QFileDevice::Permissions());
+        ASSERT_TRUE(WriteFile(FileA, "x"));
+    }
+    EXPECT_FALSE(QFileInfo::exists(Dir));
+}
