@@ -359,7 +359,7 @@ private:
         {
             if (Disabled || !Known)
                 return;
-            const bool Match = Node->TagNameText().EqualsIgnoringAsciiCase(u"encoding");
+            const bool Match = AsText(Node->FTagName).EqualsIgnoringAsciiCase(u"encoding");
             if (Node == Root) {
                 if (Match)
                     First = Root;
@@ -490,16 +490,16 @@ bool VxXMLParser::Run(TVxXMLEngine* Engine, const Ch* S, qsizetype Len, qsizetyp
             const bool Copy = Node == Root;
             if (NameSize > 0) {
                 if (IsComment)
-                    Node->FTagName.SetRef(CommentName, 7);
+                    AsText(Node->FTagName).SetRef(CommentName, 7);
                 else
-                    Slice(S, NameStart, NameStart + NameSize, Kind).StoreIn(Node->FTagName, Copy);
+                    Slice(S, NameStart, NameStart + NameSize, Kind).StoreIn(AsText(Node->FTagName), Copy);
                 Cache.Noted(Node, Root);
             }
             if (!Value.IsEmpty()) {
-                if (Node->FValue.IsNone())
-                    Value.StoreIn(Node->FValue, Copy);
+                if (AsText(Node->FValue).IsNone())
+                    Value.StoreIn(AsText(Node->FValue), Copy);
                 else
-                    Value.AppendTo(Node->FValue);
+                    Value.AppendTo(AsText(Node->FValue));
             }
             if (IsComment) {
                 Node->FKind = ikComment;
@@ -507,7 +507,7 @@ bool VxXMLParser::Run(TVxXMLEngine* Engine, const Ch* S, qsizetype Len, qsizetyp
             } else {
                 Node->FKind = ikProperty;
                 if (!Attributes.IsEmpty()) {
-                    Attributes.StoreIn(Node->FAttributes, Copy);
+                    Attributes.StoreIn(AsText(Node->FAttributes), Copy);
                     if (IsDeclaration) {
                         const int Before = Node->FItems.Count();
                         Node->ProcessAttributes();
@@ -795,7 +795,7 @@ TVxXMLItem* TVxXMLEngine::GetItemByTag(TVxXMLItem* ARoot, const QString& XMLTag)
     TVxXMLItem* Start = ARoot ? ARoot : FRootItem;
     if (!Start)
         return nullptr;
-    if (Start->TagNameText().EqualsIgnoringAsciiCase(XMLTag))
+    if (AsText(Start->FTagName).EqualsIgnoringAsciiCase(XMLTag))
         return Start;
     std::vector<std::pair<TVxXMLItem*, int>> Stack;
     if (Start->FItems.Count() > 0)
@@ -807,7 +807,7 @@ TVxXMLItem* TVxXMLEngine::GetItemByTag(TVxXMLItem* ARoot, const QString& XMLTag)
             continue;
         }
         TVxXMLItem* Child = Top.first->FItems.FList[Top.second++];
-        if (Child->FTagName.EqualsIgnoringAsciiCase(XMLTag))
+        if (AsText(Child->FTagName).EqualsIgnoringAsciiCase(XMLTag))
             return Child;
         if (Child->FItems.Count() > 0)
             Stack.emplace_back(Child, 0);

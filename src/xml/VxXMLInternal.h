@@ -1,6 +1,8 @@
 // Shared between the XML node model and the engine; not part of the public interface.
 #pragma once
 
+#include "VxXMLText.h"
+
 #include <vedidoredo/VxInetXML.h>
 
 #include <QByteArrayView>
@@ -39,6 +41,6 @@ struct TUtf8Shape {
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size);
 
 // For tests: DecodeUtf8 as a string, empty for malformed input.
-VX_CORE_EXPORT QString Utf8DecodeBytes(QByteArrayView Bytes);
+VX_TEST_EXPORT QString Utf8DecodeBytes(QByteArrayView Bytes);
 
 }  // namespace VxXMLDetail
