@@ -1,13 +1,9 @@
 #include <vedidoredo/vxiutil.h>
 
-#include <vedidoredo/platform/VxException.h>
 #include <vedidoredo/platform/VxProcess.h>
 #include <vedidoredo/platform/VxSystemProxy.h>
 
-#include <QFile>
-#include <QFileInfo>
 #include <QMimeDatabase>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -81,49 +77,9 @@ QString Encode64(const QString& S)
     return QString::fromLatin1(Bytes.toBase64());
 }
 
-namespace {
-
-// A POSIX shell word that stands for Text exactly, whatever it holds.
-QByteArray ShellQuote(const QString& Text)
-{
-    QByteArray Bytes = QFile::encodeName(Text);
-    Bytes.replace('\'', QByteArrayLiteral("'\\''"));
-    return '\'' + Bytes + '\'';
-}
-
-}  // namespace
-
 void DeleteExe()
 {
-    const QString Exe = VxExecutablePath();
-    if (Exe.isEmpty())
-        return;
-    const QFileInfo ExeInfo(Exe);
-    QString Script = ExeInfo.path() + QLatin1Char('/') + ExeInfo.completeBaseName() + QLatin1String(".sh");
-    if (Script == Exe)
-        Script = Exe + QLatin1String(".sh");
-
-    // Retries once a second until the program's file is gone (a system that refuses to
-    // delete a running program lets it go once the program has exited), for at most
-    // ten minutes, then removes the script itself.
-    const QByteArray Text = "#!/bin/sh\n"
-                            "# Deletes a program that has asked to be removed, then this script.\n"
-                            "exe=" + ShellQuote(Exe) + "\n"
-                            "script=" + ShellQuote(Script) + "\n"
-                            "n=0\n"
-                            "while [ -e \"$exe\" ] || [ -L \"$exe\" ]; do\n"
-                            "  rm -f -- \"$exe\" 2>/dev/null\n"
-                            "  if [ -e \"$exe\" ] || [ -L \"$exe\" ]; then\n"
-                            "    n=$((n + 1))\n"
-                            "    [ \"$n\" -ge 600 ] && break\n"
-                            "    sleep 1\n"
-                            "  fi\n"
-                            "done\n"
-                            "rm -f -- \"$script\"\n";
-    QSaveFile File(Script);
-    if (!File.open(QIODevice::WriteOnly) || File.write(Text) != Text.size() || !File.commit())
-        throw EVxFileError(QStringLiteral("Cannot write %1: %2").arg(Script, File.errorString()));
-    VxStartDetachedScript(Script);
+    VxDeleteExecutableAfterExit();
 }
 
 QString ContentTypeByFile(const QString& FileName)
