@@ -4,6 +4,7 @@
 // channel or item, chosen by the path that was open before the tag.
 #include "VxIRSSScanner.h"
 
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -148,6 +149,13 @@ TItemField AtomEntryField(int Name)
     return nullptr;
 }
 
+// The bytes at which the tag loop looks closer: the end, quotes, "/" and NUL.
+constexpr auto TagStops = [] {
+    std::array<bool, 256> Stops{};
+    Stops['>'] = Stops['"'] = Stops['\''] = Stops['/'] = Stops[0] = true;
+    return Stops;
+}();
+
 inline bool IsBlank(char C)
 {
     return static_cast<unsigned char>(C) <= ' ';
@@ -266,7 +274,16 @@ qsizetype TFeedScanner::Scan(const char* Data, qsizetype Size, bool AtEnd)
             continue;
         }
         if (*P != '<') {
-            const char* Lt = static_cast<const char*>(std::memchr(P, '<', size_t(End - P)));
+            // Most runs are the few blanks between two tags: look at those before memchr.
+            const char* Lt = nullptr;
+            const char* const Near = End - P > 16 ? P + 16 : End;
+            for (const char* Q = P + 1; Q < Near; ++Q)
+                if (*Q == '<') {
+                    Lt = Q;
+                    break;
+                }
+            if (!Lt && Near < End)
+                Lt = static_cast<const char*>(std::memchr(Near, '<', size_t(End - Near)));
             if (HasNul) {
                 if (const char* Nul = static_cast<const char*>(std::memchr(P, 0, size_t((Lt ? Lt : End) - P)))) {
                     HandleText(P, Nul, false);
@@ -314,41 +331,55 @@ qsizetype TFeedScanner::Scan(const char* Data, qsizetype Size, bool AtEnd)
             P = Close + 3;
             continue;
         }
-        // A tag: up to the next ">" outside a quoted run (or a NUL byte).
+        // A tag: up to the next ">" outside a quoted run (or a NUL byte). On the way the
+        // loop notes "</" and "/>" outside quotes; a tag with quotes is searched again.
         const char* Q = P + 1;
+        bool Quoted = false, EndMark = false, SelfMark = false;
         while (Q < End) {
-            const char C = *Q;
-            if (C == '>' || (C == 0 && HasNul))
-                break;
-            if (C == '"' || C == '\'') {
-                const char* Match = static_cast<const char*>(std::memchr(Q + 1, C, size_t(End - Q - 1)));
-                if (HasNul) {
-                    if (const char* Nul = static_cast<const char*>(std::memchr(Q + 1, 0, size_t((Match ? Match : End) - Q - 1)))) {
-                        Q = Nul;
-                        break;
-                    }
-                }
-                if (!Match) {
-                    Q = End;
-                    break;
-                }
-                Q = Match + 1;
+            const unsigned char C = static_cast<unsigned char>(*Q);
+            if (!TagStops[C]) {
+                ++Q;
                 continue;
             }
-            ++Q;
+            if (C == '>' || C == 0)
+                break;
+            if (C == '/') {
+                EndMark |= Q[-1] == '<';
+                SelfMark |= Q + 1 < End && Q[1] == '>';
+                ++Q;
+                continue;
+            }
+            Quoted = true;
+            const char* Match = static_cast<const char*>(std::memchr(Q + 1, C, size_t(End - Q - 1)));
+            if (HasNul) {
+                if (const char* Nul = static_cast<const char*>(std::memchr(Q + 1, 0, size_t((Match ? Match : End) - Q - 1)))) {
+                    Q = Nul;
+                    break;
+                }
+            }
+            if (!Match) {
+                Q = End;
+                break;
+            }
+            Q = Match + 1;
         }
         if (Q >= End) {
             if (AtEnd)
                 return Size;
             break;
         }
-        HandleTag(P, *Q == '>' ? Q + 1 : Q);
+        const char* TagEnd = *Q == '>' ? Q + 1 : Q;
+        if (Quoted) {
+            EndMark = Contains(P, TagEnd, '<', '/');
+            SelfMark = Contains(P, TagEnd, '/', '>');
+        }
+        HandleTag(P, TagEnd, EndMark, SelfMark);
         P = Q + 1;
     }
     return P - Data;
 }
 
-void TFeedScanner::HandleTag(const char* Begin, const char* End)
+void TFeedScanner::HandleTag(const char* Begin, const char* End, bool EndTag, bool SelfClosing)
 {
     Trim(Begin, End);
     const char* NameBegin = Begin;
@@ -367,8 +398,6 @@ void TFeedScanner::HandleTag(const char* Begin, const char* End)
     FField = NameOf(Name);
     FContext = FField == nNone ? cxNone : FAtom ? AtomContext() : RSSContext();
 
-    const bool EndTag = Contains(Begin, End, '<', '/');
-    const bool SelfClosing = Contains(Begin, End, '/', '>');
     if (!EndTag && !SelfClosing) {
         const bool Root = FPath.empty();
         if (!FRootSeen) {

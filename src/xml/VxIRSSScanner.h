@@ -21,7 +21,8 @@ public:
 private:
     enum TContext : quint8 { cxNone, cxChannel, cxItem, cxFeed, cxEntry, cxAuthor };
 
-    void HandleTag(const char* Begin, const char* End);
+    // A tag from "<" to ">"; EndTag and SelfClosing tell whether it holds "</" and "/>".
+    void HandleTag(const char* Begin, const char* End, bool EndTag, bool SelfClosing);
     void HandleText(const char* Begin, const char* End, bool Verbatim);
     void HandleAtomTag(const char* AttributesBegin, const char* End, bool SelfClosing);
     TContext RSSContext() const;
