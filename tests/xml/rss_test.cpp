@@ -52,6 +52,11 @@ struct TFeedCase {
     const char* Expected;
 };
 
+void PrintTo(const TFeedCase& C, std::ostream* Out)
+{
+    *Out << C.Name;
+}
+
 const TFeedCase Cases[] = {
     {"rss 2.0, one element per line, image block after the title",
      "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\">\n"
