@@ -42,7 +42,7 @@ QList<TVxIExtract> Kinds(const QString& Text)
 
 int RunLinks(const QStringList& Args)
 {
-    const vxweb::Options O = vxweb::Parse(Args, {}, {{"--kind", "KIND"}, {"--unique"}, {"--json"}});
+    const vxweb::Options O = vxweb::Parse(Args, {QStringLiteral("--json")}, {{"--kind", "KIND"}, {"--unique"}});
     if (!O.Rest.isEmpty())
         throw vx::UsageError{QStringLiteral("expected one URL or file")};
     const QList<TVxIExtract> Wanted = Kinds(O.Reader->Value("--kind", KindName(ieMailTo)));
@@ -79,7 +79,7 @@ int RunLinks(const QStringList& Args)
                                    }),
                     Links.end());
     }
-    if (O.Reader->Has("--json")) {
+    if (O.Json) {
         vx::WriteOut(QJsonDocument(QJsonArray::fromStringList(Links)).toJson(QJsonDocument::Indented));
         return vx::ExitOk;
     }

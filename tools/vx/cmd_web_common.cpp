@@ -19,6 +19,8 @@ Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx
         Declared.push_back({"--resume"});
     if (Extras.contains(QStringLiteral("-r")))
         Declared.push_back({"-r|--recursive"});
+    if (Extras.contains(QStringLiteral("--json")))
+        Declared.push_back({"--json"});
     Declared.insert(Declared.end(), Own.begin(), Own.end());
     Options O;
     O.Reader = std::make_shared<const vx::OptionReader>(Args, std::move(Declared));
@@ -37,6 +39,7 @@ Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx
         O.Mask = R.Value("--mask");
     O.Resume = Extras.contains(QStringLiteral("--resume")) && R.Has("--resume");
     O.Recursive = Extras.contains(QStringLiteral("-r")) && R.Has("-r");
+    O.Json = Extras.contains(QStringLiteral("--json")) && R.Has("--json");
     if (R.Positional().isEmpty())
         throw vx::UsageError{QStringLiteral("a URL or a path is needed")};
     O.Target = R.Positional(0);

@@ -22,14 +22,15 @@ struct Options {
     bool UseProxy = false;
     bool Resume = false;
     bool Recursive = false;
+    bool Json = false;
     int TimeoutMs = 0;   // 0: no limit
     // Everything read, for the command's own options (the Own of Parse).
     std::shared_ptr<const vx::OptionReader> Reader;
 };
 
 // Reads the arguments; Extras are the options beyond the shared ones that the command
-// accepts ("--resume", "--mask", "-r"), Own the options of the command alone, read
-// through Options::Reader. Throws vx::UsageError.
+// accepts ("--resume", "--mask", "-r", "--json"), Own the options of the command alone,
+// read through Options::Reader. Throws vx::UsageError.
 Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own = {});
 
 // Sets service, host, port, credentials, proxy and time limit of C from O; returns the
