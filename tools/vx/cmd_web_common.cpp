@@ -7,7 +7,7 @@
 
 namespace vxweb {
 
-Options Parse(const QStringList& Args, const QStringList& Extras)
+Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own)
 {
     std::vector<vx::Option> Declared = {{"--user", "U"},         {"--password", "P"},
                                         {"--proxy", "HOST[:PORT]"}, {"--proxy-user", "U"},
@@ -21,8 +21,10 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         Declared.push_back({"-r|--recursive"});
     if (Extras.contains(QStringLiteral("--json")))
         Declared.push_back({"--json"});
-    const vx::OptionReader R(Args, std::move(Declared));
+    Declared.insert(Declared.end(), Own.begin(), Own.end());
     Options O;
+    O.Reader = std::make_shared<const vx::OptionReader>(Args, std::move(Declared));
+    const vx::OptionReader& R = *O.Reader;
     O.User = R.Value("--user");
     O.Password = R.Value("--password");
     O.ProxyUser = R.Value("--proxy-user");
