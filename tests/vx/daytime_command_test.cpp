@@ -25,7 +25,7 @@ TEST(VxDaytime, PrintsTheServersTimeReadably)
 {
     TVxTestServer Server(Sends(NistLine));
     const QString Target = QStringLiteral("127.0.0.1:%1").arg(Server.Port());
-    const VxResult R = RunVx({"daytime", Target, "--timeout", "5000"});
+    const VxResult R = RunVx({"daytime", Target, "--timeout", "5"});
     EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
     EXPECT_EQ(QString::fromUtf8(R.Out),
               QStringLiteral("2023-12-25 14:30:15 (Monday), server time of %1; NIST-style servers send UTC\n")
@@ -47,7 +47,7 @@ TEST(VxDaytime, AnAnswerWithoutADateIsAnErrorNotADate)
 TEST(VxDaytime, TimeoutEndsTheWaitForASilentServer)
 {
     TVxTestServer Server([](TVxTestConnection& C) { C.ReadAll(10000); });
-    const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Server.Port()), "--timeout=200"});
+    const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Server.Port()), "--timeout=0.2"});
     EXPECT_EQ(R.Status, 2);
     EXPECT_FALSE(R.Err.isEmpty());
 }
@@ -100,5 +100,21 @@ TEST(VxBinary, NoHostIsAnExceptionWithStatusTwo)
 {
     const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Host=", "Address="});
     EXPECT_EQ(R.Status, 2);
-    EXPECT_EQ(R.Err, QByteArray("Host/Address is not defined.\n"));
+    EXPECT_EQ(R.Err, QByteArray("vx: run: Host/Address is not defined.\n"));
+}
+
+TEST(VxBinary, JsonAsksNoServerBeyondTheAction)
+{
+    TVxTestServer Daytime(Sends(NistLine));
+    TVxTestUdpServer Sntp([](const QByteArray&) { return QByteArray(); });
+    for (const auto& [Class, Port] : {std::pair{"TVxInetDateTime", Daytime.Port()}, std::pair{"TVxInetSNTP", Sntp.Port()}}) {
+        const VxResult R = RunVxBinary({"run", Class, "Address=127.0.0.1", "Timeout=300",
+                                        QStringLiteral("Port=%1").arg(Port), "--read", "Port", "--json"});
+        EXPECT_EQ(R.Status, 0) << Class << ": " << R.Err.toStdString();
+        const QJsonObject J = QJsonDocument::fromJson(R.Out).object();
+        EXPECT_EQ(J.value("Result"), QJsonValue(Port)) << Class;
+        EXPECT_FALSE(J.contains("DateTime")) << Class;
+    }
+    EXPECT_EQ(Daytime.Connections(), 0);
+    EXPECT_TRUE(Sntp.Received().empty());
 }
