@@ -10,6 +10,9 @@
 
 namespace {
 
+// Bytes asked of the socket per read: 16 KiB and two, the block the socket clients have
+// always read. CheckStatus is shown the first block only, which holds any status line
+// many times over; the answer itself does not depend on the size.
 constexpr int ReadBlockSize = 16386;
 
 }  // namespace

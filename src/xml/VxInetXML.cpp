@@ -1,6 +1,8 @@
 // The XML node model: nodes, child lists and the shared free routines.
 #include "xml/VxXMLInternal.h"
 
+#include "core/VxUtf8.h"
+
 #include <vedidoredo/platform/VxException.h>
 
 #include <QHash>
@@ -17,98 +19,9 @@ namespace VxXMLDetail {
 thread_local TParseWatch* ActiveWatch = nullptr;
 thread_local quint64 MutationCount = 0;
 
-namespace {
-
-// One sequence of the library's UTF-8 decoding at K: the number of bytes it takes (0 when
-// malformed) and the one or two units it gives. A byte with bit 0x80 clear is itself; a
-// four-byte form (11110xxx) gives a surrogate pair, or one unit when over-long, and is
-// malformed above U+10FFFF; every other lead takes its low six bits and, with bit 0x20
-// set, one continuation byte more; the result is cut to 16 bits. Over-long forms pass.
-inline qsizetype DecodeStep(const uchar* D, qsizetype Size, qsizetype K, char16_t (&U)[2],
-                            int& Units)
-{
-    const uint Lead = D[K];
-    Units = 1;
-    if (!(Lead & 0x80)) {
-        U[0] = char16_t(Lead);
-        return 1;
-    }
-    qsizetype J = K + 1;
-    if (J >= Size)
-        return 0;
-    uint Bits = 0;
-    auto Continuation = [&]() {
-        if (J >= Size)
-            return false;
-        const uint C = D[J++];
-        if ((C & 0xC0) != 0x80)
-            return false;
-        Bits = C & 0x3F;
-        return true;
-    };
-    if ((Lead & 0xF8) == 0xF0) {
-        uint V = Lead & 0x07;
-        for (int I = 0; I < 3; ++I) {
-            if (!Continuation())
-                return 0;
-            V = (V << 6) | Bits;
-        }
-        if (V > 0x10FFFF)
-            return 0;
-        if (V < 0x10000) {
-            U[0] = char16_t(V);
-        } else {
-            U[0] = QChar::highSurrogate(V);
-            U[1] = QChar::lowSurrogate(V);
-            Units = 2;
-        }
-        return J - K;
-    }
-    uint V = Lead & 0x3F;
-    if (V & 0x20) {
-        if (!Continuation() || J >= Size)
-            return 0;
-        V = (V << 6) | Bits;
-    }
-    if (!Continuation())
-        return 0;
-    U[0] = char16_t(((V << 6) | Bits) & 0xFFFF);
-    return J - K;
-}
-
-}  // namespace
-
 bool DecodeUtf8(const uchar* Data, qsizetype Size, char16_t* Out, qsizetype& OutSize)
 {
-    qsizetype K = 0;
-    qsizetype O = 0;
-    OutSize = 0;
-    while (K < Size) {
-        // ASCII runs, eight bytes at a time.
-        while (K + 8 <= Size) {
-            quint64 W;
-            std::memcpy(&W, Data + K, 8);
-            if (W & 0x8080808080808080ULL)
-                break;
-            for (int I = 0; I < 8; ++I)
-                Out[O + I] = char16_t(Data[K + I]);
-            K += 8;
-            O += 8;
-        }
-        if (K >= Size)
-            break;
-        char16_t U[2];
-        int Units;
-        const qsizetype Used = DecodeStep(Data, Size, K, U, Units);
-        if (Used == 0)
-            return false;
-        Out[O++] = U[0];
-        if (Units == 2)
-            Out[O++] = U[1];
-        K += Used;
-    }
-    OutSize = O;
-    return true;
+    return VxUtf8::Decode(Data, Size, Out, OutSize);
 }
 
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
@@ -118,7 +31,7 @@ TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
     while (K < Size) {
         char16_t U[2];
         int Units;
-        const qsizetype Used = DecodeStep(Data, Size, K, U, Units);
+        const qsizetype Used = VxUtf8::DecodeStep(Data, Size, K, U, Units);
         if (Used == 0)
             return R;
         if (Used > 1 && Units == 1 && U[0] < 0x80)
