@@ -62,6 +62,19 @@ QString JoinFtp(const QString& Dir, const QString& Name)
     return Dir == QLatin1String("/") ? QLatin1Char('/') + Name : Dir + QLatin1Char('/') + Name;
 }
 
+// A failure that is no answer about the file: the server could not be reached or
+// refused the login.
+bool IsFailure(TVxInetFailure Kind)
+{
+    return Kind == TVxInetFailure::Transport || Kind == TVxInetFailure::TimedOut ||
+           Kind == TVxInetFailure::LoginRefused;
+}
+
+QString LoginName(const QString& User)
+{
+    return User.isEmpty() ? QStringLiteral("anonymous") : QLatin1Char('"') + User + QLatin1Char('"');
+}
+
 TDateTime ToDateTime(const QDateTime& Utc)
 {
     return QDateTimeToDateTime(Utc.toUTC());
@@ -356,8 +369,12 @@ void TVxCustomWebComponent::ConnectToInet(bool ReadSystemProxy)
                 hURL = hInet->Connect(FWEBHost, FWEBPort, FWEBUser, FWEBPassword,
                                       FService == isFTP ? TVxInetServiceKind::Ftp : TVxInetServiceKind::Http,
                                       FService == isHTTPS ? VxInetFlagSecure : 0);
-                if (!hURL)
+                if (!hURL) {
                     FLastError = hInet->LastError();
+                    if (hInet->LastFailure() == TVxInetFailure::LoginRefused)
+                        FLastError = QStringLiteral("The server refused the login of %1 (%2)")
+                                         .arg(LoginName(FWEBUser), FLastError);
+                }
             }
         }
     } catch (const std::exception& E) {
@@ -390,6 +407,7 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
         return false;
     SetAction(iaFileSearch);
     bool Found = false;
+    bool Failed = false;  // no answer, or a refused login: not a missing file
     try {
         switch (FService) {
         case isHTTP:
@@ -407,7 +425,8 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
             }
             // Attempts count towards the logon rule: without the prompt a refusal is
             // tried once more with the same credentials; with it, for as long as the
-            // user confirms. An answer without a readable status is tried three times.
+            // user confirms. A send without an answer is tried three times, unless it
+            // ran out of time: the time limit bounds the whole wait.
             int Count = 0;
             int Unreadable = 0;
             int Code = 0;
@@ -418,8 +437,10 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
                 HaveCode = R->QueryStatusCode(Code);
                 if (!HaveCode) {
                     FLastError = R->LastError();
-                    if (++Unreadable >= 3)
+                    if (R->LastFailure() == TVxInetFailure::TimedOut || ++Unreadable >= 3) {
+                        Failed = true;
                         break;
+                    }
                     continue;
                 }
                 if (Code == 401) {
@@ -434,7 +455,9 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
                         }
                     }
                     if (Count > 1) {
-                        FLastError = strVxInEAuthRequired;
+                        FLastError = QStringLiteral("%1: the server refused the login of %2")
+                                         .arg(strVxInEAuthRequired, LoginName(FWEBUser));
+                        Failed = true;
                         throw EVxError(strVxInEAuthRequired);
                     }
                     R->SetOption(TVxInetOption::UserName, FWEBUser);
@@ -453,7 +476,9 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
                         }
                     }
                     if (Count > 1) {
-                        FLastError = strVxInEProxyAuth;
+                        FLastError = QStringLiteral("%1: the proxy refused the login of %2")
+                                         .arg(strVxInEProxyAuth, LoginName(FProxy->User()));
+                        Failed = true;
                         throw EVxError(strVxInEProxyAuth);
                     }
                     R->SetOption(TVxInetOption::ProxyUserName, FProxy->User());
@@ -487,6 +512,7 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
             auto Find = hURL->FtpFindFirstFile(RemoteName, Data);
             if (!Find) {
                 FLastError = hURL->LastError();
+                Failed = IsFailure(hURL->LastFailure());
                 break;
             }
             if (Data.Attributes & VxFileAttributeDirectory) {
@@ -519,6 +545,8 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
     if (Found) {
         FLastError.clear();
         SetAction(iaFileFound);
+    } else if (Failed) {
+        SetStatus(isFailed);
     }
     return Found;
 }
@@ -560,6 +588,10 @@ bool TVxCustomWebComponent::ReadFtpDir(const QString& Directory, const QString& 
     TVxInetFindData Data;
     hFindFile.reset();
     auto Find = hURL->FtpFindFirstFile(Pattern, Data);
+    if (!Find && IsFailure(hURL->LastFailure())) {
+        FLastError = hURL->LastError();
+        SetStatus(isFailed);
+    }
     if (Find) {
         do {
             List.append(Here ? Data.FileName : JoinFtp(Dir, Data.FileName));
