@@ -5,6 +5,7 @@
 // reads slower than the network delivers, the transfer is paused, so memory does not
 // grow with the size of the file.
 #include <vedidoredo/platform/VxInternet.h>
+#include <vedidoredo/platform/VxSystemProxy.h>
 
 #include <QDir>
 #include <QFile>
@@ -124,21 +125,11 @@ QDateTime FromTimeT(curl_off_t T)
     return T < 0 ? QDateTime() : QDateTime::fromSecsSinceEpoch(T, Qt::UTC);
 }
 
+// Whether libcurl will take a proxy from the environment for Scheme (the rule of
+// VxProxyVariable is libcurl's own).
 bool EnvProxyApplies(const QString& Scheme)
 {
-    const QByteArray NoProxy = qgetenv("no_proxy").isEmpty() ? qgetenv("NO_PROXY") : qgetenv("no_proxy");
-    if (NoProxy.trimmed() == "*")
-        return false;
-    QList<QByteArray> Names;
-    if (Scheme == QLatin1String("http"))
-        Names = {"http_proxy"};
-    else if (Scheme == QLatin1String("https"))
-        Names = {"https_proxy", "HTTPS_PROXY"};
-    Names += {"all_proxy", "ALL_PROXY"};
-    for (const QByteArray& N : Names)
-        if (!qgetenv(N.constData()).isEmpty())
-            return true;
-    return false;
+    return !VxProxyVariable(QProcessEnvironment::systemEnvironment(), Scheme).isEmpty();
 }
 
 }  // namespace
@@ -873,9 +864,13 @@ bool TVxHttpRequest::Perform(qint64 ResumeFrom)
         curl_easy_setopt(T.Easy, CURLOPT_PASSWORD, Utf8(FPassword).constData());
         curl_easy_setopt(T.Easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
     }
-    if (!FProxyUser.isEmpty() || !FProxyPassword.isEmpty()) {
-        curl_easy_setopt(T.Easy, CURLOPT_PROXYUSERNAME, Utf8(FProxyUser).constData());
-        curl_easy_setopt(T.Easy, CURLOPT_PROXYPASSWORD, Utf8(FProxyPassword).constData());
+    // The request's own proxy login, else the session's.
+    const bool OwnProxyLogin = !FProxyUser.isEmpty() || !FProxyPassword.isEmpty();
+    const QByteArray ProxyUser = OwnProxyLogin ? Utf8(FProxyUser) : FSession->ProxyUser;
+    const QByteArray ProxyPassword = OwnProxyLogin ? Utf8(FProxyPassword) : FSession->ProxyPassword;
+    if (!ProxyUser.isEmpty() || !ProxyPassword.isEmpty()) {
+        curl_easy_setopt(T.Easy, CURLOPT_PROXYUSERNAME, ProxyUser.constData());
+        curl_easy_setopt(T.Easy, CURLOPT_PROXYPASSWORD, ProxyPassword.constData());
         curl_easy_setopt(T.Easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
     }
     if (ResumeFrom > 0) {

@@ -2,6 +2,7 @@
 // the transfer toolkit the web components are built from.
 #include <vedidoredo/VxILogOn.h>
 #include <vedidoredo/VxInCnst.h>
+#include <vedidoredo/platform/VxSystemProxy.h>
 #include <vedidoredo/vxiupdate.h>
 
 #include <QBuffer>
@@ -358,12 +359,19 @@ void TVxCustomWebComponent::ConnectToInet(bool ReadSystemProxy)
         hInet.reset();
         if (FService != isNetwork) {
             // A proxy named on the component is used as it is; otherwise the system's
-            // proxy settings are read into Proxy when asked for.
-            if (ReadSystemProxy && !(FProxy->UseProxy() && !FProxy->Server().isEmpty()))
+            // proxy settings are read into Proxy when asked for. A login written into
+            // the system's proxy setting goes to the session, not into Proxy.
+            QString SystemUser, SystemPassword;
+            if (ReadSystemProxy && !(FProxy->UseProxy() && !FProxy->Server().isEmpty())) {
                 FProxy->FillProxyInfo();
+                if (FProxy->User().isEmpty() && FProxy->Password().isEmpty())
+                    VxSystemProxyCredentials(QProcessEnvironment::systemEnvironment(), SystemUser, SystemPassword);
+            }
             const bool Named = FProxy->UseProxy() && !FProxy->Server().isEmpty();
             hInet = TVxInetSession::Open(FWEBAgent, Named ? FProxy->Server() : QString(),
                                          Named ? FProxy->Port() : 0);
+            if (hInet && !SystemUser.isEmpty())
+                hInet->SetProxyCredentials(SystemUser, SystemPassword);
             if (hInet) {
                 hInet->SetTimeouts(FTimeout, FTimeout);
                 hURL = hInet->Connect(FWEBHost, FWEBPort, FWEBUser, FWEBPassword,
@@ -573,10 +581,15 @@ bool TVxCustomWebComponent::ReadDirFromInet(const QString& Directory, const QStr
 bool TVxCustomWebComponent::ReadFtpDir(const QString& Directory, const QString& Mask,
                                        bool WithSubFolders, QStringList& List, int Depth)
 {
-    const QString Dir = Directory.isEmpty() ? QStringLiteral("/") : Directory;
     QString Cur;
     if (!hURL->FtpGetCurrentDirectory(Cur))
         Cur.clear();
+    // A relative directory is below the current one (the login directory); lines name
+    // the directory as the server knows it, without doubled slashes.
+    QString Dir = Directory.isEmpty() ? QStringLiteral("/") : Directory;
+    if (!Dir.startsWith(QLatin1Char('/')) && !Cur.isEmpty())
+        Dir = JoinFtp(Cur, Dir);
+    Dir = QDir::cleanPath(Dir);
     if (Dir != Cur && !hURL->FtpSetCurrentDirectory(Dir)) {
         FLastError = hURL->LastError();
         if (const auto& Show = VxUiHooks().ShowMessage)

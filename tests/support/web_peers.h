@@ -91,6 +91,37 @@ private:
     TPeerProcess FProcess;
 };
 
+// vsftpd with one local system user made here (useradd; removed again when the object
+// goes), not chrooted: the user logs in to a home directory of its own and sees the
+// whole tree. Creating a user needs root: Start returns false with NotRoot set otherwise.
+class TVsftpdPeer {
+public:
+    ~TVsftpdPeer();
+    bool Start(const QString& Password);
+    int Port = 0;
+    QString User;  // a fresh name
+    QString Home;  // the login directory
+    QString Error;
+    bool NotRoot = false;
+
+private:
+    QTemporaryDir FDir;
+    TPeerProcess FProcess;
+};
+
+// squid asking for basic authentication (basic_ncsa_auth).
+class TSquidPeer {
+public:
+    bool Start(const QString& User = QStringLiteral("proxyuser"),
+               const QString& Password = QStringLiteral("proxypass"));
+    int Port = 0;
+    QString Error;
+
+private:
+    QTemporaryDir FDir;
+    TPeerProcess FProcess;
+};
+
 // Writes ca.crt, server.key and server.crt (for 127.0.0.1 and localhost, signed by the
 // CA) into Dir.
 bool MakeTestCertificates(const QString& Dir, QString& Error);

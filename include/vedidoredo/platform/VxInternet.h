@@ -113,7 +113,7 @@ public:
     // (libcurl's own limit of 300 s applies then); Stall ends a transfer that receives
     // nothing for that long.
     void SetTimeouts(int ConnectMs, int StallMs);
-    // The proxy's login for OpenUrl (requests take theirs with SetOption).
+    // The proxy's login for OpenUrl, and for requests not given one with SetOption.
     void SetProxyCredentials(const QString& User, const QString& Password);
 
     // HTTP: checks that the server (or the named proxy) accepts a connection, and for
