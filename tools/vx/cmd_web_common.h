@@ -38,6 +38,13 @@ Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx
 // string with Error set.
 QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error);
 
+// Configure for a command that runs one updater: names the remote file and shows the
+// progress bar (where vx can draw one) titled Title. Throws vx::UsageError.
+void SetUpUpdater(TVxCustomWebUpdater* C, const Options& O, const QString& Title);
+// Runs C once; false, with the reason on standard error, when the run failed or the
+// remote file is missing. An EVxError goes on to the caller.
+bool RunUpdater(TVxCustomWebUpdater* C, const Options& O);
+
 // The reason of a failure or a missing file, for a message.
 QString Reason(const TVxCustomWebComponent* C);
 
