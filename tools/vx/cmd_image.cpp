@@ -52,7 +52,7 @@ int SaveOrDescribe(const TImageFetch& R, const QString& Target, const QString& F
 int Show(TImageFetch& R, const vxweb::Options& O, int Interval)
 {
     QLabel Window;
-    Window.setWindowTitle(O.Target);
+    Window.setWindowTitle(vxweb::Shown(O.Target));
     Window.setAlignment(Qt::AlignCenter);
     Window.setMinimumSize(64, 64);
     QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), &Window), &QShortcut::activated, &Window,
@@ -85,7 +85,7 @@ int RunImage(const QStringList& Args)
         return Show(R, O, Interval);
     if (!vxweb::RunUpdater(&R, O))
         return vx::ExitFalse;
-    return SaveOrDescribe(R, O.Target, Opt.Value("--save"));
+    return SaveOrDescribe(R, vxweb::Shown(O.Target), Opt.Value("--save"));
 }
 
 }  // namespace

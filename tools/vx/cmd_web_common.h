@@ -34,8 +34,9 @@ struct Options {
 Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own = {});
 
 // Sets service, host, port, credentials, proxy and time limit of C from O; returns the
-// remote path (for HTTP the path and query as they stand in the URL), or an empty
-// string with Error set.
+// remote path (for HTTP the path and query as they stand in the URL; for FTP, as RFC
+// 1738 reads it, relative to the login directory unless it starts with "//" or
+// "%2F", and "." for the login directory itself), or an empty string with Error set.
 QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error);
 
 // Configure for a command that runs one updater: names the remote file and shows the
@@ -44,6 +45,8 @@ void SetUpUpdater(TVxCustomWebUpdater* C, const Options& O, const QString& Title
 // Runs C once; false, with the reason on standard error, when the run failed or the
 // remote file is missing. An EVxError goes on to the caller.
 bool RunUpdater(TVxCustomWebUpdater* C, const Options& O);
+// Target as a message may show it: a URL without its password.
+QString Shown(const QString& Target);
 
 // The reason of a failure or a missing file, for a message.
 QString Reason(const TVxCustomWebComponent* C);
