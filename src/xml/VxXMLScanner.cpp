@@ -383,7 +383,6 @@ struct VxXMLParser::TEncodingCache {
         }
     }
 };
-};
 
 template <typename Ch>
 bool VxXMLParser::Run(TVxXMLEngine* Engine, const Ch* S, qsizetype Len, qsizetype N,
