@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
             if (Line.Key.contains(QLatin1Char('=')) || Line.Key.contains(QLatin1Char('\n')))
                 std::abort();
             // The first line of a key gives the single value, so some line has it.
-            if (Ini.ReadString(Section.toUpper(), Line.Key.toLower(), QStringLiteral("\x01")) == QStringLiteral("\x01"))
+            if (Ini.ReadString(Section, Line.Key, QStringLiteral("\x01")) == QStringLiteral("\x01"))
                 std::abort();
         }
     }
