@@ -15,8 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         for (const TVxIniLine& Line : Ini.SectionLines(Section)) {
             if (Line.Key.contains(QLatin1Char('=')) || Line.Key.contains(QLatin1Char('\n')))
                 std::abort();
-            // The first line of a key gives the single value, so some line has it.
-            if (Ini.ReadString(Section, Line.Key, QStringLiteral("\x01")) == QStringLiteral("\x01"))
+            // The first line of a key gives the single value, so the default (a text no
+            // value can hold: values end at a line feed) never comes back.
+            if (Ini.ReadString(Section, Line.Key, QStringLiteral("\n")) == QStringLiteral("\n"))
                 std::abort();
         }
     }
