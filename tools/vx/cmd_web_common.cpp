@@ -19,6 +19,12 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         Declared.push_back({"--resume"});
     if (Extras.contains(QStringLiteral("-r")))
         Declared.push_back({"-r|--recursive"});
+    if (Extras.contains(QStringLiteral("--show")))
+        Declared.push_back({"--show"});
+    if (Extras.contains(QStringLiteral("--mode")))
+        Declared.push_back({"--mode", "MODE"});
+    if (Extras.contains(QStringLiteral("--cache")))
+        Declared.push_back({"--cache", "FILE"});
     const vx::OptionReader R(Args, std::move(Declared));
     Options O;
     O.User = R.Value("--user");
@@ -35,6 +41,11 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         O.Mask = R.Value("--mask");
     O.Resume = Extras.contains(QStringLiteral("--resume")) && R.Has("--resume");
     O.Recursive = Extras.contains(QStringLiteral("-r")) && R.Has("-r");
+    O.Show = Extras.contains(QStringLiteral("--show")) && R.Has("--show");
+    if (Extras.contains(QStringLiteral("--mode")))
+        O.Mode = R.Value("--mode");
+    if (Extras.contains(QStringLiteral("--cache")))
+        O.Cache = R.Value("--cache");
     if (R.Positional().isEmpty())
         throw vx::UsageError{QStringLiteral("a URL or a path is needed")};
     O.Target = R.Positional(0);
