@@ -246,7 +246,8 @@ void PrintValue(const Outcome& Result)
     switch (Result.Type.Kind) {
     case ValueKind::Void:
         return;
-    case ValueKind::Object: {
+    case ValueKind::Object:
+    case ValueKind::Gadget: {
         const QJsonValue J = ValueToJson(Result.Type, Result.Value, Errors);
         WriteOutText(J.isNull() ? QStringLiteral("null\n") : IndentedJson(J));
         for (const QString& E : Errors)

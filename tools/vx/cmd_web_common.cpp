@@ -25,6 +25,8 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         Declared.push_back({"--mode", "MODE"});
     if (Extras.contains(QStringLiteral("--cache")))
         Declared.push_back({"--cache", "FILE"});
+    if (Extras.contains(QStringLiteral("--json")))
+        Declared.push_back({"--json"});
     const vx::OptionReader R(Args, std::move(Declared));
     Options O;
     O.User = R.Value("--user");
@@ -46,6 +48,7 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         O.Mode = R.Value("--mode");
     if (Extras.contains(QStringLiteral("--cache")))
         O.Cache = R.Value("--cache");
+    O.Json = Extras.contains(QStringLiteral("--json")) && R.Has("--json");
     if (R.Positional().isEmpty())
         throw vx::UsageError{QStringLiteral("a URL or a path is needed")};
     O.Target = R.Positional(0);

@@ -19,13 +19,15 @@ struct Options {
     bool UseProxy = false;
     bool Resume = false;
     bool Recursive = false;
+    bool Json = false;
     bool Show = false;   // --show
     QString Mode, Cache; // --mode M, --cache FILE
     int TimeoutMs = 0;   // 0: no limit
 };
 
 // Reads the arguments; Extras are the options beyond the shared ones that the command
-// accepts ("--resume", "--mask", "-r", "--show", "--mode", "--cache"). Throws vx::UsageError.
+// accepts ("--resume", "--mask", "-r", "--json", "--show", "--mode", "--cache").
+// Throws vx::UsageError.
 Options Parse(const QStringList& Args, const QStringList& Extras);
 
 // Sets service, host, port, credentials, proxy and time limit of C from O; returns the
