@@ -43,20 +43,22 @@ QString Listing(const TVxDirectory& Directory, bool Terminal)
 
 int RunDirectory(const QStringList& Args)
 {
-    const vxweb::Options O = vxweb::Parse(Args, {QStringLiteral("--show"), QStringLiteral("--mode"), QStringLiteral("--cache")});
+    const vxweb::Options O = vxweb::Parse(Args, {}, {{"--show"}, {"--mode", "MODE"}, {"--cache", "FILE"}});
+    const bool Show = O.Reader->Has("--show");
+    const QString ModeText = O.Reader->Value("--mode"), Cache = O.Reader->Value("--cache");
     if (!O.Rest.isEmpty())
         throw vx::UsageError{QStringLiteral("one URL or file only, got '%1' as well").arg(O.Rest.first())};
-    if (!O.Mode.isEmpty() && !O.Show)
+    if (O.Reader->Has("--mode") && !Show)
         throw vx::UsageError{QStringLiteral("--mode says when --show opens the window; give --show as well")};
-    const TVxIShowMode Mode = O.Mode.isEmpty() ? omAlways : ParseMode(O.Mode);
+    const TVxIShowMode Mode = O.Reader->Has("--mode") ? ParseMode(ModeText) : omAlways;
     TVxWebDirect D;
     QString Error;
     const QString Remote = vxweb::Configure(&D, O, Error);
     if (Remote.isEmpty())
         throw vx::UsageError{Error};
     D.SetRemoteFileName(Remote);
-    if (!O.Cache.isEmpty())
-        D.SetCacheFileName(QFileInfo(O.Cache).absoluteFilePath());
+    if (!Cache.isEmpty())
+        D.SetCacheFileName(QFileInfo(Cache).absoluteFilePath());
     D.SetShowMode(omNever);  // the window comes after the listing
     D.StatusDialog()->SetEnabled(true);  // a progress bar where vx can draw one
     D.StatusDialog()->SetTitle(QStringLiteral("directory"));
@@ -78,7 +80,7 @@ int RunDirectory(const QStringList& Args)
         Exit = vx::ExitFalse;
     }
     D.SetShowMode(Mode);
-    if (O.Show && D.ShowsAfter(Result))
+    if (Show && D.ShowsAfter(Result))
         D.ShowModal();
     return Exit;
 }

@@ -7,7 +7,7 @@
 
 namespace vxweb {
 
-Options Parse(const QStringList& Args, const QStringList& Extras)
+Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own)
 {
     std::vector<vx::Option> Declared = {{"--user", "U"},         {"--password", "P"},
                                         {"--proxy", "HOST[:PORT]"}, {"--proxy-user", "U"},
@@ -19,16 +19,12 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         Declared.push_back({"--resume"});
     if (Extras.contains(QStringLiteral("-r")))
         Declared.push_back({"-r|--recursive"});
-    if (Extras.contains(QStringLiteral("--show")))
-        Declared.push_back({"--show"});
-    if (Extras.contains(QStringLiteral("--mode")))
-        Declared.push_back({"--mode", "MODE"});
-    if (Extras.contains(QStringLiteral("--cache")))
-        Declared.push_back({"--cache", "FILE"});
     if (Extras.contains(QStringLiteral("--json")))
         Declared.push_back({"--json"});
-    const vx::OptionReader R(Args, std::move(Declared));
+    Declared.insert(Declared.end(), Own.begin(), Own.end());
     Options O;
+    O.Reader = std::make_shared<const vx::OptionReader>(Args, std::move(Declared));
+    const vx::OptionReader& R = *O.Reader;
     O.User = R.Value("--user");
     O.Password = R.Value("--password");
     O.ProxyUser = R.Value("--proxy-user");
@@ -43,11 +39,6 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         O.Mask = R.Value("--mask");
     O.Resume = Extras.contains(QStringLiteral("--resume")) && R.Has("--resume");
     O.Recursive = Extras.contains(QStringLiteral("-r")) && R.Has("-r");
-    O.Show = Extras.contains(QStringLiteral("--show")) && R.Has("--show");
-    if (Extras.contains(QStringLiteral("--mode")))
-        O.Mode = R.Value("--mode");
-    if (Extras.contains(QStringLiteral("--cache")))
-        O.Cache = R.Value("--cache");
     O.Json = Extras.contains(QStringLiteral("--json")) && R.Has("--json");
     if (R.Positional().isEmpty())
         throw vx::UsageError{QStringLiteral("a URL or a path is needed")};
