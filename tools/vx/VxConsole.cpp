@@ -46,6 +46,11 @@ bool OutIsTerminal()
     return !CurrentCapture && ::isatty(STDOUT_FILENO);
 }
 
+void WriteErrBytes(const QByteArray& Bytes)
+{
+    Write(stderr, &ConsoleCapture::Err, Bytes);
+}
+
 void WriteErr(const QString& Text)
 {
     Write(stderr, &ConsoleCapture::Err, Text.toUtf8());
