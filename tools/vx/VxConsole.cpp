@@ -3,6 +3,7 @@
 #include <vedidoredo/platform/VxByteText.h>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace vx {
 namespace {
@@ -40,6 +41,11 @@ void WriteOutLine(const QString& Text)
 void WriteOutBytes(const QString& ByteText)
 {
     Write(stdout, &ConsoleCapture::Out, TextToBytes(ByteText));
+}
+
+bool OutIsTerminal()
+{
+    return !CurrentCapture && ::isatty(STDOUT_FILENO);
 }
 
 void WriteErrBytes(const QByteArray& Bytes)
