@@ -103,19 +103,13 @@ bool RunTool(const QString& Program, const QStringList& Args, const QString& Wor
     return P.exitStatus() == QProcess::NormalExit && P.exitCode() == 0;
 }
 
-bool TNginxPeer::Start(const QString& Root, const QString& User, const QString& Password)
+bool MakeTestCertificates(const QString& D, QString& Error)
 {
-    const QString Nginx = FindProgram(QStringLiteral("nginx"), {QStringLiteral("/usr/sbin")});
     const QString OpenSsl = FindProgram(QStringLiteral("openssl"));
-    if (Nginx.isEmpty() || OpenSsl.isEmpty()) {
-        Error = QStringLiteral("nginx or openssl is not installed");
+    if (OpenSsl.isEmpty()) {
+        Error = QStringLiteral("openssl is not installed");
         return false;
     }
-    if (!FDir.isValid()) {
-        Error = QStringLiteral("no temporary directory");
-        return false;
-    }
-    const QString D = FDir.path();
     // A CA, and a server certificate it signed for 127.0.0.1 and localhost.
     WriteText(D + QStringLiteral("/server.ext"),
               QStringLiteral("basicConstraints=CA:FALSE\nkeyUsage=digitalSignature,keyEncipherment\n"
@@ -145,6 +139,24 @@ bool TNginxPeer::Start(const QString& Root, const QString& User, const QString& 
         Error = QStringLiteral("openssl failed: ") + Out;
         return false;
     }
+    return true;
+}
+
+bool TNginxPeer::Start(const QString& Root, const QString& User, const QString& Password)
+{
+    const QString Nginx = FindProgram(QStringLiteral("nginx"), {QStringLiteral("/usr/sbin")});
+    const QString OpenSsl = FindProgram(QStringLiteral("openssl"));
+    if (Nginx.isEmpty() || OpenSsl.isEmpty()) {
+        Error = QStringLiteral("nginx or openssl is not installed");
+        return false;
+    }
+    if (!FDir.isValid()) {
+        Error = QStringLiteral("no temporary directory");
+        return false;
+    }
+    const QString D = FDir.path();
+    if (!MakeTestCertificates(D, Error))
+        return false;
     CaFile = D + QStringLiteral("/ca.crt");
     WriteText(D + QStringLiteral("/htpasswd"), User + QStringLiteral(":{PLAIN}") + Password + QLatin1Char('\n'));
     QDir().mkpath(D + QStringLiteral("/temp"));
