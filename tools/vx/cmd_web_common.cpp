@@ -7,7 +7,7 @@
 
 namespace vxweb {
 
-Options Parse(const QStringList& Args, const QStringList& Extras)
+Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own)
 {
     std::vector<vx::Option> Declared = {{"--user", "U"},         {"--password", "P"},
                                         {"--proxy", "HOST[:PORT]"}, {"--proxy-user", "U"},
@@ -19,8 +19,12 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         Declared.push_back({"--resume"});
     if (Extras.contains(QStringLiteral("-r")))
         Declared.push_back({"-r|--recursive"});
-    const vx::OptionReader R(Args, std::move(Declared));
+    if (Extras.contains(QStringLiteral("--json")))
+        Declared.push_back({"--json"});
+    Declared.insert(Declared.end(), Own.begin(), Own.end());
     Options O;
+    O.Reader = std::make_shared<const vx::OptionReader>(Args, std::move(Declared));
+    const vx::OptionReader& R = *O.Reader;
     O.User = R.Value("--user");
     O.Password = R.Value("--password");
     O.ProxyUser = R.Value("--proxy-user");
@@ -35,6 +39,7 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         O.Mask = R.Value("--mask");
     O.Resume = Extras.contains(QStringLiteral("--resume")) && R.Has("--resume");
     O.Recursive = Extras.contains(QStringLiteral("-r")) && R.Has("-r");
+    O.Json = Extras.contains(QStringLiteral("--json")) && R.Has("--json");
     if (R.Positional().isEmpty())
         throw vx::UsageError{QStringLiteral("a URL or a path is needed")};
     O.Target = R.Positional(0);

@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
 namespace vxweb {
 
 struct Options {
@@ -19,12 +22,16 @@ struct Options {
     bool UseProxy = false;
     bool Resume = false;
     bool Recursive = false;
+    bool Json = false;
     int TimeoutMs = 0;   // 0: no limit
+    // Everything read, for the command's own options (the Own of Parse).
+    std::shared_ptr<const vx::OptionReader> Reader;
 };
 
 // Reads the arguments; Extras are the options beyond the shared ones that the command
-// accepts ("--resume", "--mask", "-r"). Throws vx::UsageError.
-Options Parse(const QStringList& Args, const QStringList& Extras);
+// accepts ("--resume", "--mask", "-r", "--json"), Own the options of the command alone,
+// read through Options::Reader. Throws vx::UsageError.
+Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own = {});
 
 // Sets service, host, port, credentials, proxy and time limit of C from O; returns the
 // remote path (for HTTP the path and query as they stand in the URL), or an empty
