@@ -81,9 +81,7 @@ void TVxInfoExtractor::SetRemoteFileName(const QString& Value)
 
 bool TVxInfoExtractor::Execute()
 {
-    if (LocalFileName().isEmpty())
-        UseTemporaryLocalFile(RemoteFileName());
-    const bool Result = TVxCustomWebUpdater::Execute();
+    const bool Result = ExecuteIntoTemporaryFile();
     if (Result && QFileInfo::exists(LocalFileName()))
         ParseData();
     return Result;
