@@ -52,7 +52,7 @@ QStringList VxExtractLinks(QByteArrayView Data, TVxIExtract Kind)
         if (!Found)
             break;
         const char* Start = static_cast<const char*>(Found) - Colon;
-        if (std::memcmp(Start, Prefix, size_t(Length)) != 0) {
+        if (*Start != *Prefix || std::memcmp(Start, Prefix, size_t(Length)) != 0) {
             Pos = Start + 1;
             continue;
         }
