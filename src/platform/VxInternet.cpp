@@ -63,6 +63,15 @@ QString DefaultCaBundle()
     return Path;
 }
 
+QStringList TrustedFiles(const TrustedCas& C)
+{
+    QStringList Files = C.Files;
+    const QString Env = qEnvironmentVariable("VEDIDOREDO_CA_FILE");
+    if (!Env.isEmpty())
+        Files.append(Env);
+    return Files;
+}
+
 QByteArray TrustedCaBlob()
 {
     TrustedCas& C = Cas();
@@ -70,10 +79,7 @@ QByteArray TrustedCaBlob()
     if (!C.Built) {
         C.Built = true;
         C.Blob.clear();
-        QStringList Files = C.Files;
-        const QString Env = qEnvironmentVariable("VEDIDOREDO_CA_FILE");
-        if (!Env.isEmpty())
-            Files.append(Env);
+        const QStringList Files = TrustedFiles(C);
         if (!Files.isEmpty()) {
             QFile Bundle(DefaultCaBundle());
             if (Bundle.open(QIODevice::ReadOnly))
@@ -516,6 +522,13 @@ bool VxInetAddTrustedCertificates(const QString& PemFile)
     C.Files.append(PemFile);
     C.Built = false;
     return true;
+}
+
+QStringList VxInetTrustedCertificateFiles()
+{
+    TrustedCas& C = Cas();
+    QMutexLocker Locker(&C.Lock);
+    return TrustedFiles(C);
 }
 
 void VxInetClearTrustedCertificates()

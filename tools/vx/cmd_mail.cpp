@@ -4,6 +4,7 @@
 
 #include <vedidoredo/VxILogOn.h>
 #include <vedidoredo/VxISMTP.h>
+#include <vedidoredo/platform/VxInternet.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -65,13 +66,21 @@ void AddAddresses(TVxIEMailAddresses* List, const QStringList& Values)
 
 int RunMail(const QStringList& Args)
 {
-    QString Server, Subject, LoginUser, Priority;
+    QString Server, Subject, LoginUser, Priority, CaFile;
+    TVxITLSMode TlsMode = tmNone;
     QStringList From, To, Cc, Bcc, ReplyTo, Attach;
     int Timeout = DefaultTimeoutMs;
     bool HaveSubject = false, HaveLogin = false, HavePriority = false;
 
     for (int I = 0; I < Args.size(); ++I) {
         const QString& Option = Args.at(I);
+        if (Option == QLatin1String("--starttls") || Option == QLatin1String("--tls")) {
+            const TVxITLSMode Mode = Option == QLatin1String("--tls") ? tmImplicit : tmStartTLS;
+            if (TlsMode != tmNone && TlsMode != Mode)
+                return Fail(vx::ExitUsage, QStringLiteral("give --starttls or --tls, not both"));
+            TlsMode = Mode;
+            continue;
+        }
         // Options with a list take the arguments up to the next option.
         QStringList* List = Option == QLatin1String("--to")         ? &To
                             : Option == QLatin1String("--cc")       ? &Cc
@@ -91,6 +100,7 @@ int RunMail(const QStringList& Args)
                           : Option == QLatin1String("--subject")  ? &Subject
                           : Option == QLatin1String("--login")    ? &LoginUser
                           : Option == QLatin1String("--priority") ? &Priority
+                          : Option == QLatin1String("--cacert")   ? &CaFile
                                                                   : nullptr;
         const bool IsFrom = Option == QLatin1String("--from");
         const bool IsTimeout = Option == QLatin1String("--timeout");
@@ -123,7 +133,8 @@ int RunMail(const QStringList& Args)
     TVxISMTP Mail;
     // HOST[:PORT], with [brackets] around a host name that holds colons itself.
     QString Host = Server;
-    int Port = 25;
+    // The usual ports: submission with STARTTLS, and mail over TLS from the first byte.
+    int Port = TlsMode == tmStartTLS ? 587 : TlsMode == tmImplicit ? 465 : 25;
     const qsizetype Colon = Server.lastIndexOf(QLatin1Char(':'));
     const bool Bracketed = Server.startsWith(QLatin1Char('['));
     if (Colon > 0 && (Bracketed ? Server.at(Colon - 1) == QLatin1Char(']') : Server.count(QLatin1Char(':')) == 1)) {
@@ -138,6 +149,9 @@ int RunMail(const QStringList& Args)
     Mail.SetHost(Host);
     Mail.SetPort(Port);
     Mail.SetTimeout(Timeout);
+    Mail.SetTLSMode(TlsMode);
+    if (!CaFile.isEmpty() && !VxInetAddTrustedCertificates(CaFile))
+        return Fail(vx::ExitError, QStringLiteral("cannot read the CA file '%1'").arg(CaFile));
 
     Mail.From()->SetText(From.first().trimmed());
     AddAddresses(Mail.Recipients(), To);
@@ -207,7 +221,13 @@ VX_REGISTER_COMMAND_HELP(
     "each ADDR may itself be a comma-separated list.\n"
     "\n"
     "Options:\n"
-    "  --server HOST[:PORT]  the SMTP server (port 25 unless PORT is given)\n"
+    "  --server HOST[:PORT]  the SMTP server (port 25, 587 with --starttls, 465 with\n"
+    "                        --tls, unless PORT is given)\n"
+    "  --starttls            secure the connection with STARTTLS; a server that does\n"
+    "                        not offer it is refused before the login and the message\n"
+    "  --tls                 TLS from the first byte\n"
+    "  --cacert FILE         trust the CA certificates of this PEM file as well as the\n"
+    "                        system's (the server's certificate is always verified)\n"
     "  --from ADDR           the sender\n"
     "  --to ADDR...          recipients\n"
     "  --cc ADDR...          copy recipients\n"
