@@ -283,7 +283,7 @@ TEST_F(MailSmtp, VxMailDeliversWithAndWithoutLogin)
                          QStringLiteral("--bcc"), QStringLiteral("eve@example.net"),
                          QStringLiteral("--subject"), QStringLiteral("From vx"),
                          QStringLiteral("--attach"), BinFile, QStringLiteral("--timeout"),
-                         QStringLiteral("20000")};
+                         QStringLiteral("20")};
         QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
         if (WithLogin) {
             Args << QStringLiteral("--login") << QStringLiteral("ann");
@@ -413,7 +413,7 @@ protected:
     QStringList VxArgs(const QString& Security) const
     {
         return {"mail", "--server", QStringLiteral("127.0.0.1:%1").arg(FPort), Security, "--from", "ann@example.org",
-                "--to", "bob@example.net", "--login", "ann", "--timeout", "20000"};
+                "--to", "bob@example.net", "--login", "ann", "--timeout", "20"};
     }
 
     QProcessEnvironment WithPassword() const

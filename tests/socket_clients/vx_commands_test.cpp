@@ -72,7 +72,7 @@ TEST_F(VxSocketCommands, DnsPrintsTheDecodedReply)
 TEST_F(VxSocketCommands, DnsReportsALostReply)
 {
     TVxTestUdpServer Server([](const QByteArray&) { return QByteArray(); });
-    const VxRun R = Vx({"dns", "example.org", QStringLiteral("@127.0.0.1:%1").arg(Server.Port()), "--timeout", "200"});
+    const VxRun R = Vx({"dns", "example.org", QStringLiteral("@127.0.0.1:%1").arg(Server.Port()), "--timeout", "0.2"});
     EXPECT_EQ(R.Status, 2);
     EXPECT_TRUE(R.Out.isEmpty());
 }
