@@ -510,16 +510,11 @@ TEST_F(MailSmtpTls, ImplicitTlsFromTheFirstByte)
     EXPECT_TRUE(Other.Err.contains("does not verify")) << Other.Err.constData();
 }
 
-TEST_F(MailSmtp, StartTlsNotOfferedIsRefusedBeforeTheLogin)
+TEST_F(MailSmtpTls, StartTlsNotOfferedIsRefusedBeforeTheLogin)
 {
+    Start({});  // the plain server
     TVxISMTP Mail;
-    Prepare(Mail);
-    Mail.SetTLSMode(tmStartTLS);
-    Mail.Login()->SetUseLogin(true);
-    Mail.Login()->SetUserID(QStringLiteral("ann"));
-    Mail.Login()->SetPassword(QStringLiteral("s3cret pass"));
-    Mail.From()->SetText(QStringLiteral("ann@example.org"));
-    Mail.Recipients()->SetEMailAddresses(QStringLiteral("bob@example.net"));
+    PrepareTls(Mail, tmStartTLS);
     try {
         Mail.Execute();
         ADD_FAILURE() << "no exception";
@@ -530,11 +525,7 @@ TEST_F(MailSmtp, StartTlsNotOfferedIsRefusedBeforeTheLogin)
     EXPECT_FALSE(Arrived(1, Envelope, Parsed));
     if (QStringLiteral(VX_TOOL_PATH).isEmpty())
         return;
-    QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
-    Env.insert(QStringLiteral("VX_SMTP_PASSWORD"), QStringLiteral("s3cret pass"));
-    const TVxResult R = RunVx({"mail", "--server", QStringLiteral("127.0.0.1:%1").arg(FPort), "--starttls", "--from",
-                               "ann@example.org", "--to", "bob@example.net", "--login", "ann"},
-                              Env);
+    const TVxResult R = RunVx(VxArgs(QStringLiteral("--starttls")), WithPassword());
     EXPECT_EQ(R.Status, 2);
     EXPECT_TRUE(R.Err.contains("does not offer STARTTLS")) << R.Err.constData();
 }
