@@ -138,6 +138,20 @@ constexpr int MaxJsonDepth = 16;
 
 QJsonValue ValueToJsonIn(const ValueType& Type, const QVariant& Value, JsonWalk& Walk);
 
+// The properties of the class whose read runs an exchange (its "ExchangeOnRead" class
+// information, names separated by commas).
+QStringList ExchangeOnRead(const QMetaObject* Meta)
+{
+    QStringList Names;
+    for (int I = 0; I < Meta->classInfoCount(); ++I) {
+        const QMetaClassInfo Info = Meta->classInfo(I);
+        if (qstrcmp(Info.name(), "ExchangeOnRead") == 0)
+            for (const QString& Name : QString::fromLatin1(Info.value()).split(QLatin1Char(',')))
+                Names << Name.trimmed();
+    }
+    return Names;
+}
+
 // A gadget's properties as an object; a list gadget's items as an array.
 QJsonValue GadgetToJsonIn(const QMetaObject* Meta, const void* Gadget, JsonWalk& Walk)
 {
@@ -186,6 +200,7 @@ QJsonValue ObjectToJsonIn(QObject* Object, JsonWalk& Walk, const QHash<QString, 
     } else {
         QJsonObject Properties;
         const QMetaObject* Meta = Object->metaObject();
+        const QStringList Exchanging = ExchangeOnRead(Meta);
         for (int I = QObject::staticMetaObject.propertyCount(); I < Meta->propertyCount(); ++I) {
             const QMetaProperty P = Meta->property(I);
             if (!P.isReadable())
@@ -195,6 +210,8 @@ QJsonValue ObjectToJsonIn(QObject* Object, JsonWalk& Walk, const QHash<QString, 
                 Properties.insert(Name, Known.value(Name));
                 continue;
             }
+            if (Exchanging.contains(Name))
+                continue;  // listing a property must not talk to the server
             try {
                 Properties.insert(Name, ValueToJsonIn(ClassifyType(P.metaType()), ReadProperty(Object, P), Walk));
             } catch (const EVxError& E) {

@@ -64,7 +64,9 @@ QJsonValue ValueToJson(const ValueType& Type, const QVariant& Value, QStringList
 
 // Every property of Object declared below QObject, by name; collections give an array
 // of their items. Known holds values already read (by top-level property name), which
-// are used instead of reading those properties again.
+// are used instead of reading those properties again. Properties whose read runs an
+// exchange (named in the class information "ExchangeOnRead") are left out unless Known
+// holds them.
 QJsonValue ObjectToJson(QObject* Object, QStringList& Errors,
                         const QHash<QString, QJsonValue>& Known = {});
 

@@ -7,7 +7,7 @@
 
 namespace vxweb {
 
-Options Parse(const QStringList& Args, const QStringList& Extras)
+Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own)
 {
     std::vector<vx::Option> Declared = {{"--user", "U"},         {"--password", "P"},
                                         {"--proxy", "HOST[:PORT]"}, {"--proxy-user", "U"},
@@ -21,8 +21,10 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         Declared.push_back({"-r|--recursive"});
     if (Extras.contains(QStringLiteral("--json")))
         Declared.push_back({"--json"});
-    const vx::OptionReader R(Args, std::move(Declared));
+    Declared.insert(Declared.end(), Own.begin(), Own.end());
     Options O;
+    O.Reader = std::make_shared<const vx::OptionReader>(Args, std::move(Declared));
+    const vx::OptionReader& R = *O.Reader;
     O.User = R.Value("--user");
     O.Password = R.Value("--password");
     O.ProxyUser = R.Value("--proxy-user");
@@ -67,7 +69,7 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
     QString Remote;
     if (Scheme == QLatin1String("http") || Scheme == QLatin1String("https") || Scheme == QLatin1String("ftp")) {
         if (Url.host().isEmpty()) {
-            Error = QStringLiteral("no host in %1").arg(O.Target);
+            Error = QStringLiteral("no host in %1").arg(Shown(O.Target));
             return {};
         }
         C->SetService(Scheme == QLatin1String("http") ? isHTTP : Scheme == QLatin1String("https") ? isHTTPS : isFTP);
@@ -77,7 +79,14 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
         C->SetUser(Url.userName(QUrl::FullyDecoded));
         C->SetPassword(Url.password(QUrl::FullyDecoded));
         if (Scheme == QLatin1String("ftp")) {
+            // As RFC 1738 has it: the path after the host is relative to the login
+            // directory, and a second slash (or "%2F") makes it absolute; no path at
+            // all is the login directory itself.
             Remote = Url.path(QUrl::FullyDecoded);
+            if (Remote.startsWith(QLatin1Char('/')))
+                Remote.remove(0, 1);
+            if (Remote.isEmpty())
+                Remote = QStringLiteral(".");
         } else {
             Remote = Url.path(QUrl::FullyEncoded);
             if (Url.hasQuery())
@@ -89,7 +98,7 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
         C->SetService(isNetwork);
         Remote = Url.toLocalFile();
     } else if (Scheme.size() > 1) {
-        Error = QStringLiteral("%1: only http, https, ftp and file paths are supported").arg(O.Target);
+        Error = QStringLiteral("%1: only http, https, ftp and file paths are supported").arg(Shown(O.Target));
         return {};
     } else {
         C->SetService(isNetwork);
@@ -100,6 +109,12 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
     if (!O.Password.isEmpty())
         C->SetPassword(O.Password);
     return Remote;
+}
+
+QString Shown(const QString& Target)
+{
+    const QUrl Url(Target);
+    return Url.isValid() && !Url.password().isEmpty() ? Url.toDisplayString(QUrl::RemovePassword) : Target;
 }
 
 QString Reason(const TVxCustomWebComponent* C)

@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
 namespace vxweb {
 
 struct Options {
@@ -21,16 +24,23 @@ struct Options {
     bool Recursive = false;
     bool Json = false;
     int TimeoutMs = 0;   // 0: no limit
+    // Everything read, for the command's own options (the Own of Parse).
+    std::shared_ptr<const vx::OptionReader> Reader;
 };
 
 // Reads the arguments; Extras are the options beyond the shared ones that the command
-// accepts ("--resume", "--mask", "-r", "--json"). Throws vx::UsageError.
-Options Parse(const QStringList& Args, const QStringList& Extras);
+// accepts ("--resume", "--mask", "-r", "--json"), Own the options of the command alone,
+// read through Options::Reader. Throws vx::UsageError.
+Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own = {});
 
 // Sets service, host, port, credentials, proxy and time limit of C from O; returns the
-// remote path (for HTTP the path and query as they stand in the URL), or an empty
-// string with Error set.
+// remote path (for HTTP the path and query as they stand in the URL; for FTP, as RFC
+// 1738 reads it, relative to the login directory unless it starts with "//" or
+// "%2F", and "." for the login directory itself), or an empty string with Error set.
 QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error);
+
+// Target as a message may show it: a URL without its password.
+QString Shown(const QString& Target);
 
 // The reason of a failure or a missing file, for a message.
 QString Reason(const TVxCustomWebComponent* C);
