@@ -277,6 +277,8 @@ protected:
     // so far, if any, and makes the local file a private one (PrivateFileName) named with
     // the extension of RemoteName, so that a reader can tell the format by the name.
     void UseTemporaryLocalFile(const QString& RemoteName);
+    // Execute into that private file (named now if RemoteFileName was never set).
+    bool ExecuteIntoTemporaryFile();
 
     quint32 FRemoteFileSize = 0;
     TDateTime FRemoteFileCreated;

@@ -46,6 +46,13 @@ void TVxCustomWebUpdater::UseTemporaryLocalFile(const QString& RemoteName)
     FLocalFileName = PrivateFileName(QStringLiteral("download") + Extension);
 }
 
+bool TVxCustomWebUpdater::ExecuteIntoTemporaryFile()
+{
+    if (FLocalFileName.isEmpty())
+        UseTemporaryLocalFile(FRemoteFileName);
+    return TVxCustomWebUpdater::Execute();
+}
+
 void TVxCustomWebUpdater::SetRemoteFileName(const QString& Value)
 {
     FRemoteFileName = Value;

@@ -45,6 +45,24 @@ TEST(PagesCommands, LinksListsKindAfterKindOnePerLine)
     EXPECT_TRUE(R.Out.isEmpty());
 }
 
+TEST(PagesCommands, RunKnowsBothClasses)
+{
+    Files = {{"/cam.png", "not a picture"}};
+    TScriptedHttpServer S(Serve);
+    const QString Port = QStringLiteral("Port=%1").arg(S.Port());
+    // Without a label the remote image only downloads.
+    VxResult R = RunVxBinary({QStringLiteral("run"), QStringLiteral("TVxRemoteImage"), QStringLiteral("Host=127.0.0.1"),
+                              Port, QStringLiteral("RemoteFileName=/cam.png"), QStringLiteral("--json")});
+    EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
+    EXPECT_TRUE(R.Out.contains("\"Status\": \"isFinished\"")) << R.Out.toStdString();
+    EXPECT_TRUE(R.Out.contains("\"Image\": null")) << R.Out.toStdString();
+    // ParseData with nothing downloaded is the file layer's error.
+    R = RunVxBinary({QStringLiteral("run"), QStringLiteral("TVxInfoExtractor"), QStringLiteral("RemoteFileName=/a.html"),
+                     QStringLiteral("--call"), QStringLiteral("ParseData")});
+    EXPECT_EQ(R.Status, 2);
+    EXPECT_TRUE(R.Err.contains("Cannot open file")) << R.Err.toStdString();
+}
+
 TEST(PagesCommands, ImageSaveWritesThePictureOrNothing)
 {
     QImage Picture(9, 4, QImage::Format_RGB32);

@@ -40,6 +40,11 @@ void WriteOutBytes(const QString& ByteText)
     Write(stdout, &ConsoleCapture::Out, TextToBytes(ByteText));
 }
 
+void WriteErrBytes(const QByteArray& Bytes)
+{
+    Write(stderr, &ConsoleCapture::Err, Bytes);
+}
+
 void WriteErr(const QString& Text)
 {
     Write(stderr, &ConsoleCapture::Err, Text.toUtf8());

@@ -17,6 +17,8 @@ void WriteOutLine(const QString& Text);
 void WriteOutBytes(const QString& ByteText);
 // Writes the text to standard error in UTF-8.
 void WriteErr(const QString& Text);
+// Writes the bytes to standard error as they are (the progress bar's drawing).
+void WriteErrBytes(const QByteArray& Bytes);
 // The one form of vx's error messages on standard error:
 // "vx: COMMAND: " + Message + line feed, "vx: " + Message outside a command.
 void PrintError(const QString& Message);

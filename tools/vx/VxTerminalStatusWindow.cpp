@@ -1,9 +1,9 @@
 #include "VxTerminalStatusWindow.h"
 
+#include "VxConsole.h"
 #include "VxTerminal.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace vx {
 namespace {
@@ -43,12 +43,7 @@ std::unique_ptr<TVxStatusWindow> TerminalStatusWindow::CreateForStandardError()
     const int Width = StandardErrorColumns();
     if (Width == 0)
         return nullptr;  // no terminal: no progress bar
-    return std::make_unique<TerminalStatusWindow>(
-        [](const QByteArray& Bytes) {
-            std::fwrite(Bytes.constData(), 1, size_t(Bytes.size()), stderr);
-            std::fflush(stderr);
-        },
-        Width);
+    return std::make_unique<TerminalStatusWindow>(WriteErrBytes, Width);
 }
 
 void TerminalStatusWindow::SetCaption(const QString& Caption)

@@ -22,22 +22,9 @@ public:
     using TVxCustomWebUpdater::LocalFileName;
 };
 
-// Fetches the picture once; true when there is a file to look at.
-bool Fetch(TImageFetch& R, const QString& Target)
-{
-    if (!R.Execute()) {
-        vx::PrintError(QStringLiteral("%1: failed%2").arg(Target, vxweb::Reason(&R)));
-        return false;
-    }
-    if (R.Status() == isNotFound) {
-        vx::PrintError(QStringLiteral("%1: not found%2").arg(Target, vxweb::Reason(&R)));
-        return false;
-    }
-    return true;
-}
-
-// Saves the downloaded bytes unchanged; FILE is replaced only by a whole picture.
-int Save(const TImageFetch& R, const QString& Target, const QString& File)
+// Checks that the download is a picture Qt can read, saves its bytes unchanged to File
+// unless that is empty (File is replaced only by a whole picture), and says what it is.
+int SaveOrDescribe(const TImageFetch& R, const QString& Target, const QString& File)
 {
     QImageReader Reader(R.LocalFileName());
     const QSize Size = Reader.size();
@@ -47,29 +34,31 @@ int Save(const TImageFetch& R, const QString& Target, const QString& File)
         return vx::ExitError;
     }
     QFile In(R.LocalFileName());
-    QSaveFile Out(File);
-    if (!In.open(QIODevice::ReadOnly) || !Out.open(QIODevice::WriteOnly) || Out.write(In.readAll()) != In.size() ||
-        !Out.commit()) {
-        vx::PrintError(QStringLiteral("cannot write %1: %2").arg(File, Out.errorString()));
-        return vx::ExitError;
+    if (!File.isEmpty()) {
+        QSaveFile Out(File);
+        if (!In.open(QIODevice::ReadOnly) || !Out.open(QIODevice::WriteOnly) ||
+            Out.write(In.readAll()) != In.size() || !Out.commit()) {
+            vx::PrintError(QStringLiteral("cannot write %1: %2").arg(File, Out.errorString()));
+            return vx::ExitError;
+        }
     }
     vx::WriteOutText(QStringLiteral("%1: %2 picture %3x%4, %5 bytes\n")
-                         .arg(File, Format)
+                         .arg(File.isEmpty() ? Target : File, Format)
                          .arg(Size.width()).arg(Size.height()).arg(In.size()));
     return vx::ExitOk;
 }
 
 // A window with the picture, refreshed every Interval ms until closed (Escape closes it).
-int Show(TImageFetch& R, const QString& Target, int Interval)
+int Show(TImageFetch& R, const vxweb::Options& O, int Interval)
 {
     QLabel Window;
-    Window.setWindowTitle(Target);
+    Window.setWindowTitle(vxweb::Shown(O.Target));
     Window.setAlignment(Qt::AlignCenter);
     Window.setMinimumSize(64, 64);
     QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), &Window), &QShortcut::activated, &Window,
                      &QWidget::close);
     R.SetImage(&Window);
-    if (!Fetch(R, Target))  // the first picture before the window shows; its errors raise
+    if (!vxweb::RunUpdater(&R, O))  // the first picture before the window shows; its errors raise
         return vx::ExitFalse;
     R.StatusDialog()->SetEnabled(false);  // no progress bar for every refresh
     Window.show();
@@ -91,30 +80,12 @@ int RunImage(const QStringList& Args)
         throw vx::UsageError{QStringLiteral("--interval goes with --show")};
     const int Interval = Opt.Integer("--interval", 1, 24 * 3600 * 1000, 1000);
     TImageFetch R;
-    QString Error;
-    const QString Remote = vxweb::Configure(&R, O, Error);
-    if (Remote.isEmpty())
-        throw vx::UsageError{Error};
-    R.SetRemoteFileName(Remote);
-    R.StatusDialog()->SetEnabled(true);  // a progress bar where vx can draw one
-    R.StatusDialog()->SetTitle(QStringLiteral("image"));
+    vxweb::SetUpUpdater(&R, O, QStringLiteral("image"));
     if (Opt.Has("--show"))
-        return Show(R, O.Target, Interval);
-    if (!Fetch(R, O.Target))
+        return Show(R, O, Interval);
+    if (!vxweb::RunUpdater(&R, O))
         return vx::ExitFalse;
-    if (Opt.Has("--save"))
-        return Save(R, O.Target, Opt.Value("--save"));
-    // Neither: say what the picture is.
-    QImageReader Reader(R.LocalFileName());
-    const QSize Size = Reader.size();
-    if (!Reader.canRead()) {
-        vx::PrintError(QStringLiteral("%1: not a picture: %2").arg(O.Target, Reader.errorString()));
-        return vx::ExitError;
-    }
-    vx::WriteOutText(QStringLiteral("%1: %2 picture %3x%4\n")
-                         .arg(O.Target, QString::fromLatin1(Reader.format()).toUpper())
-                         .arg(Size.width()).arg(Size.height()));
-    return vx::ExitOk;
+    return SaveOrDescribe(R, vxweb::Shown(O.Target), Opt.Value("--save"));
 }
 
 }  // namespace

@@ -47,22 +47,10 @@ int RunLinks(const QStringList& Args)
         throw vx::UsageError{QStringLiteral("expected one URL or file")};
     const QList<TVxIExtract> Wanted = Kinds(O.Reader->Value("--kind", KindName(ieMailTo)));
     TVxInfoExtractor E;
-    QString Error;
-    const QString Remote = vxweb::Configure(&E, O, Error);
-    if (Remote.isEmpty())
-        throw vx::UsageError{Error};
-    E.SetRemoteFileName(Remote);
     E.SetExtract(Wanted.first());
-    E.StatusDialog()->SetEnabled(true);  // a progress bar where vx can draw one
-    E.StatusDialog()->SetTitle(QStringLiteral("links"));
-    if (!E.Execute()) {
-        vx::PrintError(QStringLiteral("%1: failed%2").arg(O.Target, vxweb::Reason(&E)));
+    vxweb::SetUpUpdater(&E, O, QStringLiteral("links"));
+    if (!vxweb::RunUpdater(&E, O))
         return vx::ExitFalse;
-    }
-    if (E.Status() == isNotFound) {
-        vx::PrintError(QStringLiteral("%1: not found%2").arg(O.Target, vxweb::Reason(&E)));
-        return vx::ExitFalse;
-    }
     QStringList Links = E.ExtractedInfo();
     for (qsizetype I = 1; I < Wanted.size(); ++I) {
         E.SetExtract(Wanted[I]);

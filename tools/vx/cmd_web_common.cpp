@@ -1,5 +1,6 @@
 #include "cmd_web_common.h"
 
+#include "VxConsole.h"
 #include "VxOptionReader.h"
 
 #include <QFileInfo>
@@ -109,6 +110,30 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
     if (!O.Password.isEmpty())
         C->SetPassword(O.Password);
     return Remote;
+}
+
+void SetUpUpdater(TVxCustomWebUpdater* C, const Options& O, const QString& Title)
+{
+    QString Error;
+    const QString Remote = Configure(C, O, Error);
+    if (Remote.isEmpty())
+        throw vx::UsageError{Error};
+    C->SetRemoteFileName(Remote);
+    C->StatusDialog()->SetEnabled(true);
+    C->StatusDialog()->SetTitle(Title);
+}
+
+bool RunUpdater(TVxCustomWebUpdater* C, const Options& O)
+{
+    if (!C->Execute()) {
+        vx::PrintError(QStringLiteral("%1: failed%2").arg(Shown(O.Target), Reason(C)));
+        return false;
+    }
+    if (C->Status() == isNotFound) {
+        vx::PrintError(QStringLiteral("%1: not found%2").arg(Shown(O.Target), Reason(C)));
+        return false;
+    }
+    return true;
 }
 
 QString Shown(const QString& Target)

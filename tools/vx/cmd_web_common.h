@@ -39,6 +39,12 @@ Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx
 // "%2F", and "." for the login directory itself), or an empty string with Error set.
 QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error);
 
+// Configure for a command that runs one updater: names the remote file and shows the
+// progress bar (where vx can draw one) titled Title. Throws vx::UsageError.
+void SetUpUpdater(TVxCustomWebUpdater* C, const Options& O, const QString& Title);
+// Runs C once; false, with the reason on standard error, when the run failed or the
+// remote file is missing. An EVxError goes on to the caller.
+bool RunUpdater(TVxCustomWebUpdater* C, const Options& O);
 // Target as a message may show it: a URL without its password.
 QString Shown(const QString& Target);
 
