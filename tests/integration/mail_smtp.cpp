@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/web_peers.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -321,35 +323,6 @@ TEST_F(MailSmtp, VxMailDeliversWithAndWithoutLogin)
 
 namespace {
 
-// A CA and a server certificate it signed (for 127.0.0.1 and localhost) in Dir:
-// ca.crt, server.crt, server.key.
-bool MakeCertificates(const QString& Dir)
-{
-    QFile Ext(Dir + QStringLiteral("/server.ext"));
-    if (!Ext.open(QIODevice::WriteOnly))
-        return false;
-    Ext.write("basicConstraints=CA:FALSE\nkeyUsage=digitalSignature,keyEncipherment\n"
-              "extendedKeyUsage=serverAuth\nsubjectAltName=IP:127.0.0.1,DNS:localhost\n");
-    Ext.close();
-    const QStringList Ec{"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
-    const QList<QStringList> Steps{
-        QStringList{"req", "-x509"} + Ec
-            + QStringList{"-keyout", "ca.key", "-out", "ca.crt", "-days", "2", "-subj", "/CN=Mail Test CA",
-                          "-addext", "basicConstraints=critical,CA:TRUE", "-addext",
-                          "keyUsage=critical,keyCertSign,cRLSign"},
-        QStringList{"req"} + Ec + QStringList{"-keyout", "server.key", "-out", "server.csr", "-subj", "/CN=localhost"},
-        {"x509", "-req", "-in", "server.csr", "-CA", "ca.crt", "-CAkey", "ca.key", "-CAcreateserial", "-out",
-         "server.crt", "-days", "2", "-extfile", "server.ext"}};
-    for (const QStringList& Step : Steps) {
-        QProcess P;
-        P.setWorkingDirectory(Dir);
-        P.start(QStringLiteral("openssl"), Step);
-        if (!P.waitForFinished(30000) || P.exitCode() != 0)
-            return false;
-    }
-    return true;
-}
-
 struct TVxResult {
     int Status = -1;
     QByteArray Err;
@@ -385,8 +358,9 @@ protected:
     {
         ASSERT_TRUE(QDir().mkpath(FDir.filePath(QStringLiteral("certs"))));
         ASSERT_TRUE(QDir().mkpath(FDir.filePath(QStringLiteral("other"))));
-        ASSERT_TRUE(MakeCertificates(FDir.filePath(QStringLiteral("certs"))));
-        ASSERT_TRUE(MakeCertificates(FDir.filePath(QStringLiteral("other"))));
+        QString Error;
+        ASSERT_TRUE(vxtest::MakeTestCertificates(FDir.filePath(QStringLiteral("certs")), Error)) << Error.toStdString();
+        ASSERT_TRUE(vxtest::MakeTestCertificates(FDir.filePath(QStringLiteral("other")), Error)) << Error.toStdString();
         Start({QLatin1String(Mode), FDir.filePath(QStringLiteral("certs"))});
     }
     void TearDown() override

@@ -62,11 +62,6 @@ VX_CORE_EXPORT void VxInetClearTrustedCertificates();
 // by VEDIDOREDO_CA_FILE. The TLS of the socket clients trusts the same.
 VX_CORE_EXPORT QStringList VxInetTrustedCertificateFiles();
 
-// Windows-style file mask: '*' any run of characters, '?' one character; "*.*" and "*"
-// match every name, and a mask ending in ".*" also matches names without a dot
-// ("readme.*" matches "readme"). Case-sensitive.
-VX_CORE_EXPORT bool VxMatchesMask(const QString& Name, const QString& Mask);
-
 namespace VxInetDetail {
 struct SessionState;
 struct ConnectionState;
