@@ -44,8 +44,10 @@ inline constexpr int VxDNSRequestCount = 17;
 VX_CORE_EXPORT TVxIDNSRequest VxDNSRequestOfOrdinal(int Ordinal);
 VX_CORE_EXPORT int VxDNSRequestQType(TVxIDNSRequest Kind);
 
-// Transport: the query goes out as one UDP datagram to Port (53) of the target, and one
-// reply datagram is read; a reply with the truncation flag set makes the client send
+// Every query carries a random message ID. Transport: the query goes out as one UDP
+// datagram to Port (53) of the target, and the reply is the first datagram from that
+// address and port that carries the query's ID (any other is ignored and the wait goes
+// on within Timeout); a reply with the truncation flag set makes the client send
 // the same message again over TCP with the two-byte length prefix of RFC 1035 and return
 // the reply without its prefix. The engine's raw header block is not sent and no proxy is
 // used (a datagram carries the message alone). Timeout (5000 ms after construction)
@@ -65,16 +67,17 @@ public:
     QString Domain() const { return FDomain; }
     void SetDomain(const QString& Value) { FDomain = Value; }
 
-    // The query message as byte text; empty when there is nothing to ask (no kinds, no
-    // domain, no target). Raises EVxConvertError for a Domain that is no DNS name.
+    // The query message as byte text, with a new random ID on every call; empty when
+    // there is nothing to ask (no kinds, no domain, no target). Raises EVxConvertError for a Domain that is no DNS name.
     QString GetQuery() override;
     void Connect() override;
     void Disconnect() override;
 
-    // The query message for the given values, without the target check.
-    static QByteArray BuildQuery(const QString& Domain, TVxIDNSRequests Requests);
-    // The second byte of the message ID (the first is 0x12).
-    static constexpr quint8 IdLowByte = 0x34;
+    // The query message for the given values and message ID, without the target check.
+    static QByteArray BuildQuery(const QString& Domain, TVxIDNSRequests Requests, quint16 Id);
+    // Whether Domain is already a reverse-lookup name (under in-addr.arpa or ip6.arpa),
+    // which a pointer query asks for as it stands.
+    static bool IsReverseName(const QString& Domain);
 
 protected:
     QString InternalExecute() override;

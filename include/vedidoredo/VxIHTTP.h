@@ -30,6 +30,9 @@ using TVxIHTTPRedirectEvent = std::function<void(QObject* Sender, QString& URL, 
 // OnAfterExecute or the redirect check again, so at most one redirect is followed per
 // Execute. A failure of the second exchange makes Execute return its message.
 //
+// The Host line names the target as a server can use it: the host name, or the address
+// when the target was given as one, followed by ":" and the port unless it is 80.
+//
 // Proxies. With a proxy Server set but UseProxy false the connection goes to Host and the
 // request names the proxy: "GET " Host Request, "Host: " proxy Server. When the connection
 // really goes through the proxy (UseProxy true and a Server set), the engine retargets
@@ -74,6 +77,9 @@ public:
     static QStringList SplitLines(const QString& Text);
 
     static QString MethodWord(TVxIHTTPAction Action);
+    // The value of a Host line for Target (a name or an address) and Port: the port is
+    // added unless it is 80, an IPv6 address is bracketed.
+    static QString HostHeaderValue(const QString& Target, int Port);
 
 protected:
     void AfterExecute(QString& Text) override;

@@ -13,7 +13,8 @@
 #include <vedidoredo/VxGlobal.h>
 
 // Installs the Qt implementations of the hooks, replacing those in force: AskLogon (the
-// modal TfrmVxILogon), ShowMessage (an information message box) and OpenUrl (the
+// modal TfrmVxILogon), ShowMessage (an information message box),
+// ShowError (a critical message box) and OpenUrl (the
 // desktop's handler). They act only on the thread of a running QApplication; elsewhere
 // they behave as if no hook were installed (logon answers Cancel, nothing is shown or
 // opened), and CreateStatusWindow (the transfer status window TfrmVxInetUpdate). The automatic installation at load time fills only hooks not yet set.

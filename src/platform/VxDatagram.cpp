@@ -52,7 +52,7 @@ QHostAddress VxResolveHost(const QString& HostName, int TimeoutMs)
 }
 
 QByteArray VxUdpExchange(const QHostAddress& Peer, quint16 Port, const QByteArray& Request,
-                         int TimeoutMs)
+                         int TimeoutMs, const std::function<bool(const QByteArray&)>& Accept)
 {
     const QDeadlineTimer Deadline = MakeDeadline(TimeoutMs);
     QUdpSocket Socket;
@@ -74,7 +74,13 @@ QByteArray VxUdpExchange(const QHostAddress& Peer, quint16 Port, const QByteArra
         }
         while (Socket.hasPendingDatagrams()) {
             const QNetworkDatagram D = Socket.receiveDatagram(65536);
-            if (D.isValid())
+            if (!D.isValid())
+                continue;
+            // The socket is connected to the peer, so the system drops datagrams from
+            // elsewhere; the check stays for systems that do not.
+            const bool FromPeer = D.senderAddress().isEqual(Peer, QHostAddress::ConvertV4MappedToIPv4)
+                                  && D.senderPort() == Port;
+            if (FromPeer && (!Accept || Accept(D.data())))
                 return D.data();
         }
     }

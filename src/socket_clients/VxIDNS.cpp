@@ -3,6 +3,7 @@
 
 #include "VxDatagramStep.h"
 
+#include <QRandomGenerator>
 #include <QUrl>
 
 namespace {
@@ -46,7 +47,16 @@ TVxIDNSResolver::TVxIDNSResolver(QObject* Owner) : TVxInetBase(Owner)
     SetTimeout(5000);
 }
 
-QByteArray TVxIDNSResolver::BuildQuery(const QString& Domain, TVxIDNSRequests Requests)
+bool TVxIDNSResolver::IsReverseName(const QString& Domain)
+{
+    QString Name = Domain;
+    if (Name.endsWith(QLatin1Char('.')))
+        Name.chop(1);
+    return Name.endsWith(QLatin1String(".in-addr.arpa"), Qt::CaseInsensitive)
+           || Name.endsWith(QLatin1String(".ip6.arpa"), Qt::CaseInsensitive);
+}
+
+QByteArray TVxIDNSResolver::BuildQuery(const QString& Domain, TVxIDNSRequests Requests, quint16 Id)
 {
     QList<QByteArray> Labels = WireName(Domain).split('.');
     if (Labels.size() > 1 && Labels.last().isEmpty())
@@ -58,10 +68,16 @@ QByteArray TVxIDNSResolver::BuildQuery(const QString& Domain, TVxIDNSRequests Re
                 QStringLiteral("DNS label longer than 63 characters: \"%1\"").arg(QString::fromLatin1(L)));
         NameLength += 1 + int(L.size());
     }
-    QList<QByteArray> Reversed(Labels.rbegin(), Labels.rend());
-    Reversed << QByteArray("in-addr") << QByteArray("arpa");
-    const int ReversedLength = NameLength + 8 + 5;
-    if (NameLength > 255 || (Requests.testFlag(irPTR) && ReversedLength > 255))
+    // A pointer name is asked for in reverse form; a name already in that form is
+    // asked for as it stands.
+    QList<QByteArray> Pointer = Labels;
+    int PointerLength = NameLength;
+    if (!IsReverseName(Domain)) {
+        Pointer = QList<QByteArray>(Labels.rbegin(), Labels.rend());
+        Pointer << QByteArray("in-addr") << QByteArray("arpa");
+        PointerLength += 8 + 5;
+    }
+    if (NameLength > 255 || (Requests.testFlag(irPTR) && PointerLength > 255))
         throw EVxConvertError(QStringLiteral("DNS name longer than 255 bytes: \"%1\"").arg(Domain));
 
     int Count = 0;
@@ -69,7 +85,7 @@ QByteArray TVxIDNSResolver::BuildQuery(const QString& Domain, TVxIDNSRequests Re
         if (Requests.testFlag(VxDNSRequestOfOrdinal(i)))
             ++Count;
     QByteArray M;
-    M.append(char(0x12)).append(char(IdLowByte));
+    M.append(char(Id >> 8)).append(char(Id & 0xFF));
     M.append(char(0x01)).append(char(0x00));
     M.append(char((Count >> 8) & 0xFF)).append(char(Count & 0xFF));
     M.append(6, '\0');
@@ -77,7 +93,7 @@ QByteArray TVxIDNSResolver::BuildQuery(const QString& Domain, TVxIDNSRequests Re
         const TVxIDNSRequest Kind = VxDNSRequestOfOrdinal(i);
         if (!Requests.testFlag(Kind))
             continue;
-        for (const QByteArray& L : (Kind == irPTR ? Reversed : Labels)) {
+        for (const QByteArray& L : (Kind == irPTR ? Pointer : Labels)) {
             M.append(char(L.size()));
             M.append(L);
         }
@@ -94,14 +110,16 @@ QString TVxIDNSResolver::GetQuery()
         return {};
     if (Host().isEmpty() && Address().isEmpty())
         return {};
-    return QString::fromLatin1(BuildQuery(FDomain, FRequests));
+    // A fresh, unpredictable ID for every query: a reply must name it to be taken.
+    const auto Id = quint16(QRandomGenerator::system()->bounded(0x10000));
+    return QString::fromLatin1(BuildQuery(FDomain, FRequests, Id));
 }
 
 void TVxIDNSResolver::Connect()
 {
     // A Domain that is no DNS name is refused before anything goes out.
     if (FRequests != TVxIDNSRequests() && !FDomain.isEmpty())
-        BuildQuery(FDomain, FRequests);
+        BuildQuery(FDomain, FRequests, 0);
     FPeer = VxDatagramStep::Resolve(this, ClientSocket());
 }
 
@@ -119,7 +137,11 @@ QString TVxIDNSResolver::InternalExecute()
         return QStringLiteral("No answer from server");
     QByteArray Reply;
     if (!VxDatagramStep::Run(this, ClientSocket(), eeReceive, [&] {
-            Reply = VxUdpExchange(FPeer, quint16(Port()), Query, Timeout());
+            // Only a datagram that carries the query's ID is its reply; any other is
+            // ignored and the wait goes on.
+            Reply = VxUdpExchange(FPeer, quint16(Port()), Query, Timeout(), [&](const QByteArray& D) {
+                return D.size() >= 2 && D[0] == Query[0] && D[1] == Query[1];
+            });
         }))
         return {};
     // TC: the datagram could not hold the whole reply; ask again over a stream.

@@ -20,6 +20,15 @@ bool StartsWithAsciiNoCase(const QString& Line, const QString& Prefix)
 
 }  // namespace
 
+QString TVxIHTTPClient::HostHeaderValue(const QString& Target, int Port)
+{
+    // An IPv6 literal is written in brackets, as in a URL.
+    const QString Name = Target.contains(QLatin1Char(':')) && !Target.startsWith(QLatin1Char('['))
+                             ? QLatin1Char('[') + Target + QLatin1Char(']')
+                             : Target;
+    return Port == 80 || Name.isEmpty() ? Name : Name + QLatin1Char(':') + QString::number(Port);
+}
+
 TVxIHTTPClient::TVxIHTTPClient(QObject* Owner) : TVxInetBase(Owner)
 {
     SetPort(80);
@@ -44,7 +53,7 @@ void TVxIHTTPClient::Connect()
             // remembered target then stays.
             const bool StillAtProxy = Target == Proxy()->Server() && Port() == Proxy()->Port();
             if (!StillAtProxy || FProxiedTarget.isEmpty())
-                FProxiedTarget = Port() == 80 ? Target : Target + QLatin1Char(':') + QString::number(Port());
+                FProxiedTarget = HostHeaderValue(Target, Port());
         } else {
             FProxiedTarget.clear();
         }
@@ -64,7 +73,8 @@ QString TVxIHTTPClient::GetQuery()
             + QStringLiteral("Host: ") + Proxy()->Server() + CRLF;
     else
         Q = MethodWord(FAction) + QLatin1Char(' ') + FRequest + QStringLiteral(" HTTP/1.0") + CRLF
-            + QStringLiteral("Host: ") + Host() + CRLF;
+            + QStringLiteral("Host: ") + HostHeaderValue(!Host().isEmpty() ? Host() : Address(), Port())
+            + CRLF;
     for (const QString& Line : FHeaders)
         Q += Line + CRLF;
     return Q + CRLF;

@@ -269,7 +269,7 @@ TEST_F(MailSmtp, VxMailDeliversWithAndWithoutLogin)
                          QStringLiteral("--bcc"), QStringLiteral("eve@example.net"),
                          QStringLiteral("--subject"), QStringLiteral("From vx"),
                          QStringLiteral("--attach"), BinFile, QStringLiteral("--timeout"),
-                         QStringLiteral("20000")};
+                         QStringLiteral("20")};
         QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
         if (WithLogin) {
             Args << QStringLiteral("--login") << QStringLiteral("ann");

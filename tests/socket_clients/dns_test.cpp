@@ -4,11 +4,25 @@
 #include "SocketClientsTestUtil.h"
 #include "support/VxTestServer.h"
 
+#include <QUdpSocket>
+
 #include <gtest/gtest.h>
 
 namespace {
 
 const QByteArray Header = QByteArray("\x12\x34\x01\x00", 4);
+
+// BuildQuery with the ID the expectations below are written for.
+QByteArray BuildQuery(const QString& Domain, TVxIDNSRequests Requests)
+{
+    return TVxIDNSResolver::BuildQuery(Domain, Requests, 0x1234);
+}
+
+// A reply to Request: its ID, then Rest (a reply built with ReplyHeader, ID replaced).
+QByteArray Answering(const QByteArray& Request, const QByteArray& Reply)
+{
+    return Request.left(2) + Reply.mid(2);
+}
 
 QByteArray Count(int N)
 {
@@ -49,14 +63,14 @@ QByteArray ReplyHeader(int QD, int AN, int NS, int AR, int ExtraFlags = 0)
 
 TEST(DnsQuery, WritesOneQuestionPerKindInOrdinalOrder)
 {
-    const QByteArray Q = TVxIDNSResolver::BuildQuery(QStringLiteral("example.org"), irMX | irA);
+    const QByteArray Q = BuildQuery(QStringLiteral("example.org"), irMX | irA);
     const QByteArray Labels("\x07" "example" "\x03" "org" "\x00", 13);
     EXPECT_EQ(Q, Header + Count(2) + Labels + QByteArray("\x00\x01\x00\x01", 4) + Labels
                      + QByteArray("\x00\x0f\x00\x01", 4));
     // A trailing dot adds nothing.
-    EXPECT_EQ(TVxIDNSResolver::BuildQuery(QStringLiteral("example.org."), irMX | irA), Q);
+    EXPECT_EQ(BuildQuery(QStringLiteral("example.org."), irMX | irA), Q);
 
-    const QByteArray All = TVxIDNSResolver::BuildQuery(QStringLiteral("a"), irAll);
+    const QByteArray All = BuildQuery(QStringLiteral("a"), irAll);
     EXPECT_EQ(All, Header + Count(1) + QByteArray("\x01" "a" "\x00" "\x00\xff\x00\x01", 7));
 
     // Every kind maps to its QTYPE.
@@ -67,27 +81,32 @@ TEST(DnsQuery, WritesOneQuestionPerKindInOrdinalOrder)
 
 TEST(DnsQuery, ReversesThePointerName)
 {
-    const QByteArray Q = TVxIDNSResolver::BuildQuery(QStringLiteral("192.0.2.1"), irPTR);
+    const QByteArray Q = BuildQuery(QStringLiteral("192.0.2.1"), irPTR);
     EXPECT_EQ(Q, Header + Count(1)
                      + QByteArray("\x01" "1" "\x01" "2" "\x01" "0" "\x03" "192" "\x07" "in-addr" "\x04" "arpa"
                                   "\x00" "\x00\x0c\x00\x01",
                                   28));
+    // A name already in reverse form is asked for as it stands.
+    const QByteArray Labels("\x01" "1" "\x01" "2" "\x01" "0" "\x03" "192" "\x07" "in-addr" "\x04" "arpa" "\x00", 24);
+    EXPECT_EQ(BuildQuery(QStringLiteral("1.2.0.192.in-addr.arpa"), irPTR), Q);
+    EXPECT_EQ(BuildQuery(QStringLiteral("1.2.0.192.IN-ADDR.ARPA."), irPTR).mid(12, 5), Labels.left(5));
+    EXPECT_TRUE(BuildQuery(QStringLiteral("b.a.ip6.arpa"), irPTR).contains("\x01" "b" "\x01" "a" "\x03" "ip6" "\x04" "arpa\x00"));
     // Other kinds in the same query keep the name's order.
-    const QByteArray Both = TVxIDNSResolver::BuildQuery(QStringLiteral("192.0.2.1"), irA | irPTR);
+    const QByteArray Both = BuildQuery(QStringLiteral("192.0.2.1"), irA | irPTR);
     EXPECT_TRUE(Both.contains(QByteArray("\x03" "192" "\x01" "0" "\x01" "2" "\x01" "1" "\x00" "\x00\x01", 13)));
 }
 
 TEST(DnsQuery, RefusesNamesThatAreNotDnsNames)
 {
     const QString Long = QString(64, QLatin1Char('a')) + QStringLiteral(".example");
-    EXPECT_THROW(TVxIDNSResolver::BuildQuery(Long, irA), EVxConvertError);
-    EXPECT_NO_THROW(TVxIDNSResolver::BuildQuery(QString(63, QLatin1Char('a')), irA));
+    EXPECT_THROW(BuildQuery(Long, irA), EVxConvertError);
+    EXPECT_NO_THROW(BuildQuery(QString(63, QLatin1Char('a')), irA));
     QStringList Many;
     for (int i = 0; i < 5; ++i)
         Many << QString(60, QLatin1Char('b'));
-    EXPECT_THROW(TVxIDNSResolver::BuildQuery(Many.join(QLatin1Char('.')), irA), EVxConvertError);
+    EXPECT_THROW(BuildQuery(Many.join(QLatin1Char('.')), irA), EVxConvertError);
     // International names go out in their ASCII form.
-    EXPECT_TRUE(TVxIDNSResolver::BuildQuery(QString::fromUtf8("b\xc3\xbc" "cher.de"), irA)
+    EXPECT_TRUE(BuildQuery(QString::fromUtf8("b\xc3\xbc" "cher.de"), irA)
                     .contains("\x0dxn--bcher-kva\x02" "de"));
 }
 
@@ -111,22 +130,62 @@ TEST(DnsWire, SendsTheMessageAsOneDatagramAndReturnsTheRawReply)
 {
     const QByteArray Answer = ReplyHeader(1, 1, 0, 0) + Name("example.org") + U16(1) + U16(1)
                               + Rr(QByteArray("\xc0\x0c", 2), 1, 300, QByteArray("\xc0\x00\x02\x00", 4));
-    TVxTestUdpServer Server([&](const QByteArray&) { return Answer; });
+    TVxTestUdpServer Server([&](const QByteArray& Q) { return Answering(Q, Answer); });
     TVxIDNSResolver R;
     R.SetAddress(QStringLiteral("127.0.0.1"));
     R.SetPort(Server.Port());
     R.SetDomain(QStringLiteral("example.org"));
     R.SetRequests(irA);
     const QString Got = R.Execute();
-    EXPECT_EQ(Got, Bytes(Answer));  // zero bytes included
     ASSERT_EQ(Server.Received().size(), 1u);
-    EXPECT_EQ(Server.Received()[0], TVxIDNSResolver::BuildQuery(QStringLiteral("example.org"), irA));
+    const QByteArray Sent = Server.Received()[0];
+    EXPECT_EQ(Got, Bytes(Answering(Sent, Answer)));  // zero bytes included
+    EXPECT_EQ(Sent.mid(2), BuildQuery(QStringLiteral("example.org"), irA).mid(2));
     EXPECT_EQ(VxDecodeDNSReply(Got).Records(), QStringList{QStringLiteral("example.org.\t300\tIN\tA\t192.0.2.0")});
+}
+
+TEST(DnsWire, TakesOnlyTheReplyWithTheQuerysIdFromTheServer)
+{
+    const QByteArray Answer = ReplyHeader(1, 0, 0, 0) + Name("example.org") + U16(1) + U16(1);
+    std::vector<QByteArray> Ids;
+    TVxTestUdpServer Server(
+        [&](const QByteArray& Q, quint16 ClientPort) {
+            Ids.push_back(Q.left(2));
+            // The right ID from another port, then a wrong ID from the server's port.
+            QUdpSocket Other;
+            Other.writeDatagram(Answering(Q, Answer) + "spoofed", QHostAddress::LocalHost, ClientPort);
+            QByteArray WrongId = Answering(Q, Answer) + "wrong id";
+            WrongId[1] = char(WrongId[1] ^ 0x01);
+            return QList<QByteArray>{WrongId, Answering(Q, Answer)};
+        },
+        3);
+    TVxIDNSResolver R;
+    R.SetAddress(QStringLiteral("127.0.0.1"));
+    R.SetPort(Server.Port());
+    R.SetDomain(QStringLiteral("example.org"));
+    R.SetRequests(irA);
+    for (int I = 0; I < 3; ++I) {
+        const QString Got = R.Execute();
+        ASSERT_EQ(Ids.size(), size_t(I + 1));
+        EXPECT_EQ(Got, Bytes(Ids.back() + Answer.mid(2)));
+    }
+    // Each query has an ID of its own.
+    EXPECT_FALSE(Ids[0] == Ids[1] && Ids[1] == Ids[2]);
+
+    // Nothing but mismatched replies: the wait ends with the time limit.
+    TVxTestUdpServer Silent([&](const QByteArray& Q) {
+        QByteArray WrongId = Answering(Q, Answer);
+        WrongId[0] = char(WrongId[0] ^ 0x80);
+        return WrongId;
+    });
+    R.SetPort(Silent.Port());
+    R.SetTimeout(300);
+    EXPECT_TRUE(R.Execute().contains(QLatin1String("timed out")));
 }
 
 TEST(DnsWire, RepeatsATruncatedQueryOverTcp)
 {
-    const QByteArray Query = TVxIDNSResolver::BuildQuery(QStringLiteral("big.example"), irText);
+    const QByteArray Query = BuildQuery(QStringLiteral("big.example"), irText);
     const QByteArray Full = ReplyHeader(0, 1, 0, 0) + Rr(Name("big.example"), 16, 60, "\x05hello");
     TVxTestServer Tcp([&](TVxTestConnection& C) {
         const QByteArray Len = C.ReadCount(2);
@@ -134,7 +193,7 @@ TEST(DnsWire, RepeatsATruncatedQueryOverTcp)
         C.Send(U16(int(Full.size())) + Full);
         C.Close();
     });
-    TVxTestUdpServer Udp(Tcp.Port(), [](const QByteArray&) { return ReplyHeader(0, 0, 0, 0, 0x0200); });
+    TVxTestUdpServer Udp(Tcp.Port(), [](const QByteArray& Q) { return Answering(Q, ReplyHeader(0, 0, 0, 0, 0x0200)); });
     if (!Udp.Bound())
         GTEST_SKIP() << "the UDP port of the same number is taken";
     TVxIDNSResolver R;
@@ -143,7 +202,7 @@ TEST(DnsWire, RepeatsATruncatedQueryOverTcp)
     R.SetDomain(QStringLiteral("big.example"));
     R.SetRequests(irText);
     EXPECT_EQ(R.Execute(), Bytes(Full));
-    EXPECT_EQ(Tcp.Received(), U16(int(Query.size())) + Query);
+    EXPECT_EQ(Tcp.Received().mid(4), Query.mid(2));
 }
 
 TEST(DnsWire, RefusesALongLabelBeforeSending)

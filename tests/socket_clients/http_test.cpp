@@ -39,6 +39,22 @@ TEST(HttpQuery, ComposesTheRequestText)
     H.SetHeaders({});
     EXPECT_EQ(H.GetQuery(), QStringLiteral("HEAD /index.html HTTP/1.0\r\nHost: example\r\n\r\n"));
 
+    // The Host line names what the server can use: the address when the target is one,
+    // and the port unless it is 80.
+    const struct {
+        const char* Target;
+        int Port;
+        const char* Host;
+    } Targets[] = {{"192.0.2.7", 80, "192.0.2.7"}, {"192.0.2.7", 8080, "192.0.2.7:8080"},
+                   {"example", 8443, "example:8443"}, {"::1", 81, "[::1]:81"}};
+    for (const auto& T : Targets) {
+        H.SetHost(QLatin1String(T.Target));
+        H.SetPort(T.Port);
+        EXPECT_EQ(H.GetQuery(), QStringLiteral("HEAD /index.html HTTP/1.0\r\nHost: %1\r\n\r\n").arg(QLatin1String(T.Host)));
+    }
+    H.SetHost(QStringLiteral("example"));
+    H.SetPort(80);
+
     // A proxy server name alone switches to the proxy form, UseProxy or not.
     H.SetAction(haGet);
     H.Proxy()->SetServer(QStringLiteral("proxy"));
@@ -91,8 +107,10 @@ TEST(HttpWire, SendsTheRequestAndFindsResponseLines)
     H.SetOnAfterExecute([&](QObject*, QString& Text) { Seen = Text; });
     EXPECT_EQ(H.Execute(), QStringLiteral("hello\r\n"));
     EXPECT_TRUE(Seen.startsWith(QLatin1String("HTTP/1.0 200 OK\r\n")));  // the raw answer
-    // An address target leaves Host empty, so the Host line is empty.
-    EXPECT_EQ(Server.Received(), QByteArray("GET /a b HTTP/1.0\r\nHost: \r\n\r\n") + RawBlock.toLatin1());
+    EXPECT_EQ(Server.Received(), QStringLiteral("GET /a b HTTP/1.0\r\nHost: 127.0.0.1:%1\r\n\r\n")
+                                         .arg(Server.Port())
+                                         .toLatin1()
+                                     + RawBlock.toLatin1());
     EXPECT_EQ(H.GetResponse(QStringLiteral("content-TYPE")), QStringLiteral("Content-Type: text/plain"));
     EXPECT_EQ(H.GetResponse(QString()), QStringLiteral("HTTP/1.0 200 OK"));
     EXPECT_EQ(H.GetResponse(QStringLiteral("X-Missing")), QString());

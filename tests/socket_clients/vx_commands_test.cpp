@@ -72,7 +72,7 @@ TEST_F(VxSocketCommands, DnsPrintsTheDecodedReply)
 TEST_F(VxSocketCommands, DnsReportsALostReply)
 {
     TVxTestUdpServer Server([](const QByteArray&) { return QByteArray(); });
-    const VxRun R = Vx({"dns", "example.org", QStringLiteral("@127.0.0.1:%1").arg(Server.Port()), "--timeout", "200"});
+    const VxRun R = Vx({"dns", "example.org", QStringLiteral("@127.0.0.1:%1").arg(Server.Port()), "--timeout", "0.2"});
     EXPECT_EQ(R.Status, 2);
     EXPECT_TRUE(R.Out.isEmpty());
 }
@@ -112,7 +112,10 @@ TEST_F(VxSocketCommands, HttpPrintsTheBody)
     EXPECT_EQ(R.Status, 0);
     EXPECT_EQ(R.Out, QByteArray("body\r\n"));
     EXPECT_EQ(Server.Received(),
-              QByteArray("GET /p HTTP/1.0\r\nHost: \r\nAccept: */*\r\n\r\nProxy-Connection: Keep-Alive\r\n\r\n"));
+              QStringLiteral("GET /p HTTP/1.0\r\nHost: 127.0.0.1:%1\r\nAccept: */*\r\n\r\n"
+                             "Proxy-Connection: Keep-Alive\r\n\r\n")
+                  .arg(Server.Port())
+                  .toLatin1());
 }
 
 TEST_F(VxSocketCommands, SntpPrintsTheTimeAndTheOffset)

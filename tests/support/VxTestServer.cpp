@@ -192,9 +192,17 @@ TVxTestUdpServer::TVxTestUdpServer(Reply R, int MaxDatagrams)
 {
 }
 
-TVxTestUdpServer::TVxTestUdpServer(quint16 Port, Reply R, int MaxDatagrams) : FReply(std::move(R))
+TVxTestUdpServer::TVxTestUdpServer(quint16 Port, Reply R, int MaxDatagrams)
+    : FReplies([R = std::move(R)](const QByteArray& Request, quint16) { return QList<QByteArray>{R(Request)}; })
 {
     FPort = Port;
+    FFd = ListenOn(SOCK_DGRAM, FPort);
+    if (FFd >= 0)
+        FThread = std::thread([this, MaxDatagrams] { Run(MaxDatagrams); });
+}
+
+TVxTestUdpServer::TVxTestUdpServer(Replies R, int MaxDatagrams) : FReplies(std::move(R))
+{
     FFd = ListenOn(SOCK_DGRAM, FPort);
     if (FFd >= 0)
         FThread = std::thread([this, MaxDatagrams] { Run(MaxDatagrams); });
@@ -228,10 +236,10 @@ void TVxTestUdpServer::Run(int MaxDatagrams)
             FReceived.push_back(Request);
         }
         ++Count;
-        const QByteArray Answer = FReply(Request);
-        if (!Answer.isEmpty())
-            ::sendto(FFd, Answer.constData(), size_t(Answer.size()), 0,
-                     reinterpret_cast<sockaddr*>(&From), Len);
+        for (const QByteArray& Answer : FReplies(Request, ntohs(From.sin_port)))
+            if (!Answer.isEmpty())
+                ::sendto(FFd, Answer.constData(), size_t(Answer.size()), 0,
+                         reinterpret_cast<sockaddr*>(&From), Len);
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -77,6 +78,10 @@ public:
     // The same on a given port, e.g. the number of a TCP test server; Bound() tells
     // whether that port was free.
     TVxTestUdpServer(quint16 Port, Reply R, int MaxDatagrams = 1);
+    // Answers each datagram with several, sent in order from the server's port; ClientPort
+    // is the port the request came from.
+    using Replies = std::function<QList<QByteArray>(const QByteArray& Request, quint16 ClientPort)>;
+    TVxTestUdpServer(Replies R, int MaxDatagrams = 1);
     ~TVxTestUdpServer();
 
     bool Bound() const { return FFd >= 0; }
@@ -85,7 +90,7 @@ public:
 
 private:
     void Run(int MaxDatagrams);
-    Reply FReply;
+    Replies FReplies;
     int FFd = -1;
     quint16 FPort = 0;
     std::atomic<bool> FStop{false};

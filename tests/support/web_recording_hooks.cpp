@@ -61,6 +61,9 @@ TRecordingHooks::TRecordingHooks() : FSaved(VxUiHooks())
     H.ShowMessage = [this](const QString& Title, const QString& Text) {
         Messages << Title + QLatin1Char('|') + Text;
     };
+    H.ShowError = [this](const QString& Title, const QString& Text) {
+        Errors << Title + QLatin1Char('|') + Text;
+    };
     VxSetUiHooks(H);
 }
 

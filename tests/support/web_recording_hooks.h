@@ -34,6 +34,7 @@ public:
     QList<Answer> LogonAnswers;
     QStringList LogonCaptions;  // each prompt's caption with the values it was given: "caption|user|password"
     QStringList Messages;       // "title|text" of each message box
+    QStringList Errors;         // "title|text" of each error box
 
 private:
     TVxUiHooks FSaved;

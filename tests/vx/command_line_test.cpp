@@ -9,7 +9,7 @@ TEST(VxCommandLine, HelpListsTheCommandsTheRunFormAndTheClasses)
         const VxResult R = RunVx(Args);
         EXPECT_EQ(R.Status, 0);
         EXPECT_TRUE(R.Out.startsWith("usage: vx COMMAND")) << R.Out.toStdString();
-        EXPECT_TRUE(R.Out.contains("\n  daytime [HOST[:PORT]] [--timeout MS]  the date and time of a daytime server\n"))
+        EXPECT_TRUE(R.Out.contains("\n  daytime [HOST[:PORT]] [--timeout SECONDS]\n"))
             << R.Out.toStdString();
         EXPECT_TRUE(R.Out.contains("vx run CLASS [NAME=VALUE ...] [--read PROPERTY | --call OPERATION] [--json]"));
         for (const char* Class : {"TVxInetDateTime", "TVxTestComponent", "TVxTestPlain", "TVxTestWebComponent"})
@@ -21,8 +21,8 @@ TEST(VxCommandLine, EachCommandHasHelpFromItsRegistration)
 {
     VxResult R = RunVx({"daytime", "--help"});
     EXPECT_EQ(R.Status, 0);
-    EXPECT_TRUE(R.Out.startsWith("usage: vx daytime [HOST[:PORT]] [--timeout MS]\n\nthe date and time"));
-    EXPECT_TRUE(R.Out.contains("--timeout MS"));
+    EXPECT_TRUE(R.Out.startsWith("usage: vx daytime [HOST[:PORT]] [--timeout SECONDS]\n\nthe date and time"));
+    EXPECT_TRUE(R.Out.contains("--timeout SECONDS"));
     EXPECT_EQ(RunVx({"help", "daytime"}).Out, R.Out);
     R = RunVx({"run", "-h"});
     EXPECT_EQ(R.Status, 0);

@@ -25,7 +25,7 @@ TEST(VxDaytime, PrintsTheServersTimeReadably)
 {
     TVxTestServer Server(Sends(NistLine));
     const QString Target = QStringLiteral("127.0.0.1:%1").arg(Server.Port());
-    const VxResult R = RunVx({"daytime", Target, "--timeout", "5000"});
+    const VxResult R = RunVx({"daytime", Target, "--timeout", "5"});
     EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
     EXPECT_EQ(QString::fromUtf8(R.Out),
               QStringLiteral("2023-12-25 14:30:15 (Monday), server time of %1; NIST-style servers send UTC\n")
@@ -47,7 +47,7 @@ TEST(VxDaytime, AnAnswerWithoutADateIsAnErrorNotADate)
 TEST(VxDaytime, TimeoutEndsTheWaitForASilentServer)
 {
     TVxTestServer Server([](TVxTestConnection& C) { C.ReadAll(10000); });
-    const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Server.Port()), "--timeout=200"});
+    const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Server.Port()), "--timeout=0.2"});
     EXPECT_EQ(R.Status, 2);
     EXPECT_FALSE(R.Err.isEmpty());
 }
@@ -100,5 +100,5 @@ TEST(VxBinary, NoHostIsAnExceptionWithStatusTwo)
 {
     const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Host=", "Address="});
     EXPECT_EQ(R.Status, 2);
-    EXPECT_EQ(R.Err, QByteArray("Host/Address is not defined.\n"));
+    EXPECT_EQ(R.Err, QByteArray("vx: run: Host/Address is not defined.\n"));
 }

@@ -32,17 +32,17 @@ TEST(VxRunActions, ExceptionsEndWithStatusTwoAndTheirMessage)
     // A library exception from Execute, another exception, and one from a setter.
     VxResult R = RunVx({"run", "TVxTestComponent", "Count=13", "Text=x"});
     EXPECT_EQ(R.Status, 2);
-    EXPECT_EQ(R.Err, QByteArray("Host/Address is not defined.\n"));
+    EXPECT_EQ(R.Err, QByteArray("vx: run: Host/Address is not defined.\n"));
     EXPECT_EQ(R.Out, QByteArray());
     R = RunVx({"run", "TVxTestComponent", "Count=14"});
     EXPECT_EQ(R.Status, 2);
-    EXPECT_EQ(R.Err, QByteArray("out of luck\n"));
+    EXPECT_EQ(R.Err, QByteArray("vx: run: out of luck\n"));
     R = RunVx({"run", "TVxTestComponent", "Count=-1"});
     EXPECT_EQ(R.Status, 2);
     EXPECT_TRUE(R.Err.contains("Count must not be negative"));
     R = RunVx({"run", "TVxTestPlain", "--read", "Failing"});
     EXPECT_EQ(R.Status, 2);
-    EXPECT_EQ(R.Err, QByteArray("Failing cannot be read\n"));
+    EXPECT_EQ(R.Err, QByteArray("vx: run: Failing cannot be read\n"));
 }
 
 TEST(VxRunActions, WebComponentsReportFalseAsStatusOne)

@@ -223,7 +223,8 @@ TEST(VxTerminalHooks, InstalledHooksPromptShowMessagesAndMakeNoWindowWithoutATer
     {
         vx::ConsoleCapture Capture;
         VxUiHooks().ShowMessage(QStringLiteral("Update"), QStringLiteral("Done."));
-        EXPECT_EQ(Capture.Err, QByteArray("Update: Done.\n"));
+        VxUiHooks().ShowError(QStringLiteral("Image"), QStringLiteral("Unreadable."));
+        EXPECT_EQ(Capture.Err, QByteArray("Update: Done.\nImage: Unreadable.\n"));
     }
     VxSetUiHooks(Saved);
 }

@@ -43,6 +43,7 @@ TEST_F(WidgetsHooks, AreInstalledWhenTheLibraryIsLoaded)
     // Nothing in this program installs them before this test.
     EXPECT_TRUE(Saved.AskLogon);
     EXPECT_TRUE(Saved.ShowMessage);
+    EXPECT_TRUE(Saved.ShowError);
     EXPECT_TRUE(Saved.OpenUrl);
 }
 
@@ -62,16 +63,20 @@ TEST_F(WidgetsHooks, InstallReplacesItsHooksAndLeavesTheStatusWindow)
     EXPECT_FALSE(VxInAskLogon(QString(), User, Password));
 }
 
-TEST_F(WidgetsHooks, ShowMessageShowsAnInformationBox)
+TEST_F(WidgetsHooks, ShowMessageAndShowErrorShowTheirBoxes)
 {
     VxInstallWidgetsHooks();
     QString Seen;
-    WhenModal<QMessageBox>([&](QMessageBox* Box) {
+    const auto Record = [&](QMessageBox* Box) {
         Seen = Box->windowTitle() + u'|' + Box->text() + u'|' + QString::number(Box->icon());
         Box->accept();
-    });
+    };
+    WhenModal<QMessageBox>(Record);
     VxUiHooks().ShowMessage(u"About"_s, u"VeDidoredo"_s);
     EXPECT_EQ(Seen, u"About|VeDidoredo|"_s + QString::number(QMessageBox::Information));
+    WhenModal<QMessageBox>(Record);
+    VxUiHooks().ShowError(u"Image"_s, u"Unreadable"_s);
+    EXPECT_EQ(Seen, u"Image|Unreadable|"_s + QString::number(QMessageBox::Critical));
 }
 
 TEST_F(WidgetsHooks, OpenUrlGoesToTheDesktopsHandler)

@@ -1,6 +1,7 @@
 #include "VxCommandLine.h"
 
 #include "VxConsole.h"
+#include "VxOptionReader.h"
 #include "VxRegistry.h"
 #include "VxRunCommand.h"
 
@@ -41,7 +42,7 @@ QString CommandLines()
     return Text;
 }
 
-int UsageError(const QString& Message)
+int TopUsageError(const QString& Message)
 {
     PrintError(Message + QStringLiteral(" (see vx --help)"));
     return ExitUsage;
@@ -90,29 +91,36 @@ int RunCommandLine(const QStringList& Args)
     if (First == QLatin1String("help")) {
         const CommandInfo* Command = FindCommand(Args.at(1));
         if (!Command || Args.size() > 2)
-            return UsageError(QStringLiteral("no help for '%1': unknown command").arg(Args.mid(1).join(QLatin1Char(' '))));
+            return TopUsageError(QStringLiteral("no help for '%1': unknown command").arg(Args.mid(1).join(QLatin1Char(' '))));
         WriteOutText(CommandHelp(*Command));
         return ExitOk;
     }
     const CommandInfo* Command = FindCommand(First);
     if (!Command) {
         if (First.startsWith(QLatin1Char('-')))
-            return UsageError(QStringLiteral("unknown option '%1'").arg(First));
-        return UsageError(QStringLiteral("unknown command '%1'").arg(First));
+            return TopUsageError(QStringLiteral("unknown option '%1'").arg(First));
+        return TopUsageError(QStringLiteral("unknown command '%1'").arg(First));
     }
     const QStringList Rest = Args.mid(1);
     if (WantsHelp(Rest)) {
         WriteOutText(CommandHelp(*Command));
         return ExitOk;
     }
-    // Commands report their own errors; an exception that escapes one still ends in a
-    // message and the error status rather than an abort.
+    // An error that escapes a command ends in its message, named after the command, and
+    // the error status rather than an abort.
+    const CurrentCommand Current(Command->Name);
     try {
         return Command->Run(Rest);
+    } catch (const HelpRequest&) {
+        WriteOutText(CommandHelp(*Command));
+        return ExitOk;
+    } catch (const UsageError& E) {
+        PrintError(E.Message + QStringLiteral(" (see vx %1 --help)").arg(Command->Name));
+        return ExitUsage;
     } catch (const EVxError& E) {
-        WriteErr(E.Message() + QLatin1Char('\n'));
+        PrintError(E.Message());
     } catch (const std::exception& E) {
-        WriteErr(QString::fromLocal8Bit(E.what()) + QLatin1Char('\n'));
+        PrintError(QString::fromLocal8Bit(E.what()));
     }
     return ExitError;
 }

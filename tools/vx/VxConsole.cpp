@@ -6,6 +6,7 @@ namespace vx {
 namespace {
 
 ConsoleCapture* CurrentCapture = nullptr;
+QString CommandName;
 
 void Write(std::FILE* Stream, QByteArray ConsoleCapture::*Field, const QByteArray& Bytes)
 {
@@ -29,6 +30,16 @@ void WriteOutText(const QString& Text)
     Write(stdout, &ConsoleCapture::Out, Text.toUtf8());
 }
 
+void WriteOutLine(const QString& Text)
+{
+    Write(stdout, &ConsoleCapture::Out, Text.toUtf8() + '\n');
+}
+
+void WriteOutBytes(const QString& ByteText)
+{
+    Write(stdout, &ConsoleCapture::Out, TextToBytes(ByteText));
+}
+
 void WriteErr(const QString& Text)
 {
     Write(stderr, &ConsoleCapture::Err, Text.toUtf8());
@@ -36,7 +47,23 @@ void WriteErr(const QString& Text)
 
 void PrintError(const QString& Message)
 {
-    WriteErr(QStringLiteral("vx: ") + Message + QLatin1Char('\n'));
+    WriteErr(QStringLiteral("vx: ") + (CommandName.isEmpty() ? QString() : CommandName + QStringLiteral(": ")) +
+             Message + QLatin1Char('\n'));
+}
+
+CurrentCommand::CurrentCommand(const QString& Name) : FPrevious(CommandName)
+{
+    CommandName = Name;
+}
+
+CurrentCommand::~CurrentCommand()
+{
+    CommandName = FPrevious;
+}
+
+QString CurrentCommand::Name()
+{
+    return CommandName;
 }
 
 QByteArray TextToBytes(const QString& Text)

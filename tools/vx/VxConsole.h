@@ -11,10 +11,28 @@ namespace vx {
 void WriteOut(const QByteArray& Bytes);
 // Writes the text to standard output in UTF-8.
 void WriteOutText(const QString& Text);
+// Writes the text and a line feed to standard output in UTF-8.
+void WriteOutLine(const QString& Text);
+// Writes byte text (a socket component's answer) as TextToBytes makes it.
+void WriteOutBytes(const QString& ByteText);
 // Writes the text to standard error in UTF-8.
 void WriteErr(const QString& Text);
-// "vx: " + Message + line feed on standard error.
+// The one form of vx's error messages on standard error:
+// "vx: COMMAND: " + Message + line feed, "vx: " + Message outside a command.
 void PrintError(const QString& Message);
+
+// While it lives, PrintError names this command.
+class CurrentCommand {
+public:
+    explicit CurrentCommand(const QString& Name);
+    ~CurrentCommand();
+    CurrentCommand(const CurrentCommand&) = delete;
+    CurrentCommand& operator=(const CurrentCommand&) = delete;
+    static QString Name();
+
+private:
+    QString FPrevious;
+};
 
 // Text as bytes: characters up to 255 are one byte each (byte text), others UTF-8.
 QByteArray TextToBytes(const QString& Text);

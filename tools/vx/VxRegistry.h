@@ -16,9 +16,10 @@
 //     VX_REGISTER_COMMAND_HELP("whois", "whois DOMAIN [--server HOST]  look up a domain",
 //                              "Options:\n  --server HOST  ask HOST instead of ...\n", RunWhois)
 //
-// Commands write through VxConsole.h (WriteOut, PrintError) so that tests can capture
-// what they print, and return the exit statuses below. An exception that escapes Run
-// ends in its message on standard error and ExitError.
+// Commands read their arguments with VxOptionReader.h, write through VxConsole.h
+// (WriteOutLine, WriteOutBytes, PrintError) so that tests can capture what they print,
+// and return the exit statuses below. A vx::UsageError that escapes Run ends in its
+// message and ExitUsage, an exception in its message and ExitError.
 #pragma once
 
 #include <QObject>
@@ -71,9 +72,14 @@ struct CommandRegistrar {
     }
     CommandRegistrar(const char* Name, const char* Usage, const char* Help,
                      std::function<int(const QStringList&)> Run)
+        : CommandRegistrar(Name, Usage, QString::fromUtf8(Help), std::move(Run))
     {
-        RegisterCommand({QString::fromLatin1(Name), QString::fromUtf8(Usage), std::move(Run),
-                         QString::fromUtf8(Help)});
+    }
+    // A help text put together at start-up (with vx::TimeoutHelp, say).
+    CommandRegistrar(const char* Name, const char* Usage, const QString& Help,
+                     std::function<int(const QStringList&)> Run)
+    {
+        RegisterCommand({QString::fromLatin1(Name), QString::fromUtf8(Usage), std::move(Run), Help});
     }
 };
 

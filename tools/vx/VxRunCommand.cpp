@@ -1,6 +1,7 @@
 #include "VxRunCommand.h"
 
 #include "VxConsole.h"
+#include "VxOptionReader.h"
 #include "VxPropertyValues.h"
 #include "VxRegistry.h"
 
@@ -19,11 +20,6 @@
 namespace vx {
 namespace {
 
-// A usage error: the command line names something that does not exist or does not fit.
-struct UsageError {
-    QString Message;
-};
-
 // Collection items are created up to the index given; a typing slip such as [1000000000]
 // should fail clearly instead of filling memory.
 constexpr int MaxCollectionIndex = 99999;
@@ -39,44 +35,26 @@ struct Options {
 
 Options ParseArguments(const QStringList& Args)
 {
+    const OptionReader R(Args, {{"--read", "PROPERTY"}, {"--call", "OPERATION"}, {"--json"}, {"-h|--help"}});
     Options O;
-    if (Args.isEmpty())
+    if (R.Positional().isEmpty())
         throw UsageError{QStringLiteral("missing CLASS; known classes: ") + ClassListText()};
-    O.Class = Args.first();
-    if (O.Class.startsWith(QLatin1Char('-')))
-        throw UsageError{QStringLiteral("expected a CLASS before '%1'").arg(O.Class)};
-    for (qsizetype I = 1; I < Args.size(); ++I) {
-        const QString& A = Args.at(I);
-        if (A.startsWith(QLatin1Char('-'))) {
-            const QString Option = A.section(QLatin1Char('='), 0, 0);
-            if (Option == QLatin1String("--json") && !A.contains(QLatin1Char('='))) {
-                O.Json = true;
-            } else if ((Option == QLatin1String("--help") || Option == QLatin1String("-h")) &&
-                       !A.contains(QLatin1Char('='))) {
-                O.Help = true;
-            } else if (Option == QLatin1String("--read") || Option == QLatin1String("--call")) {
-                QString Value;
-                if (A.contains(QLatin1Char('=')))
-                    Value = A.section(QLatin1Char('='), 1);
-                else if (I + 1 < Args.size())
-                    Value = Args.at(++I);
-                else
-                    throw UsageError{Option + QStringLiteral(" needs a name")};
-                if (Value.isEmpty())
-                    throw UsageError{Option + QStringLiteral(" needs a name")};
-                if (!O.Read.isEmpty() || !O.Call.isEmpty())
-                    throw UsageError{QStringLiteral("give one --read or --call, not more")};
-                (Option == QLatin1String("--read") ? O.Read : O.Call) = Value;
-            } else {
-                throw UsageError{QStringLiteral("unknown option '%1'").arg(A)};
-            }
-            continue;
-        }
+    O.Class = R.Positional(0);
+    for (const QString& A : R.Positional().mid(1)) {
         const qsizetype Eq = A.indexOf(QLatin1Char('='));
         if (Eq <= 0)
             throw UsageError{QStringLiteral("expected NAME=VALUE, got '%1'").arg(A)};
         O.Assignments.append({A.left(Eq), A.mid(Eq + 1)});
     }
+    const QStringList Actions = R.Values("--read") + R.Values("--call");
+    if (Actions.size() > 1)
+        throw UsageError{QStringLiteral("give one --read or --call, not more")};
+    if (Actions.contains(QString()))
+        throw UsageError{QStringLiteral("%1 needs a name").arg(R.Has("--read") ? "--read" : "--call")};
+    O.Read = R.Value("--read");
+    O.Call = R.Value("--call");
+    O.Json = R.Has("--json");
+    O.Help = R.Has("--help");
     return O;
 }
 
@@ -428,33 +406,12 @@ const char* const RunHelp =
     "Exit status: 0 done; 1 a web component's Execute returned false; 2 an error (its\n"
     "message on standard error); 64 a usage error.\n";
 
-int RunCommand(const QStringList& Args)
-{
-    try {
-        return Run(Args);
-    } catch (const UsageError& E) {
-        PrintError(QStringLiteral("run: ") + E.Message);
-        return ExitUsage;
-    } catch (const EVxError& E) {
-        WriteErr(E.Message() + QLatin1Char('\n'));
-        return ExitError;
-    } catch (const std::exception& E) {
-        WriteErr(QString::fromLocal8Bit(E.what()) + QLatin1Char('\n'));
-        return ExitError;
-    }
-}
-
 VX_REGISTER_COMMAND_HELP("run",
                          "run CLASS [NAME=VALUE ...] [--read PROPERTY | --call OPERATION] [--json]"
                          "  run any component by its properties",
-                         RunHelp, RunCommand)
+                         RunHelp, Run)
 
 }  // namespace
-
-int RunComponentCommand(const QStringList& Args)
-{
-    return RunCommand(Args);
-}
 
 QString ClassListText()
 {

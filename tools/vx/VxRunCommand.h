@@ -7,9 +7,6 @@
 
 namespace vx {
 
-// Args are the arguments after "run". Returns the exit status (see VxRegistry.h).
-int RunComponentCommand(const QStringList& Args);
-
 // The names of the registered classes, one line, for help texts.
 QString ClassListText();
 

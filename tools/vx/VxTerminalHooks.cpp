@@ -13,9 +13,11 @@ void InstallTerminalHooks()
     TVxUiHooks Hooks;
     Hooks.AskLogon = AskLogonOnTerminal;
     Hooks.CreateStatusWindow = [](QObject*) { return TerminalStatusWindow::CreateForStandardError(); };
+    // Messages and errors alike go to standard error, so standard output keeps only results.
     Hooks.ShowMessage = [](const QString& Title, const QString& Text) {
         WriteErr(Title.isEmpty() ? Text + QLatin1Char('\n') : Title + QStringLiteral(": ") + Text + QLatin1Char('\n'));
     };
+    Hooks.ShowError = Hooks.ShowMessage;
     VxSetUiHooks(Hooks);
 }
 

@@ -1,5 +1,5 @@
 // The user-interface hooks of vx: a logon prompt on the terminal, a progress bar on
-// standard error when it is a terminal, and messages on standard error.
+// standard error when it is a terminal, and messages and errors on standard error.
 #pragma once
 
 namespace vx {

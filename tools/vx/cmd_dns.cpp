@@ -1,6 +1,7 @@
-// vx dns NAME [KIND...] [@SERVER[:PORT]] [--timeout MS]
+// vx dns NAME [KIND...] [@SERVER[:PORT]] [--timeout SECONDS]
+#include "VxConsole.h"
+#include "VxOptionReader.h"
 #include "VxRegistry.h"
-#include "cmd_socket_common.h"
 
 #include <vedidoredo/VxIDNS.h>
 #include <vedidoredo/VxIDNSReply.h>
@@ -11,14 +12,17 @@
 
 namespace {
 
-const char* const DnsUsage = "dns NAME [KIND...] [@SERVER]  ask a DNS server and print its reply";
+constexpr double DefaultTimeoutSeconds = 5;
+
+const char* const DnsUsage = "dns NAME [KIND...] [@SERVER[:PORT]] [--timeout SECONDS]  ask a DNS server and print its reply";
 const char* const DnsHelp =
     "KIND: A NS CNAME SOA MB MG MR NULL WKS PTR HINFO MINFO MX TXT AXFR MAILB ANY\n"
     "(or the names irA, irMX, ...). One query goes out per kind; without a kind, A, or\n"
     "PTR for an IPv4 address (asked as its in-addr.arpa name).\n"
     "@SERVER[:PORT] defaults to the first name server of /etc/resolv.conf, port 53.\n"
-    "--timeout MS bounds each wait (5000 ms unless given). The reply is printed in\n"
-    "zone-file form, section by section.\n";
+    "The reply is printed in zone-file form, section by section.\n"
+    "\n"
+    "Options:\n";
 
 struct KindName {
     const char* Name;
@@ -64,73 +68,56 @@ QString SystemNameServer()
 
 int RunDns(const QStringList& Args)
 {
-    using namespace vxsock;
-    const QString Usage = QString::fromLatin1(DnsUsage);
-    QString Name, Server, Value;
+    const vx::OptionReader O(Args, {{"--timeout", "SECONDS"}});
+    QString Name, Server;
     QList<TVxIDNSRequest> Asked;
-    TVxIDNSResolver R;
-    for (qsizetype i = 0; i < Args.size(); ++i) {
-        const QString& A = Args[i];
+    for (const QString& A : O.Positional()) {
         TVxIDNSRequest Kind;
-        if (A == QLatin1String("--timeout")) {
-            bool Ok = false;
-            const int N = TakeValue(Args, i, Value) ? Value.toInt(&Ok) : 0;
-            if (!Ok || N < 0)
-                return UsageError(Usage, QStringLiteral("--timeout needs a number of milliseconds"));
-            R.SetTimeout(N);
-        } else if (A.startsWith(QLatin1Char('@')) && A.size() > 1) {
+        if (A.startsWith(QLatin1Char('@')) && A.size() > 1) {
             Server = A.mid(1);
-        } else if (A.startsWith(QLatin1String("--"))) {
-            return UsageError(Usage, QStringLiteral("unknown option %1").arg(A));
         } else if (Name.isEmpty()) {
             Name = A;
         } else if (KindOf(A, Kind)) {
             if (!Asked.contains(Kind))
                 Asked << Kind;
         } else {
-            return UsageError(Usage, QStringLiteral("unknown record kind %1").arg(A));
+            throw vx::UsageError{QStringLiteral("unknown record kind '%1'").arg(A)};
         }
     }
     if (Name.isEmpty())
-        return UsageError(Usage, QStringLiteral("no name given"));
+        throw vx::UsageError{QStringLiteral("no name given")};
     if (Asked.isEmpty())
         Asked << (TVxInetBase::AddrIsIP(Name) ? irPTR : irA);
-    QString Host;
-    int Port = 53;
-    if (!SplitHostPort(Server.isEmpty() ? SystemNameServer() : Server, Host, Port))
-        return UsageError(Usage, QStringLiteral("bad server %1").arg(Server));
-    R.SetHost(Host);
-    R.SetPort(Port);
+    const vx::HostPort Target =
+        vx::ParseHostPort(Server.isEmpty() ? SystemNameServer() : Server, 53, QStringLiteral("@SERVER"));
+    TVxIDNSResolver R;
+    R.SetTimeout(O.TimeoutMs(DefaultTimeoutSeconds));
+    R.SetHost(Target.Host);
+    R.SetPort(Target.Port);
     R.SetDomain(Name);
-    int Status = ExitDone;
+    int Status = vx::ExitOk;
     bool First = true;
     // An answer passes through OnAfterExecute; a failed exchange gives its message instead.
     bool Answered = false;
     R.SetOnAfterExecute([&](QObject*, QString&) { Answered = true; });
     for (TVxIDNSRequest Kind : Asked) {
         R.SetRequests(Kind);
-        try {
-            Answered = false;
-            const QString Answer = R.Execute();
-            const TVxDNSReply Reply = VxDecodeDNSReply(Answer);
-            if (!Answered || Answer.isEmpty()) {
-                PrintLine(stderr, QStringLiteral("vx dns: %1").arg(Answer.isEmpty() ? QStringLiteral("no reply") : Answer));
-                Status = ExitError;
-                continue;
-            }
-            if (!First)
-                PrintLine(stdout, QString());
-            First = false;
-            for (const QString& Line : Reply.Report())
-                PrintLine(stdout, Line);
-        } catch (const EVxError& E) {
-            PrintLine(stderr, QStringLiteral("vx dns: %1").arg(E.Message()));
-            return ExitError;
+        Answered = false;
+        const QString Answer = R.Execute();  // an exception ends the command (status 2)
+        if (!Answered || Answer.isEmpty()) {
+            vx::PrintError(Answer.isEmpty() ? QStringLiteral("no reply") : Answer);
+            Status = vx::ExitError;
+            continue;
         }
+        if (!First)
+            vx::WriteOutLine(QString());
+        First = false;
+        for (const QString& Line : VxDecodeDNSReply(Answer).Report())
+            vx::WriteOutLine(Line);
     }
     return Status;
 }
 
 }  // namespace
 
-VX_REGISTER_COMMAND_HELP("dns", DnsUsage, DnsHelp, RunDns)
+VX_REGISTER_COMMAND_HELP("dns", DnsUsage, DnsHelp + vx::TimeoutHelp(DefaultTimeoutSeconds), RunDns)

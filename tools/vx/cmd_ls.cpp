@@ -1,5 +1,6 @@
 // `vx ls URL-OR-DIR`: lists a remote FTP directory or a local one.
 #include "VxConsole.h"
+#include "VxOptionReader.h"
 #include "VxRegistry.h"
 #include "cmd_web_common.h"
 
@@ -7,24 +8,16 @@
 
 namespace {
 
-int Usage(const QString& Message)
-{
-    vx::PrintError(QStringLiteral("ls: ") + Message + QStringLiteral(" (see vx ls --help)"));
-    return vx::ExitUsage;
-}
-
 int RunLs(const QStringList& Args)
 {
     const vxweb::Options O = vxweb::Parse(Args, {QStringLiteral("--mask"), QStringLiteral("-r")});
-    if (!O.Error.isEmpty())
-        return Usage(O.Error);
     if (!O.Rest.isEmpty())
-        return Usage(QStringLiteral("one URL or directory only, got '%1' as well").arg(O.Rest.first()));
+        throw vx::UsageError{QStringLiteral("one URL or directory only, got '%1' as well").arg(O.Rest.first())};
     TVxRemoteFiles L;
     QString Error;
     const QString Dir = vxweb::Configure(&L, O, Error);
     if (Dir.isEmpty())
-        return Usage(Error);
+        throw vx::UsageError{Error};
     L.SetDirectory(Dir);
     if (!O.Mask.isEmpty())
         L.SetWildCard(O.Mask);
@@ -32,7 +25,7 @@ int RunLs(const QStringList& Args)
     try {
         L.Execute();
     } catch (const EVxError& E) {
-        vx::PrintError(QStringLiteral("ls: ") + E.Message());
+        vx::PrintError(E.Message());
         return vx::ExitError;
     }
     QString Lines;
@@ -43,11 +36,11 @@ int RunLs(const QStringList& Args)
     case isFinished:
         return vx::ExitOk;
     case isNotFound:
-        vx::PrintError(QStringLiteral("ls: %1: nothing listed (an empty or missing directory)%2")
+        vx::PrintError(QStringLiteral("%1: nothing listed (an empty or missing directory)%2")
                            .arg(O.Target, vxweb::Reason(&L)));
         return vx::ExitFalse;
     default:
-        vx::PrintError(QStringLiteral("ls: %1: failed%2").arg(O.Target, vxweb::Reason(&L)));
+        vx::PrintError(QStringLiteral("%1: failed%2").arg(O.Target, vxweb::Reason(&L)));
         return vx::ExitFalse;
     }
 }
@@ -65,7 +58,6 @@ VX_REGISTER_COMMAND_HELP(
     "  --mask M              only names matching M (* and ?; the default *.* lists all)\n"
     "  -r, --recursive       every subdirectory as well\n"
     "  --user U, --password P  the FTP login\n"
-    "  --timeout SECONDS     give up on a server silent for that long\n"
-    "\n"
+    + vx::TimeoutHelp(0) + "\n"
     "Exit status: 0 listed, 1 nothing listed or failed, 64 a usage error.\n",
     RunLs)

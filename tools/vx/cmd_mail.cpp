@@ -1,5 +1,6 @@
 // `vx mail`: sends a message whose text is read from standard input.
 #include "VxConsole.h"
+#include "VxOptionReader.h"
 #include "VxRegistry.h"
 
 #include <vedidoredo/VxILogOn.h>
@@ -14,13 +15,12 @@
 namespace {
 
 // A friendly command waits minutes for a busy mail server, as RFC 5321 suggests.
-constexpr int DefaultTimeoutMs = 5 * 60 * 1000;
+constexpr double DefaultTimeoutSeconds = 5 * 60;
 
-int Fail(int Status, const QString& Message)
+int Fail(const QString& Message)
 {
-    vx::PrintError(QStringLiteral("mail: ") + Message +
-                   (Status == vx::ExitUsage ? QStringLiteral(" (see vx mail --help)") : QString()));
-    return Status;
+    vx::PrintError(Message);
+    return vx::ExitError;
 }
 
 // The message text: UTF-8 when it is valid UTF-8 (labelled so unless it is plain
@@ -65,111 +65,65 @@ void AddAddresses(TVxIEMailAddresses* List, const QStringList& Values)
 
 int RunMail(const QStringList& Args)
 {
-    QString Server, Subject, LoginUser, Priority;
-    QStringList From, To, Cc, Bcc, ReplyTo, Attach;
-    int Timeout = DefaultTimeoutMs;
-    bool HaveSubject = false, HaveLogin = false, HavePriority = false;
-
-    for (int I = 0; I < Args.size(); ++I) {
-        const QString& Option = Args.at(I);
-        // Options with a list take the arguments up to the next option.
-        QStringList* List = Option == QLatin1String("--to")         ? &To
-                            : Option == QLatin1String("--cc")       ? &Cc
-                            : Option == QLatin1String("--bcc")      ? &Bcc
-                            : Option == QLatin1String("--reply-to") ? &ReplyTo
-                            : Option == QLatin1String("--attach")   ? &Attach
-                                                                     : nullptr;
-        if (List) {
-            const qsizetype Before = List->size();
-            while (I + 1 < Args.size() && !Args.at(I + 1).startsWith(QLatin1String("--")))
-                List->append(Args.at(++I));
-            if (List->size() == Before)
-                return Fail(vx::ExitUsage, Option + QStringLiteral(" needs a value"));
-            continue;
-        }
-        QString* Single = Option == QLatin1String("--server")     ? &Server
-                          : Option == QLatin1String("--subject")  ? &Subject
-                          : Option == QLatin1String("--login")    ? &LoginUser
-                          : Option == QLatin1String("--priority") ? &Priority
-                                                                  : nullptr;
-        const bool IsFrom = Option == QLatin1String("--from");
-        const bool IsTimeout = Option == QLatin1String("--timeout");
-        if (!Single && !IsFrom && !IsTimeout)
-            return Fail(vx::ExitUsage, QStringLiteral("unknown option '%1'").arg(Option));
-        if (I + 1 >= Args.size())
-            return Fail(vx::ExitUsage, Option + QStringLiteral(" needs a value"));
-        const QString Value = Args.at(++I);
-        if (IsFrom) {
-            From.append(Value);
-        } else if (IsTimeout) {
-            bool Ok = false;
-            Timeout = Value.toInt(&Ok);
-            if (!Ok || Timeout < 0 || Value.startsWith(QLatin1Char('+')))
-                return Fail(vx::ExitUsage, QStringLiteral("--timeout needs milliseconds (0 waits without limit)"));
-        } else {
-            *Single = Value;
-            HaveSubject = HaveSubject || Single == &Subject;
-            HaveLogin = HaveLogin || Single == &LoginUser;
-            HavePriority = HavePriority || Single == &Priority;
-        }
-    }
+    const vx::OptionReader O(Args, {{"--server", "HOST[:PORT]"},
+                                    {"--from", "ADDR"},
+                                    {"--to", "ADDR", vx::ListOption},
+                                    {"--cc", "ADDR", vx::ListOption},
+                                    {"--bcc", "ADDR", vx::ListOption},
+                                    {"--reply-to", "ADDR", vx::ListOption},
+                                    {"--attach", "FILE", vx::ListOption},
+                                    {"--subject", "TEXT"},
+                                    {"--login", "USER"},
+                                    {"--priority", "P"},
+                                    {"--timeout", "SECONDS"}});
+    O.ExpectPositional(0, 0, "options only; the message comes from standard input");
+    const QString Server = O.Value("--server");
     if (Server.isEmpty())
-        return Fail(vx::ExitUsage, QStringLiteral("--server is missing"));
-    if (From.size() != 1)
-        return Fail(vx::ExitUsage, QStringLiteral("give exactly one --from"));
-    if (To.isEmpty() && Cc.isEmpty() && Bcc.isEmpty())
-        return Fail(vx::ExitUsage, QStringLiteral("no recipient: give --to, --cc or --bcc"));
+        throw vx::UsageError{QStringLiteral("--server is missing")};
+    if (O.Values("--from").size() != 1)
+        throw vx::UsageError{QStringLiteral("give exactly one --from")};
+    if (!O.Has("--to") && !O.Has("--cc") && !O.Has("--bcc"))
+        throw vx::UsageError{QStringLiteral("no recipient: give --to, --cc or --bcc")};
 
     TVxISMTP Mail;
-    // HOST[:PORT], with [brackets] around a host name that holds colons itself.
-    QString Host = Server;
-    int Port = 25;
-    const qsizetype Colon = Server.lastIndexOf(QLatin1Char(':'));
-    const bool Bracketed = Server.startsWith(QLatin1Char('['));
-    if (Colon > 0 && (Bracketed ? Server.at(Colon - 1) == QLatin1Char(']') : Server.count(QLatin1Char(':')) == 1)) {
-        bool Ok = false;
-        Port = Server.mid(Colon + 1).toInt(&Ok);
-        if (!Ok || Port < 1 || Port > 65535)
-            return Fail(vx::ExitUsage, QStringLiteral("bad port in --server '%1'").arg(Server));
-        Host = Server.left(Colon);
-    }
-    if (Bracketed && Host.endsWith(QLatin1Char(']')))
-        Host = Host.mid(1, Host.size() - 2);
+    const vx::HostPort Target = vx::ParseHostPort(Server, 25, QStringLiteral("--server"));
+    const QString& Host = Target.Host;
     Mail.SetHost(Host);
-    Mail.SetPort(Port);
-    Mail.SetTimeout(Timeout);
+    Mail.SetPort(Target.Port);
+    Mail.SetTimeout(O.TimeoutMs(DefaultTimeoutSeconds));
 
-    Mail.From()->SetText(From.first().trimmed());
-    AddAddresses(Mail.Recipients(), To);
-    AddAddresses(Mail.CC(), Cc);
-    AddAddresses(Mail.BCC(), Bcc);
-    AddAddresses(Mail.ReplyTo(), ReplyTo);
-    if (HaveSubject)
-        Mail.SetSubject(Subject);
-    if (HavePriority) {
+    Mail.From()->SetText(O.Value("--from").trimmed());
+    AddAddresses(Mail.Recipients(), O.Values("--to"));
+    AddAddresses(Mail.CC(), O.Values("--cc"));
+    AddAddresses(Mail.BCC(), O.Values("--bcc"));
+    AddAddresses(Mail.ReplyTo(), O.Values("--reply-to"));
+    if (O.Has("--subject"))
+        Mail.SetSubject(O.Value("--subject"));
+    if (O.Has("--priority")) {
+        const QString Priority = O.Value("--priority");
         static const char* const Names[] = {"highest", "high", "normal", "low", "lowest"};
         int Index = -1;
         for (int P = 0; P < 5; ++P)
             if (Priority.compare(QLatin1String(Names[P]), Qt::CaseInsensitive) == 0)
                 Index = P;
         if (Index < 0)
-            return Fail(vx::ExitUsage, QStringLiteral("unknown priority '%1'").arg(Priority));
+            throw vx::UsageError{QStringLiteral("unknown priority '%1'").arg(Priority)};
         Mail.SetPriority(TVxISMTPPriority(Index));
     }
-    for (const QString& File : Attach) {
+    for (const QString& File : O.Values("--attach")) {
         if (!QFileInfo(File).isFile())
-            return Fail(vx::ExitError, QStringLiteral("cannot read the attachment file '%1'").arg(File));
+            return Fail(QStringLiteral("cannot read the attachment file '%1'").arg(File));
         TVxIEMailAttachment* A = Mail.Attachments()->Add();
         A->SetFileName(File);
         A->DetectContentType();
     }
 
-    if (HaveLogin) {
-        QString User = LoginUser;
+    if (O.Has("--login")) {
+        QString User = O.Value("--login");
         QString Password = qEnvironmentVariable("VX_SMTP_PASSWORD");
         if (!qEnvironmentVariableIsSet("VX_SMTP_PASSWORD") &&
             !VxInAskLogon(QStringLiteral("SMTP login for %1").arg(Host), User, Password))
-            return Fail(vx::ExitError, QStringLiteral("no password: the login was cancelled "
+            return Fail(QStringLiteral("no password: the login was cancelled "
                                           "(or set VX_SMTP_PASSWORD)"));
         Mail.Login()->SetUseLogin(true);
         Mail.Login()->SetUserID(User);
@@ -180,15 +134,15 @@ int RunMail(const QStringList& Args)
         vx::WriteErr(QStringLiteral("Type the message; end it with Ctrl-D on a line of its own.\n"));
     QFile In;
     if (!In.open(stdin, QIODevice::ReadOnly))
-        return Fail(vx::ExitError, QStringLiteral("cannot read standard input"));
+        return Fail(QStringLiteral("cannot read standard input"));
     SetBodyFromBytes(Mail, In.readAll());
 
     try {
         const QString Result = Mail.Execute();
         if (!Result.isEmpty())
-            return Fail(vx::ExitError, Result);
+            return Fail(Result);
     } catch (const EVxError& E) {
-        return Fail(vx::ExitError, E.Message());
+        return Fail(E.Message());
     }
     const int Count = Mail.Recipients()->Count() + Mail.CC()->Count() + Mail.BCC()->Count();
     vx::WriteOutText(QStringLiteral("Sent to %1 recipient%2 via %3.\n")
@@ -218,6 +172,5 @@ VX_REGISTER_COMMAND_HELP(
     "  --priority P          highest, high, normal (default), low or lowest\n"
     "  --login USER          log in as USER (AUTH LOGIN) with the password from the\n"
     "                        environment variable VX_SMTP_PASSWORD, or asked for\n"
-    "  --timeout MS          give up after MS milliseconds without an answer (default\n"
-    "                        300000; 0 waits without limit)\n",
+    + vx::TimeoutHelp(DefaultTimeoutSeconds),
     RunMail)

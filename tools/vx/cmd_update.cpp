@@ -1,5 +1,6 @@
 // `vx update URL LOCALFILE`: brings a local file up to date with a remote one.
 #include "VxConsole.h"
+#include "VxOptionReader.h"
 #include "VxRegistry.h"
 #include "cmd_web_common.h"
 
@@ -9,24 +10,16 @@
 
 namespace {
 
-int Usage(const QString& Message)
-{
-    vx::PrintError(QStringLiteral("update: ") + Message + QStringLiteral(" (see vx update --help)"));
-    return vx::ExitUsage;
-}
-
 int RunUpdate(const QStringList& Args)
 {
     const vxweb::Options O = vxweb::Parse(Args, {QStringLiteral("--resume")});
-    if (!O.Error.isEmpty())
-        return Usage(O.Error);
     if (O.Rest.size() != 1)
-        return Usage(QStringLiteral("expected URL and LOCALFILE"));
+        throw vx::UsageError{QStringLiteral("expected URL and LOCALFILE")};
     TVxWebUpdater U;
     QString Error;
     const QString Remote = vxweb::Configure(&U, O, Error);
     if (Remote.isEmpty())
-        return Usage(Error);
+        throw vx::UsageError{Error};
     const QString Local = O.Rest.first();
     U.SetRemoteFileName(Remote);
     U.SetLocalFileName(QFileInfo(Local).absoluteFilePath());
@@ -36,7 +29,7 @@ int RunUpdate(const QStringList& Args)
     try {
         U.Execute();
     } catch (const EVxError& E) {  // the local file could not be written
-        vx::PrintError(QStringLiteral("update: ") + E.Message());
+        vx::PrintError(E.Message());
         return vx::ExitError;
     }
     switch (U.Status()) {
@@ -47,10 +40,10 @@ int RunUpdate(const QStringList& Args)
         vx::WriteOutText(QStringLiteral("%1: up to date\n").arg(Local));
         return vx::ExitOk;
     case isNotFound:
-        vx::PrintError(QStringLiteral("update: %1: remote file not found%2").arg(O.Target, vxweb::Reason(&U)));
+        vx::PrintError(QStringLiteral("%1: remote file not found%2").arg(O.Target, vxweb::Reason(&U)));
         return vx::ExitFalse;
     default:
-        vx::PrintError(QStringLiteral("update: %1: failed%2").arg(O.Target, vxweb::Reason(&U)));
+        vx::PrintError(QStringLiteral("%1: failed%2").arg(O.Target, vxweb::Reason(&U)));
         return vx::ExitFalse;
     }
 }
@@ -71,8 +64,7 @@ VX_REGISTER_COMMAND_HELP(
     "  --proxy HOST[:PORT]   an HTTP proxy (default: the http_proxy environment)\n"
     "  --proxy-user U, --proxy-password P  the proxy's login\n"
     "  --cacert FILE         trust the CA certificates in this PEM file as well\n"
-    "  --timeout SECONDS     give up on a server silent for that long (default: no limit)\n"
-    "\n"
+    + vx::TimeoutHelp(0) + "\n"
     "Exit status: 0 downloaded or up to date, 1 failed or not found, 2 the local file\n"
     "could not be written, 64 a usage error.\n",
     RunUpdate)

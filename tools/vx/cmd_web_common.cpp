@@ -1,58 +1,44 @@
 #include "cmd_web_common.h"
 
+#include "VxOptionReader.h"
+
 #include <QFileInfo>
 #include <QUrl>
 
 namespace vxweb {
 
-Options Parse(const QStringList& Args, const QStringList& Flags)
+Options Parse(const QStringList& Args, const QStringList& Extras)
 {
+    std::vector<vx::Option> Declared = {{"--user", "U"},         {"--password", "P"},
+                                        {"--proxy", "HOST[:PORT]"}, {"--proxy-user", "U"},
+                                        {"--proxy-password", "P"}, {"--cacert", "FILE"},
+                                        {"--timeout", "SECONDS"}};
+    if (Extras.contains(QStringLiteral("--mask")))
+        Declared.push_back({"--mask", "M"});
+    if (Extras.contains(QStringLiteral("--resume")))
+        Declared.push_back({"--resume"});
+    if (Extras.contains(QStringLiteral("-r")))
+        Declared.push_back({"-r|--recursive"});
+    const vx::OptionReader R(Args, std::move(Declared));
     Options O;
-    const QStringList Valued = {QStringLiteral("--user"),       QStringLiteral("--password"),
-                                QStringLiteral("--proxy"),      QStringLiteral("--proxy-user"),
-                                QStringLiteral("--proxy-password"), QStringLiteral("--cacert"),
-                                QStringLiteral("--timeout"),    QStringLiteral("--mask")};
-    QStringList Plain;
-    for (int I = 0; I < Args.size(); ++I) {
-        const QString& A = Args[I];
-        if (Valued.contains(A) && (A != QLatin1String("--mask") || Flags.contains(A))) {
-            if (I + 1 >= Args.size()) {
-                O.Error = QStringLiteral("%1 needs a value").arg(A);
-                return O;
-            }
-            const QString V = Args[++I];
-            if (A == QLatin1String("--user")) O.User = V;
-            else if (A == QLatin1String("--password")) O.Password = V;
-            else if (A == QLatin1String("--proxy")) O.Proxy = V;
-            else if (A == QLatin1String("--proxy-user")) O.ProxyUser = V;
-            else if (A == QLatin1String("--proxy-password")) O.ProxyPassword = V;
-            else if (A == QLatin1String("--cacert")) O.CaFile = V;
-            else if (A == QLatin1String("--mask")) O.Mask = V;
-            else if (A == QLatin1String("--timeout")) {
-                bool Ok = false;
-                O.TimeoutSeconds = V.toInt(&Ok);
-                if (!Ok || O.TimeoutSeconds < 0) {
-                    O.Error = QStringLiteral("--timeout takes a number of seconds, not \"%1\"").arg(V);
-                    return O;
-                }
-            }
-        } else if (A == QLatin1String("--resume") && Flags.contains(A)) {
-            O.Resume = true;
-        } else if ((A == QLatin1String("-r") || A == QLatin1String("--recursive")) && Flags.contains(QStringLiteral("-r"))) {
-            O.Recursive = true;
-        } else if (A.startsWith(QLatin1String("--")) || (A.startsWith(QLatin1Char('-')) && A.size() > 1)) {
-            O.Error = QStringLiteral("unknown option '%1'").arg(A);
-            return O;
-        } else {
-            Plain << A;
-        }
+    O.User = R.Value("--user");
+    O.Password = R.Value("--password");
+    O.ProxyUser = R.Value("--proxy-user");
+    O.ProxyPassword = R.Value("--proxy-password");
+    O.CaFile = R.Value("--cacert");
+    O.TimeoutMs = R.TimeoutMs(0);
+    if (R.Has("--proxy")) {
+        O.Proxy = vx::ParseHostPort(R.Value("--proxy"), 0, QStringLiteral("--proxy"));
+        O.UseProxy = true;
     }
-    if (Plain.isEmpty()) {
-        O.Error = QStringLiteral("a URL or a path is needed");
-        return O;
-    }
-    O.Target = Plain.takeFirst();
-    O.Rest = Plain;
+    if (Extras.contains(QStringLiteral("--mask")))
+        O.Mask = R.Value("--mask");
+    O.Resume = Extras.contains(QStringLiteral("--resume")) && R.Has("--resume");
+    O.Recursive = Extras.contains(QStringLiteral("-r")) && R.Has("-r");
+    if (R.Positional().isEmpty())
+        throw vx::UsageError{QStringLiteral("a URL or a path is needed")};
+    O.Target = R.Positional(0);
+    O.Rest = R.Positional().mid(1);
     return O;
 }
 
@@ -62,13 +48,10 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
         Error = QStringLiteral("cannot read the CA file %1").arg(O.CaFile);
         return {};
     }
-    C->SetTimeout(O.TimeoutSeconds * 1000);
-    if (!O.Proxy.isEmpty()) {
-        const qsizetype Colon = O.Proxy.lastIndexOf(QLatin1Char(':'));
-        bool Ok = false;
-        const int Port = Colon > 0 ? O.Proxy.mid(Colon + 1).toInt(&Ok) : 0;
-        C->Proxy()->SetServer(Ok ? O.Proxy.left(Colon) : O.Proxy);
-        C->Proxy()->SetPort(Ok ? Port : 0);
+    C->SetTimeout(O.TimeoutMs);
+    if (O.UseProxy) {
+        C->Proxy()->SetServer(O.Proxy.Host);
+        C->Proxy()->SetPort(O.Proxy.Port);
         C->Proxy()->SetUseProxy(true);
     }
     if (!O.ProxyUser.isEmpty())

@@ -2,6 +2,8 @@
 // web component, the options for logins, proxy and certificates, and the outcome.
 #pragma once
 
+#include "VxOptionReader.h"
+
 #include <vedidoredo/vxiupdate.h>
 
 #include <QString>
@@ -12,15 +14,17 @@ namespace vxweb {
 struct Options {
     QString Target;      // URL or path
     QStringList Rest;    // the other plain arguments
-    QString User, Password, Proxy, ProxyUser, ProxyPassword, CaFile, Mask;
+    QString User, Password, ProxyUser, ProxyPassword, CaFile, Mask;
+    vx::HostPort Proxy;  // port 0: the proxy's default
+    bool UseProxy = false;
     bool Resume = false;
     bool Recursive = false;
-    int TimeoutSeconds = 0;
-    QString Error;       // a usage error
+    int TimeoutMs = 0;   // 0: no limit
 };
 
-// Reads the arguments; Flags are the extra switches the command accepts ("--resume").
-Options Parse(const QStringList& Args, const QStringList& Flags);
+// Reads the arguments; Extras are the options beyond the shared ones that the command
+// accepts ("--resume", "--mask", "-r"). Throws vx::UsageError.
+Options Parse(const QStringList& Args, const QStringList& Extras);
 
 // Sets service, host, port, credentials, proxy and time limit of C from O; returns the
 // remote path (for HTTP the path and query as they stand in the URL), or an empty

@@ -5,6 +5,7 @@
 // TVxXMLEngine is not in the `vx run` registry: it has no Execute and no operation
 // without arguments, and its input is a stream, file or string rather than properties.
 #include "VxConsole.h"
+#include "VxOptionReader.h"
 #include "VxRegistry.h"
 
 #include <vedidoredo/VxInetXML.h>
@@ -18,12 +19,6 @@
 #include <vector>
 
 namespace {
-
-int Usage(const QString& Message)
-{
-    vx::PrintError(QStringLiteral("xml: ") + Message + QStringLiteral(" (see vx xml --help)"));
-    return vx::ExitUsage;
-}
 
 // Output goes out in blocks: a tree printed whole may be many times the file's size.
 class TOut {
@@ -175,44 +170,25 @@ void PrintOutline(TOut& Out, const TVxXMLItem* Root)
 
 int RunXml(const QStringList& Args)
 {
-    QString File, Get;
-    bool Json = false, HasGet = false;
-    for (qsizetype I = 0; I < Args.size(); ++I) {
-        const QString& A = Args.at(I);
-        if (A == QLatin1String("--help") || A == QLatin1String("-h")) {
-            vx::WriteOutText(vx::CommandHelp(*vx::FindCommand(QStringLiteral("xml"))));
-            return vx::ExitOk;
-        }
-        if (A == QLatin1String("--json")) {
-            Json = true;
-        } else if (A == QLatin1String("--get")) {
-            if (++I >= Args.size())
-                return Usage(QStringLiteral("--get needs a NAME"));
-            Get = Args.at(I);
-            HasGet = true;
-        } else if (A.startsWith(u'-') && A.size() > 1) {
-            return Usage(QStringLiteral("unknown option '%1'").arg(A));
-        } else if (File.isEmpty()) {
-            File = A;
-        } else {
-            return Usage(QStringLiteral("one FILE only, got '%1' as well").arg(A));
-        }
-    }
-    if (File.isEmpty())
-        return Usage(QStringLiteral("which FILE?"));
+    const vx::OptionReader O(Args, {{"--json"}, {"--get", "NAME"}});
+    O.ExpectPositional(1, 1, "one FILE");
+    const QString File = O.Positional(0);
+    const bool Json = O.Has("--json");
+    const bool HasGet = O.Has("--get");
+    const QString Get = O.Value("--get");
 
     TVxXMLEngine Engine;
     try {
         Engine.LoadFromFile(File);
     } catch (const EVxError& Error) {
-        vx::PrintError(QStringLiteral("xml: ") + Error.Message());
+        vx::PrintError(Error.Message());
         return vx::ExitError;
     }
     const TVxXMLItem* Node = Engine.RootItem();
     if (HasGet) {
         Node = Engine.GetItemByTag(nullptr, Get);
         if (!Node) {
-            vx::PrintError(QStringLiteral("xml: no element named '%1' in %2").arg(Get, File));
+            vx::PrintError(QStringLiteral("no element named '%1' in %2").arg(Get, File));
             return vx::ExitFalse;
         }
     }

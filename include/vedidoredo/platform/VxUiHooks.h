@@ -53,6 +53,9 @@ struct VX_CORE_EXPORT TVxUiHooks {
     std::function<std::unique_ptr<TVxStatusWindow>(QObject* Component)> CreateStatusWindow;
     // An information message box (title, text).
     std::function<void(const QString& Title, const QString& Text)> ShowMessage;
+    // An error message box (title, text): for failures that have no caller to raise to,
+    // such as a refresh started by a timer.
+    std::function<void(const QString& Title, const QString& Text)> ShowError;
     // Opens a link with the desktop's handler; returns false when nothing opened it.
     std::function<bool(const QString& Url)> OpenUrl;
 };

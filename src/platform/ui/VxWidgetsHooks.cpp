@@ -41,6 +41,12 @@ void ShowMessage(const QString& Title, const QString& Text)
         QMessageBox::information(QApplication::activeWindow(), Title, Text);
 }
 
+void ShowError(const QString& Title, const QString& Text)
+{
+    if (CanShowWindows())
+        QMessageBox::critical(QApplication::activeWindow(), Title, Text);
+}
+
 bool OpenUrl(const QString& Url)
 {
     // A path or a bare host name is turned into a URL as a browser's address bar would.
@@ -54,6 +60,8 @@ void Install(bool OnlyEmpty)
         Hooks.AskLogon = AskLogon;
     if (!OnlyEmpty || !Hooks.ShowMessage)
         Hooks.ShowMessage = ShowMessage;
+    if (!OnlyEmpty || !Hooks.ShowError)
+        Hooks.ShowError = ShowError;
     if (!OnlyEmpty || !Hooks.OpenUrl)
         Hooks.OpenUrl = OpenUrl;
     if (!OnlyEmpty || !Hooks.CreateStatusWindow)
