@@ -19,96 +19,15 @@
 #include <expat.h>
 #include <pugixml.hpp>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 
 namespace {
 
 constexpr int Rounds = 5;
 
-struct TResult {
-    double Best = 1e99;       // seconds
-    double Free = 0;          // seconds to free the result (first round)
-    long PeakKiB = 0;         // resident growth during the first parse
-    long TreeKiB = 0;         // resident growth while the result is alive
-    long long Nodes = 0;      // elements (or start-element events) seen
-    bool Ok = false;
-};
-
-// VmRSS or VmHWM of this process in KiB.
-long StatusKiB(const char* Field)
-{
-    QFile F(QStringLiteral("/proc/self/status"));
-    if (!F.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray Key = QByteArray(Field) + ':';
-    for (const QByteArray& Line : F.readAll().split('\n'))
-        if (Line.startsWith(Key))
-            return Line.mid(Key.size()).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
-void ResetPeak()
-{
-    // Makes VmHWM start again from the current resident set (Linux 4.0 and later).
-    QFile F(QStringLiteral("/proc/self/clear_refs"));
-    if (F.open(QIODevice::WriteOnly))
-        F.write("5");
-}
-
-double Now()
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-// One parser: Parse builds its result and returns a node count and a function that frees it.
-using TParse = std::function<std::pair<long long, std::function<void()>>()>;
-
-TResult RunInChild(const TParse& Parse)
-{
-    int Pipe[2];
-    if (::pipe(Pipe) != 0)
-        return {};
-    const pid_t Pid = ::fork();
-    if (Pid == 0) {
-        ::close(Pipe[0]);
-        TResult R;
-        for (int Round = 0; Round < Rounds; ++Round) {
-            ResetPeak();
-            const long Base = StatusKiB("VmRSS");
-            const double T0 = Now();
-            auto [Nodes, Free] = Parse();
-            const double T1 = Now();
-            if (Round == 0) {
-                R.PeakKiB = StatusKiB("VmHWM") - Base;
-                R.TreeKiB = StatusKiB("VmRSS") - Base;
-                R.Nodes = Nodes;
-            }
-            const double T2 = Now();
-            Free();
-            if (Round == 0)
-                R.Free = Now() - T2;
-            R.Best = std::min(R.Best, T1 - T0);
-        }
-        R.Ok = R.Nodes > 0;
-        const ssize_t W = ::write(Pipe[1], &R, sizeof R);
-        ::_exit(W == ssize_t(sizeof R) ? 0 : 1);
-    }
-    ::close(Pipe[1]);
-    TResult R;
-    if (::read(Pipe[0], &R, sizeof R) != ssize_t(sizeof R))
-        R = TResult();
-    ::close(Pipe[0]);
-    int Status = 0;
-    ::waitpid(Pid, &Status, 0);
-    return R;
-}
+using TResult = TBenchChild;
 
 // A catalogue as an export job would write it: indented records, each with attributes, a
 // few child elements with short text, now and then a non-ASCII character.
@@ -173,7 +92,7 @@ int main(int argc, char** argv)
     const double Bytes = double(Doc.size());
     const QString Text = QString::fromLatin1(Doc);  // byte text, for ParseXMLFromString
 
-    const TResult Engine = RunInChild([&]() -> std::pair<long long, std::function<void()>> {
+    const TResult Engine = BenchInChild(Rounds, [&]() -> std::pair<long long, std::function<void()>> {
         auto* E = new TVxXMLEngine;
         QBuffer B;
         B.setData(Doc);
@@ -181,12 +100,12 @@ int main(int argc, char** argv)
         E->LoadFromStream(0, &B);
         return {CountNodes(E->RootItem()), [E]() { delete E; }};
     });
-    const TResult EngineText = RunInChild([&]() -> std::pair<long long, std::function<void()>> {
+    const TResult EngineText = BenchInChild(Rounds, [&]() -> std::pair<long long, std::function<void()>> {
         auto* E = new TVxXMLEngine;
         E->ParseXMLFromString(Text, Text.size());
         return {CountNodes(E->RootItem()), [E]() { delete E; }};
     });
-    const TResult Pugi = RunInChild([&]() -> std::pair<long long, std::function<void()>> {
+    const TResult Pugi = BenchInChild(Rounds, [&]() -> std::pair<long long, std::function<void()>> {
         auto* D = new pugi::xml_document;
         const pugi::xml_parse_result R = D->load_buffer(Doc.constData(), size_t(Doc.size()));
         long long N = 0;
@@ -204,7 +123,7 @@ int main(int argc, char** argv)
         }
         return {N, [D]() { delete D; }};
     });
-    const TResult Expat = RunInChild([&]() -> std::pair<long long, std::function<void()>> {
+    const TResult Expat = BenchInChild(Rounds, [&]() -> std::pair<long long, std::function<void()>> {
         TExpatCount C;
         XML_Parser P = XML_ParserCreate(nullptr);
         XML_SetUserData(P, &C);

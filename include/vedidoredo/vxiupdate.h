@@ -271,6 +271,10 @@ protected:
     // everything in it when the component is destroyed. Raises EVxFileError when it cannot
     // be made.
     QString PrivateFileName(const QString& Name);
+    // For components that download into a file of their own: deletes the file downloaded
+    // so far, if any, and makes the local file a private one (PrivateFileName) named with
+    // the extension of RemoteName, so that a reader can tell the format by the name.
+    void UseTemporaryLocalFile(const QString& RemoteName);
 
     quint32 FRemoteFileSize = 0;
     TDateTime FRemoteFileCreated;

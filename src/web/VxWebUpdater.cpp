@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 
 TVxCustomWebUpdater::TVxCustomWebUpdater(QObject* Owner) : TVxCustomWebComponent(Owner) {}
 
@@ -21,6 +22,28 @@ QString TVxCustomWebUpdater::PrivateFileName(const QString& Name)
         FPrivateDir = std::move(Dir);
     }
     return FPrivateDir->filePath(Name);
+}
+
+void TVxCustomWebUpdater::UseTemporaryLocalFile(const QString& RemoteName)
+{
+    if (!FLocalFileName.isEmpty())
+        QFile::remove(FLocalFileName);
+    // The extension of the last part of the path, before any query or fragment; one that
+    // does not look like an extension is left out.
+    qsizetype End = RemoteName.size();
+    for (qsizetype I = 0; I < End; ++I)
+        if (RemoteName[I] == u'?' || RemoteName[I] == u'#')
+            End = I;
+    const QStringView Path = QStringView(RemoteName).left(End);
+    const QStringView Name = Path.mid(std::max(Path.lastIndexOf(u'/'), Path.lastIndexOf(u'\\')) + 1);
+    const qsizetype Dot = Name.lastIndexOf(u'.');
+    QString Extension;
+    if (Dot >= 0 && Name.size() - Dot - 1 <= 16 &&
+        std::all_of(Name.begin() + Dot + 1, Name.end(), [](QChar C) {
+            return C.unicode() < 128 && (C.isLetterOrNumber() || C == u'_' || C == u'-');
+        }))
+        Extension = Name.mid(Dot).toString();
+    FLocalFileName = PrivateFileName(QStringLiteral("download") + Extension);
 }
 
 void TVxCustomWebUpdater::SetRemoteFileName(const QString& Value)

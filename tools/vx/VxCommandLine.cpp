@@ -76,6 +76,16 @@ QString GeneralHelp()
                "standard error); 64 a usage error.\n");
 }
 
+bool CommandNeedsWindows(const QStringList& Args)
+{
+    const CommandInfo* Command = FindCommand(Args.value(0));
+    const QStringList Rest = Args.mid(1);
+    if (!Command || !Command->NeedsWindows || WantsHelp(Rest) || Rest.contains(QLatin1String("--help")) ||
+        Rest.contains(QLatin1String("-h")))
+        return false;
+    return Command->NeedsWindows(Rest);
+}
+
 int RunCommandLine(const QStringList& Args)
 {
     const QString First = Args.value(0);

@@ -9,6 +9,10 @@ namespace vx {
 // Runs the command line (the arguments after the program's name); returns the exit status.
 int RunCommandLine(const QStringList& Args);
 
+// True when the command line runs a command that opens windows (and so needs a
+// QApplication and a display); help and every other command need neither.
+bool CommandNeedsWindows(const QStringList& Args);
+
 // The text of `vx --help`.
 QString GeneralHelp();
 

@@ -63,6 +63,24 @@ const CommandInfo* FindCommand(const QString& Name)
     return nullptr;
 }
 
+bool AlwaysWindows(const QStringList&)
+{
+    return true;
+}
+
+WindowsPredicate WindowsWith(const QString& Option)
+{
+    return [Option](const QStringList& Args) {
+        for (const QString& A : Args) {
+            if (A == QLatin1String("--"))
+                break;
+            if (A == Option || A.startsWith(Option + QLatin1Char('=')))
+                return true;
+        }
+        return false;
+    };
+}
+
 bool WantsHelp(const QStringList& Args)
 {
     return !Args.isEmpty() && (Args.first() == QLatin1String("--help") || Args.first() == QLatin1String("-h"));

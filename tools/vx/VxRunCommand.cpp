@@ -406,10 +406,21 @@ const char* const RunHelp =
     "Exit status: 0 done; 1 a web component's Execute returned false; 2 an error (its\n"
     "message on standard error); 64 a usage error.\n";
 
-VX_REGISTER_COMMAND_HELP("run",
-                         "run CLASS [NAME=VALUE ...] [--read PROPERTY | --call OPERATION] [--json]"
-                         "  run any component by its properties",
-                         RunHelp, Run)
+// A window class needs a QApplication even to be created.
+bool RunNeedsWindows(const QStringList& Args)
+{
+    for (const QString& A : Args)
+        if (!A.startsWith(QLatin1Char('-'))) {
+            const ClassInfo* Info = FindClass(A);
+            return Info && Info->NeedsWindows;
+        }
+    return false;
+}
+
+VX_REGISTER_WINDOW_COMMAND("run",
+                           "run CLASS [NAME=VALUE ...] [--read PROPERTY | --call OPERATION] [--json]"
+                           "  run any component by its properties",
+                           RunHelp, Run, RunNeedsWindows)
 
 }  // namespace
 

@@ -10,7 +10,9 @@ namespace vx {
 
 void InstallTerminalHooks()
 {
-    TVxUiHooks Hooks;
+    // The others (opening a link) stay as they are: the windows' ones act only where a
+    // QApplication runs, that is for a command that opens windows.
+    TVxUiHooks Hooks = VxUiHooks();
     Hooks.AskLogon = AskLogonOnTerminal;
     Hooks.CreateStatusWindow = [](QObject*) { return TerminalStatusWindow::CreateForStandardError(); };
     // Messages and errors alike go to standard error, so standard output keeps only results.

@@ -1,0 +1,57 @@
+// The remote image: a picture from the web (a web camera's still image, say) shown in a
+// label of the program's window and refreshed on a timer. Each refresh is one run of the
+// web updater into a private temporary file, from which the picture is then loaded.
+#pragma once
+
+#include <vedidoredo/VxGlobal.h>
+#include <vedidoredo/vxiupdate.h>
+
+#include <QLabel>
+#include <QPointer>
+
+class QTimer;
+
+class VX_WIDGETS_EXPORT TVxRemoteImage : public TVxCustomWebUpdater {
+    Q_OBJECT
+    Q_PROPERTY(QLabel* Image READ Image WRITE SetImage)
+    Q_PROPERTY(bool Active READ Active WRITE SetActive)
+    Q_PROPERTY(int Interval READ GetInterval WRITE SetInterval)
+public:
+    explicit TVxRemoteImage(QObject* Owner = nullptr);
+    ~TVxRemoteImage() override;
+
+    // The label that shows the picture; not owned. It becomes nullptr when the label is
+    // destroyed; later refreshes still download but load nothing.
+    QLabel* Image() const { return FImage; }
+    void SetImage(QLabel* Value);
+    // While true, a refresh runs every Interval milliseconds after the previous one ended.
+    bool Active() const { return FActive; }
+    void SetActive(bool Value);
+    int GetInterval() const;
+    void SetInterval(int Value);
+
+    // Also deletes the file downloaded for the previous name: the next run downloads.
+    void SetRemoteFileName(const QString& Value) override;
+
+    void Start() { SetActive(true); }
+    void Stop() { SetActive(false); }
+
+    // One refresh: the updater's run, then, when Image is set and a file was downloaded
+    // (now or before), the picture loaded into it. A file that is not a picture Qt can read
+    // raises EVxError and leaves the last picture in place.
+    Q_INVOKABLE bool Execute() override;
+
+protected:
+    // The refresh on a timer tick. The timer is off while it runs, so refreshes never
+    // overlap. An error cannot be raised to anyone here: it goes to the ShowError hook,
+    // and the timer stays off until the component is stopped and started again.
+    virtual void Refresh();
+
+    QTimer* FTimer;
+
+private:
+    void LoadPicture();
+
+    QPointer<QLabel> FImage;
+    bool FActive = false;
+};
