@@ -3,6 +3,7 @@
 
 #include <vedidoredo/VxIFedEx.h>
 #include <vedidoredo/VxIHTTP.h>
+#include <vedidoredo/VxIRSS.h>
 #include <vedidoredo/VxISMTP.h>
 #include <vedidoredo/VxISNTP.h>
 #include <vedidoredo/VxITime.h>
@@ -10,7 +11,9 @@
 #include <vedidoredo/VxInBase.h>
 #include <vedidoredo/VxWhoIs.h>
 #include <vedidoredo/vxidir.h>
+#include <vedidoredo/vxiimage.h>
 #include <vedidoredo/vxiupdate.h>
+#include <vedidoredo/vxixtract.h>
 
 #include <QMetaProperty>
 
@@ -52,9 +55,10 @@ void Register()
     Host->RegisterComponents(QStringLiteral("Ve-Didoredo"),
                              {&TVxWhoIs::staticMetaObject, &TVxInetDateTime::staticMetaObject,
                               &TVxFedExTracker::staticMetaObject, &TVxIHTTPClient::staticMetaObject,
-                              &TVxWebUpdater::staticMetaObject, &TVxWeatherInfo::staticMetaObject,
+                              &TVxWebUpdater::staticMetaObject, &TVxRemoteImage::staticMetaObject,
+                              &TVxInfoExtractor::staticMetaObject, &TVxWeatherInfo::staticMetaObject,
                               &TVxRemoteFiles::staticMetaObject, &TVxISMTP::staticMetaObject,
-                              &TVxInetSNTP::staticMetaObject});
+                              &TVxIRSSParser::staticMetaObject, &TVxInetSNTP::staticMetaObject});
     Host->RegisterComponentEditor(&TVxInetBase::staticMetaObject, &TVxInetComponentEditor::staticMetaObject);
     Host->RegisterComponentEditor(&TVxCustomWebComponent::staticMetaObject,
                                   &TVxInetComponentEditor::staticMetaObject);
