@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev libexpat1-dev curl
   # real peers for the integration tests
   openssl nginx-light tinyproxy chrony dnsmasq python3-pyftpdlib python3-aiosmtpd
+  apache2 lighttpd lighttpd-mod-openssl vsftpd squid
   # windows under a virtual screen, for looking at them
   xvfb
 )
@@ -25,8 +26,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-# Daemons from these packages are started by the tests themselves, on 127.0.0.1 only.
-for svc in nginx tinyproxy chrony dnsmasq; do
-  if command -v systemctl >/dev/null 2>&1; then systemctl stop "$svc" 2>/dev/null || true; fi
+# Daemons from these packages are started by the tests themselves, on 127.0.0.1 only;
+# the ones their installation started (with or without systemd) are stopped.
+for svc in nginx tinyproxy chrony dnsmasq apache2 lighttpd vsftpd squid; do
+  if [ -d /run/systemd/system ]; then
+    systemctl stop "$svc" 2>/dev/null || true
+  elif [ -x "/etc/init.d/$svc" ]; then
+    "/etc/init.d/$svc" stop >/dev/null 2>&1 || true
+  fi
 done
 exit 0

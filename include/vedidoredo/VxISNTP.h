@@ -15,6 +15,8 @@
 // other failed exchange.
 class VX_CORE_EXPORT TVxInetSNTP : public TVxInetBase {
     Q_OBJECT
+    // Properties whose every read runs an exchange (see TVxInetDateTime).
+    Q_CLASSINFO("ExchangeOnRead", "DateTime")
     Q_PROPERTY(TDateTime DateTime READ GetDateTime)
 public:
     explicit TVxInetSNTP(QObject* Owner = nullptr);

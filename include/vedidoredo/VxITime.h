@@ -6,6 +6,9 @@
 
 class VX_CORE_EXPORT TVxInetDateTime : public TVxInetBase {
     Q_OBJECT
+    // Properties whose every read runs an exchange (comma-separated), for tools that
+    // list the properties of a component without meaning to talk to its server.
+    Q_CLASSINFO("ExchangeOnRead", "DateTime")
     Q_PROPERTY(TDateTime DateTime READ GetDateTime)
 public:
     explicit TVxInetDateTime(QObject* Owner = nullptr);

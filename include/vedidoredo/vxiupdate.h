@@ -183,8 +183,10 @@ protected:
     void DisconnectFromInet();
     // Size (low 32 bits) and last-write time (UTC) of a remote file. For HTTP and HTTPS
     // the request stays open in hFindFile: its body is what ReadFileFromInet downloads.
-    // False when the file is missing: any final HTTP status outside 200..299 (after
-    // the logon loop), no FTP match, no such file.
+    // False when the file is missing: any final HTTP status outside 200..299, no FTP
+    // match (550), no such file. False with Status isFailed when no answer came (an
+    // unreachable server, a TLS or certificate failure, a time-out, which is not
+    // retried) or the login was refused after the logon loop (401, 407).
     bool GetFileInfoFromInet(const QString& RemoteName, quint32& Size, TDateTime& LastWriteTime);
     // Appends the entries of a directory (FTP or a file path) to List; true when List
     // is not empty.
@@ -275,6 +277,8 @@ protected:
     // so far, if any, and makes the local file a private one (PrivateFileName) named with
     // the extension of RemoteName, so that a reader can tell the format by the name.
     void UseTemporaryLocalFile(const QString& RemoteName);
+    // Execute into that private file (named now if RemoteFileName was never set).
+    bool ExecuteIntoTemporaryFile();
 
     quint32 FRemoteFileSize = 0;
     TDateTime FRemoteFileCreated;

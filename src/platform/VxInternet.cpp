@@ -5,6 +5,7 @@
 // reads slower than the network delivers, the transfer is paused, so memory does not
 // grow with the size of the file.
 #include <vedidoredo/platform/VxInternet.h>
+#include <vedidoredo/platform/VxSystemProxy.h>
 
 #include <QDir>
 #include <QFile>
@@ -124,21 +125,11 @@ QDateTime FromTimeT(curl_off_t T)
     return T < 0 ? QDateTime() : QDateTime::fromSecsSinceEpoch(T, Qt::UTC);
 }
 
+// Whether libcurl will take a proxy from the environment for Scheme (the rule of
+// VxProxyVariable is libcurl's own).
 bool EnvProxyApplies(const QString& Scheme)
 {
-    const QByteArray NoProxy = qgetenv("no_proxy").isEmpty() ? qgetenv("NO_PROXY") : qgetenv("no_proxy");
-    if (NoProxy.trimmed() == "*")
-        return false;
-    QList<QByteArray> Names;
-    if (Scheme == QLatin1String("http"))
-        Names = {"http_proxy"};
-    else if (Scheme == QLatin1String("https"))
-        Names = {"https_proxy", "HTTPS_PROXY"};
-    Names += {"all_proxy", "ALL_PROXY"};
-    for (const QByteArray& N : Names)
-        if (!qgetenv(N.constData()).isEmpty())
-            return true;
-    return false;
+    return !VxProxyVariable(QProcessEnvironment::systemEnvironment(), Scheme).isEmpty();
 }
 
 }  // namespace
@@ -350,6 +341,22 @@ public:
                 Code = Connect;  // the proxy refused the tunnel (407 and the like)
         }
         return Code;
+    }
+
+    // What kind of failure ended the last transfer.
+    TVxInetFailure Failure() const
+    {
+        switch (Result) {
+        case CURLE_OK: return TVxInetFailure::None;
+        case CURLE_OPERATION_TIMEDOUT: return TVxInetFailure::TimedOut;
+        case CURLE_LOGIN_DENIED: return TVxInetFailure::LoginRefused;
+        case CURLE_REMOTE_FILE_NOT_FOUND:
+        case CURLE_REMOTE_ACCESS_DENIED:
+        case CURLE_FTP_COULDNT_RETR_FILE:
+        case CURLE_RANGE_ERROR:
+        case CURLE_BAD_DOWNLOAD_RESUME: return TVxInetFailure::Answer;
+        default: return TVxInetFailure::Transport;
+        }
     }
 
     QString ErrorText() const
@@ -604,9 +611,9 @@ std::unique_ptr<TVxInetConnection> TVxInetSession::Connect(const QString& Host, 
                                                            const QString& Password,
                                                            TVxInetServiceKind Service, quint32 Flags)
 {
-    FLastError.clear();
+    ClearFailure();
     if (Host.trimmed().isEmpty()) {
-        FLastError = QStringLiteral("No host name");
+        SetFailure(QStringLiteral("No host name"), TVxInetFailure::Transport);
         return nullptr;
     }
     auto State = std::make_shared<ConnectionState>();
@@ -626,7 +633,7 @@ std::unique_ptr<TVxInetConnection> TVxInetSession::Connect(const QString& Host, 
         curl_easy_setopt(T.Easy, CURLOPT_URL, Url.constData());
         curl_easy_setopt(T.Easy, CURLOPT_NOBODY, 1L);
         if (T.RunToEnd() != CURLE_OK) {
-            FLastError = T.ErrorText();
+            SetFailure(T.ErrorText(), T.Failure());
             return nullptr;
         }
         char* Entry = nullptr;
@@ -655,7 +662,7 @@ std::unique_ptr<TVxInetConnection> TVxInetSession::Connect(const QString& Host, 
             curl_easy_setopt(T.Easy, CURLOPT_URL, CheckUrl.constData());
             curl_easy_setopt(T.Easy, CURLOPT_CONNECT_ONLY, 1L);
             if (T.RunToEnd() != CURLE_OK) {
-                FLastError = T.ErrorText();
+                SetFailure(T.ErrorText(), T.Failure());
                 return nullptr;
             }
         }
@@ -691,8 +698,12 @@ qint64 TVxInetFile::Read(char* Buffer, qint64 Size)
     const qint64 N = FTransfer->Read(Buffer, Size);
     if (N == 0) {
         FCompleted = FTransfer->Succeeded();
-        if (!FCompleted && FLastError.isEmpty())
-            FLastError = FTransfer->Ended() ? FTransfer->ErrorText() : QStringLiteral("Transfer stopped");
+        if (!FCompleted && FLastError.isEmpty()) {
+            if (FTransfer->Ended())
+                SetFailure(FTransfer->ErrorText(), FTransfer->Failure());
+            else
+                SetFailure(QStringLiteral("Transfer stopped"), TVxInetFailure::Transport);
+        }
     }
     return N;
 }
@@ -724,7 +735,7 @@ public:
         }
         FTransfer->StartStream();
         if (FTransfer->Ended() && !FTransfer->Succeeded() && FTransfer->ResponseCode() == 0) {
-            FLastError = FTransfer->ErrorText();
+            SetFailure(FTransfer->ErrorText(), FTransfer->Failure());
             return false;
         }
         return true;
@@ -759,7 +770,7 @@ protected:
             T.StartStream();
         }
         if (FConn->FtpGeneration != FGeneration) {
-            FLastError = QStringLiteral("The FTP connection was used for another call");
+            SetFailure(QStringLiteral("The FTP connection was used for another call"), TVxInetFailure::Transport);
             return false;
         }
         return true;
@@ -774,10 +785,10 @@ private:
 
 std::unique_ptr<TVxInetFile> TVxInetSession::OpenUrl(const QString& Url, quint32)
 {
-    FLastError.clear();
+    ClearFailure();
     auto F = std::make_unique<TVxUrlFile>(FState);
     if (!F->Open(EncodeUrl(Url))) {
-        FLastError = F->LastError();
+        SetFailure(F->LastError(), F->LastFailure());
         return nullptr;
     }
     return F;
@@ -819,7 +830,7 @@ bool TVxHttpRequest::Perform(qint64 ResumeFrom)
     T.Prepare(*FSession, false);
     FCompleted = false;
     FStarted = false;
-    FLastError.clear();
+    ClearFailure();
 
     QString Object = FObjectName;
     if (!Object.startsWith(QLatin1Char('/')))
@@ -827,9 +838,13 @@ bool TVxHttpRequest::Perform(qint64 ResumeFrom)
     const QByteArray Url =
         FConnection->BaseUrl((FFlags & VxInetFlagSecure) ? "https" : "http") + EncodePath(Object);
     curl_easy_setopt(T.Easy, CURLOPT_URL, Url.constData());
-    curl_easy_setopt(T.Easy, CURLOPT_HTTP_VERSION,
-                     FVersion == QLatin1String("HTTP/1.0") ? long(CURL_HTTP_VERSION_1_0)
-                                                          : long(CURL_HTTP_VERSION_1_1));
+    const bool Http10 = FVersion == QLatin1String("HTTP/1.0");
+    curl_easy_setopt(T.Easy, CURLOPT_HTTP_VERSION, Http10 ? long(CURL_HTTP_VERSION_1_0) : long(CURL_HTTP_VERSION_1_1));
+    // For an HTTP/1.0 request libcurl would offer only "http/1.0" in the TLS handshake,
+    // which servers knowing just "http/1.1" and "h2" refuse (Apache aborts the
+    // handshake). Without ALPN every server falls back to HTTP/1.x.
+    if (Http10)
+        curl_easy_setopt(T.Easy, CURLOPT_SSL_ENABLE_ALPN, 0L);
     curl_easy_setopt(T.Easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(T.Easy, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(T.Easy, CURLOPT_FILETIME, 1L);
@@ -849,9 +864,13 @@ bool TVxHttpRequest::Perform(qint64 ResumeFrom)
         curl_easy_setopt(T.Easy, CURLOPT_PASSWORD, Utf8(FPassword).constData());
         curl_easy_setopt(T.Easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
     }
-    if (!FProxyUser.isEmpty() || !FProxyPassword.isEmpty()) {
-        curl_easy_setopt(T.Easy, CURLOPT_PROXYUSERNAME, Utf8(FProxyUser).constData());
-        curl_easy_setopt(T.Easy, CURLOPT_PROXYPASSWORD, Utf8(FProxyPassword).constData());
+    // The request's own proxy login, else the session's.
+    const bool OwnProxyLogin = !FProxyUser.isEmpty() || !FProxyPassword.isEmpty();
+    const QByteArray ProxyUser = OwnProxyLogin ? Utf8(FProxyUser) : FSession->ProxyUser;
+    const QByteArray ProxyPassword = OwnProxyLogin ? Utf8(FProxyPassword) : FSession->ProxyPassword;
+    if (!ProxyUser.isEmpty() || !ProxyPassword.isEmpty()) {
+        curl_easy_setopt(T.Easy, CURLOPT_PROXYUSERNAME, ProxyUser.constData());
+        curl_easy_setopt(T.Easy, CURLOPT_PROXYPASSWORD, ProxyPassword.constData());
         curl_easy_setopt(T.Easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
     }
     if (ResumeFrom > 0) {
@@ -863,7 +882,8 @@ bool TVxHttpRequest::Perform(qint64 ResumeFrom)
     T.StartStream();
     int Code = 0;
     if (!QueryStatusCode(Code)) {
-        FLastError = T.ErrorText();
+        const TVxInetFailure Kind = T.Failure();
+        SetFailure(T.ErrorText(), Kind == TVxInetFailure::None ? TVxInetFailure::Transport : Kind);
         return false;
     }
     return true;
@@ -898,7 +918,7 @@ bool TVxHttpRequest::SetFilePointer(qint64 Position)
     const long Code = FTransfer->ResponseCode();
     if (Code == 206 || Code == 200)
         return true;
-    FLastError = QStringLiteral("The server refused the range (HTTP %1)").arg(Code);
+    SetFailure(QStringLiteral("The server refused the range (HTTP %1)").arg(Code), TVxInetFailure::Answer);
     return false;
 }
 
@@ -968,9 +988,9 @@ std::unique_ptr<TVxHttpRequest> TVxInetConnection::OpenRequest(const QString& Ve
                                                                const QString& ObjectName,
                                                                const QString& Version, quint32 Flags)
 {
-    FLastError.clear();
+    ClearFailure();
     if (FState->Service != TVxInetServiceKind::Http) {
-        FLastError = QStringLiteral("Not an HTTP connection");
+        SetFailure(QStringLiteral("Not an HTTP connection"), TVxInetFailure::Transport);
         return nullptr;
     }
     return std::unique_ptr<TVxHttpRequest>(new TVxHttpRequest(FState, Verb, ObjectName, Version, Flags));
@@ -986,7 +1006,7 @@ bool TVxInetConnection::FtpGetCurrentDirectory(QString& Directory)
 
 bool TVxInetConnection::FtpSetCurrentDirectory(const QString& Directory)
 {
-    FLastError.clear();
+    ClearFailure();
     if (FState->Service != TVxInetServiceKind::Ftp)
         return false;
     const QString Path = FState->Resolve(Directory);
@@ -995,7 +1015,7 @@ bool TVxInetConnection::FtpSetCurrentDirectory(const QString& Directory)
     curl_easy_setopt(T.Easy, CURLOPT_URL, Url.constData());
     curl_easy_setopt(T.Easy, CURLOPT_NOBODY, 1L);
     if (T.RunToEnd() != CURLE_OK) {
-        FLastError = T.ErrorText();
+        SetFailure(T.ErrorText(), T.Failure());
         return false;
     }
     FState->CurrentDir = Path;
@@ -1010,7 +1030,7 @@ bool TVxInetConnection::FtpStat(const QString& Path, TVxInetFindData& Data)
     curl_easy_setopt(T.Easy, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(T.Easy, CURLOPT_FILETIME, 1L);
     if (T.RunToEnd() != CURLE_OK) {
-        FLastError = T.ErrorText();
+        SetFailure(T.ErrorText(), T.Failure());
         return false;
     }
     curl_off_t Size = -1, Time = -1;
@@ -1091,14 +1111,14 @@ bool TVxInetConnection::FtpList(const QString& Directory, const QString& Mask,
     T.OnChunk = nullptr;
     if (Code == CURLE_OK || Code == CURLE_REMOTE_FILE_NOT_FOUND)
         return true;  // not found: nothing matched, or an empty directory
-    FLastError = T.ErrorText();
+    SetFailure(T.ErrorText(), T.Failure());
     return false;
 }
 
 std::unique_ptr<TVxFtpFind> TVxInetConnection::FtpFindFirstFile(const QString& Pattern,
                                                                 TVxInetFindData& Data)
 {
-    FLastError.clear();
+    ClearFailure();
     if (FState->Service != TVxInetServiceKind::Ftp)
         return nullptr;
     const qsizetype Slash = Pattern.lastIndexOf(QLatin1Char('/'));
@@ -1117,15 +1137,16 @@ std::unique_ptr<TVxFtpFind> TVxInetConnection::FtpFindFirstFile(const QString& P
             Entries.append(One);
         } else {
             const QString Error = FLastError;
+            const TVxInetFailure Kind = FLastFailure;
             if (!FtpList(Dir, Mask, Entries))
-                FLastError = Error;
+                SetFailure(Error, Kind);
         }
     } else if (!FtpList(Dir, Mask, Entries)) {
         return nullptr;
     }
     if (Entries.isEmpty()) {
         if (FLastError.isEmpty())
-            FLastError = QStringLiteral("No file matches %1").arg(Pattern);
+            SetFailure(QStringLiteral("No file matches %1").arg(Pattern), TVxInetFailure::Answer);
         return nullptr;
     }
     std::unique_ptr<TVxFtpFind> F(new TVxFtpFind);
@@ -1136,7 +1157,7 @@ std::unique_ptr<TVxFtpFind> TVxInetConnection::FtpFindFirstFile(const QString& P
 
 std::unique_ptr<TVxInetFile> TVxInetConnection::FtpOpenFile(const QString& Name, quint32)
 {
-    FLastError.clear();
+    ClearFailure();
     if (FState->Service != TVxInetServiceKind::Ftp)
         return nullptr;
     return std::make_unique<TVxFtpFile>(FState, FState->Resolve(Name));

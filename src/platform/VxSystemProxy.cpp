@@ -29,21 +29,53 @@ TProxyValue ParseProxyValue(const QString& Value)
     return Result;
 }
 
-TProxyValue ReadVariable(const QProcessEnvironment& Env, const QString& LowerName)
+// The variable that names the proxy of Scheme ("all" for all_proxy), by the rule of
+// VxProxyVariable.
+QString RawVariable(const QProcessEnvironment& Env, const QString& Scheme)
 {
-    for (const QString& Name : {LowerName, LowerName.toUpper()}) {
-        const TProxyValue V = ParseProxyValue(Env.value(Name));
-        if (!V.HostPort.isEmpty())
+    const QString NoProxy = Env.value(QStringLiteral("no_proxy"), Env.value(QStringLiteral("NO_PROXY"))).trimmed();
+    if (NoProxy == QLatin1String("*"))
+        return {};
+    const QString Lower = Scheme + QLatin1String("_proxy");
+    for (const QString& Name : {Lower, Lower.toUpper()}) {
+        if (Name == QLatin1String("HTTP_PROXY"))
+            continue;
+        const QString V = Env.value(Name).trimmed();
+        if (!V.isEmpty())
             return V;
     }
     return {};
 }
 
+TProxyValue ReadVariable(const QProcessEnvironment& Env, const QString& Scheme)
+{
+    return ParseProxyValue(RawVariable(Env, Scheme));
+}
+
 }  // namespace
+
+QString VxProxyVariable(const QProcessEnvironment& Env, const QString& Scheme)
+{
+    const QString Own = RawVariable(Env, Scheme.toLower());
+    return Own.isEmpty() ? RawVariable(Env, QStringLiteral("all")) : Own;
+}
+
+bool VxSystemProxyCredentials(const QProcessEnvironment& Env, QString& User, QString& Password)
+{
+    const QString Text = VxProxyVariable(Env, QStringLiteral("http"));
+    if (Text.isEmpty())
+        return false;
+    const QUrl Url(Text.contains(QLatin1String("://")) ? Text : QLatin1String("http://") + Text);
+    if (!Url.isValid() || Url.userName().isEmpty())
+        return false;
+    User = Url.userName(QUrl::FullyDecoded);
+    Password = Url.password(QUrl::FullyDecoded);
+    return true;
+}
 
 QString VxProxyServerText(const QProcessEnvironment& Env)
 {
-    const TProxyValue All = ReadVariable(Env, QStringLiteral("all_proxy"));
+    const TProxyValue All = ReadVariable(Env, QStringLiteral("all"));
     QString Socks = All.Socks ? All.HostPort : QString();
 
     static const char* const Protocols[] = {"http", "https", "ftp"};
@@ -52,7 +84,7 @@ QString VxProxyServerText(const QProcessEnvironment& Env)
     bool AllSame = true;
     for (const char* Protocol : Protocols) {
         const QString Name = QLatin1String(Protocol);
-        TProxyValue V = ReadVariable(Env, Name + QLatin1String("_proxy"));
+        TProxyValue V = ReadVariable(Env, Name);
         if (V.Socks) {
             if (Socks.isEmpty())
                 Socks = V.HostPort;

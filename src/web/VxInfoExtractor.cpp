@@ -52,7 +52,7 @@ QStringList VxExtractLinks(QByteArrayView Data, TVxIExtract Kind)
         if (!Found)
             break;
         const char* Start = static_cast<const char*>(Found) - Colon;
-        if (std::memcmp(Start, Prefix, size_t(Length)) != 0) {
+        if (*Start != *Prefix || std::memcmp(Start, Prefix, size_t(Length)) != 0) {
             Pos = Start + 1;
             continue;
         }
@@ -81,9 +81,7 @@ void TVxInfoExtractor::SetRemoteFileName(const QString& Value)
 
 bool TVxInfoExtractor::Execute()
 {
-    if (LocalFileName().isEmpty())
-        UseTemporaryLocalFile(RemoteFileName());
-    const bool Result = TVxCustomWebUpdater::Execute();
+    const bool Result = ExecuteIntoTemporaryFile();
     if (Result && QFileInfo::exists(LocalFileName()))
         ParseData();
     return Result;

@@ -11,7 +11,7 @@ void TVxRemoteFiles::InternalExecute()
     ConnectToInet(true);
     if ((!hInet || !hURL) && Service() != isNetwork)
         SetStatus(isFailed);
-    else if (!ReadDirFromInet(FDirectory, FWildCard, FSubFolders, FFileList))
+    else if (!ReadDirFromInet(FDirectory, FWildCard, FSubFolders, FFileList) && Status() != isFailed)
         SetStatus(isNotFound);
     DisconnectFromInet();
 }

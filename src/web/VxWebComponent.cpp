@@ -2,6 +2,7 @@
 // the transfer toolkit the web components are built from.
 #include <vedidoredo/VxILogOn.h>
 #include <vedidoredo/VxInCnst.h>
+#include <vedidoredo/platform/VxSystemProxy.h>
 #include <vedidoredo/vxiupdate.h>
 
 #include <QBuffer>
@@ -60,6 +61,19 @@ quint32 Low32(qint64 V)
 QString JoinFtp(const QString& Dir, const QString& Name)
 {
     return Dir == QLatin1String("/") ? QLatin1Char('/') + Name : Dir + QLatin1Char('/') + Name;
+}
+
+// A failure that is no answer about the file: the server could not be reached or
+// refused the login.
+bool IsFailure(TVxInetFailure Kind)
+{
+    return Kind == TVxInetFailure::Transport || Kind == TVxInetFailure::TimedOut ||
+           Kind == TVxInetFailure::LoginRefused;
+}
+
+QString LoginName(const QString& User)
+{
+    return User.isEmpty() ? QStringLiteral("anonymous") : QLatin1Char('"') + User + QLatin1Char('"');
 }
 
 TDateTime ToDateTime(const QDateTime& Utc)
@@ -345,19 +359,30 @@ void TVxCustomWebComponent::ConnectToInet(bool ReadSystemProxy)
         hInet.reset();
         if (FService != isNetwork) {
             // A proxy named on the component is used as it is; otherwise the system's
-            // proxy settings are read into Proxy when asked for.
-            if (ReadSystemProxy && !(FProxy->UseProxy() && !FProxy->Server().isEmpty()))
+            // proxy settings are read into Proxy when asked for. A login written into
+            // the system's proxy setting goes to the session, not into Proxy.
+            QString SystemUser, SystemPassword;
+            if (ReadSystemProxy && !(FProxy->UseProxy() && !FProxy->Server().isEmpty())) {
                 FProxy->FillProxyInfo();
+                if (FProxy->User().isEmpty() && FProxy->Password().isEmpty())
+                    VxSystemProxyCredentials(QProcessEnvironment::systemEnvironment(), SystemUser, SystemPassword);
+            }
             const bool Named = FProxy->UseProxy() && !FProxy->Server().isEmpty();
             hInet = TVxInetSession::Open(FWEBAgent, Named ? FProxy->Server() : QString(),
                                          Named ? FProxy->Port() : 0);
+            if (hInet && !SystemUser.isEmpty())
+                hInet->SetProxyCredentials(SystemUser, SystemPassword);
             if (hInet) {
                 hInet->SetTimeouts(FTimeout, FTimeout);
                 hURL = hInet->Connect(FWEBHost, FWEBPort, FWEBUser, FWEBPassword,
                                       FService == isFTP ? TVxInetServiceKind::Ftp : TVxInetServiceKind::Http,
                                       FService == isHTTPS ? VxInetFlagSecure : 0);
-                if (!hURL)
+                if (!hURL) {
                     FLastError = hInet->LastError();
+                    if (hInet->LastFailure() == TVxInetFailure::LoginRefused)
+                        FLastError = QStringLiteral("The server refused the login of %1 (%2)")
+                                         .arg(LoginName(FWEBUser), FLastError);
+                }
             }
         }
     } catch (const std::exception& E) {
@@ -390,6 +415,7 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
         return false;
     SetAction(iaFileSearch);
     bool Found = false;
+    bool Failed = false;  // no answer, or a refused login: not a missing file
     try {
         switch (FService) {
         case isHTTP:
@@ -407,7 +433,8 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
             }
             // Attempts count towards the logon rule: without the prompt a refusal is
             // tried once more with the same credentials; with it, for as long as the
-            // user confirms. An answer without a readable status is tried three times.
+            // user confirms. A send without an answer is tried three times, unless it
+            // ran out of time: the time limit bounds the whole wait.
             int Count = 0;
             int Unreadable = 0;
             int Code = 0;
@@ -418,8 +445,10 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
                 HaveCode = R->QueryStatusCode(Code);
                 if (!HaveCode) {
                     FLastError = R->LastError();
-                    if (++Unreadable >= 3)
+                    if (R->LastFailure() == TVxInetFailure::TimedOut || ++Unreadable >= 3) {
+                        Failed = true;
                         break;
+                    }
                     continue;
                 }
                 if (Code == 401) {
@@ -434,7 +463,9 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
                         }
                     }
                     if (Count > 1) {
-                        FLastError = strVxInEAuthRequired;
+                        FLastError = QStringLiteral("%1: the server refused the login of %2")
+                                         .arg(strVxInEAuthRequired, LoginName(FWEBUser));
+                        Failed = true;
                         throw EVxError(strVxInEAuthRequired);
                     }
                     R->SetOption(TVxInetOption::UserName, FWEBUser);
@@ -453,7 +484,9 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
                         }
                     }
                     if (Count > 1) {
-                        FLastError = strVxInEProxyAuth;
+                        FLastError = QStringLiteral("%1: the proxy refused the login of %2")
+                                         .arg(strVxInEProxyAuth, LoginName(FProxy->User()));
+                        Failed = true;
                         throw EVxError(strVxInEProxyAuth);
                     }
                     R->SetOption(TVxInetOption::ProxyUserName, FProxy->User());
@@ -487,6 +520,7 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
             auto Find = hURL->FtpFindFirstFile(RemoteName, Data);
             if (!Find) {
                 FLastError = hURL->LastError();
+                Failed = IsFailure(hURL->LastFailure());
                 break;
             }
             if (Data.Attributes & VxFileAttributeDirectory) {
@@ -519,6 +553,8 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
     if (Found) {
         FLastError.clear();
         SetAction(iaFileFound);
+    } else if (Failed) {
+        SetStatus(isFailed);
     }
     return Found;
 }
@@ -545,10 +581,15 @@ bool TVxCustomWebComponent::ReadDirFromInet(const QString& Directory, const QStr
 bool TVxCustomWebComponent::ReadFtpDir(const QString& Directory, const QString& Mask,
                                        bool WithSubFolders, QStringList& List, int Depth)
 {
-    const QString Dir = Directory.isEmpty() ? QStringLiteral("/") : Directory;
     QString Cur;
     if (!hURL->FtpGetCurrentDirectory(Cur))
         Cur.clear();
+    // A relative directory is below the current one (the login directory); lines name
+    // the directory as the server knows it, without doubled slashes.
+    QString Dir = Directory.isEmpty() ? QStringLiteral("/") : Directory;
+    if (!Dir.startsWith(QLatin1Char('/')) && !Cur.isEmpty())
+        Dir = JoinFtp(Cur, Dir);
+    Dir = QDir::cleanPath(Dir);
     if (Dir != Cur && !hURL->FtpSetCurrentDirectory(Dir)) {
         FLastError = hURL->LastError();
         if (const auto& Show = VxUiHooks().ShowMessage)
@@ -560,6 +601,10 @@ bool TVxCustomWebComponent::ReadFtpDir(const QString& Directory, const QString& 
     TVxInetFindData Data;
     hFindFile.reset();
     auto Find = hURL->FtpFindFirstFile(Pattern, Data);
+    if (!Find && IsFailure(hURL->LastFailure())) {
+        FLastError = hURL->LastError();
+        SetStatus(isFailed);
+    }
     if (Find) {
         do {
             List.append(Here ? Data.FileName : JoinFtp(Dir, Data.FileName));

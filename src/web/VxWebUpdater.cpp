@@ -46,6 +46,13 @@ void TVxCustomWebUpdater::UseTemporaryLocalFile(const QString& RemoteName)
     FLocalFileName = PrivateFileName(QStringLiteral("download") + Extension);
 }
 
+bool TVxCustomWebUpdater::ExecuteIntoTemporaryFile()
+{
+    if (FLocalFileName.isEmpty())
+        UseTemporaryLocalFile(FRemoteFileName);
+    return TVxCustomWebUpdater::Execute();
+}
+
 void TVxCustomWebUpdater::SetRemoteFileName(const QString& Value)
 {
     FRemoteFileName = Value;
@@ -57,7 +64,8 @@ void TVxCustomWebUpdater::InternalExecute()
     if ((!hInet || !hURL) && Service() != isNetwork) {
         SetStatus(isFailed);
     } else if (!GetFileInfoFromInet(FRemoteFileName, FRemoteFileSize, FRemoteFileCreated)) {
-        SetStatus(isNotFound);
+        if (Status() != isFailed)  // no answer, or a refused login
+            SetStatus(isNotFound);
     } else {
         SetAction(iaComparing);
         // A remote size of 0 (not told) counts as equal; so does a local file of the

@@ -114,7 +114,16 @@ TEST(VxProxyServerText, StripsSchemeCredentialsAndPathAndPrefersLowerCase)
               u"http=proxy.example:8080");
     EXPECT_EQ(VxProxyServerText(Environment({{"HTTP_PROXY", "upper:1"}, {"http_proxy", "lower:2"}})),
               u"http=lower:2");
-    EXPECT_EQ(VxProxyServerText(Environment({{"http_proxy", ""}, {"HTTP_PROXY", "upper:1"}})), u"http=upper:1");
+    // HTTP_PROXY is never read (a CGI program finds a request's "Proxy:" header there);
+    // the other upper-case forms are.
+    EXPECT_EQ(VxProxyServerText(Environment({{"http_proxy", ""}, {"HTTP_PROXY", "upper:1"}})), QString());
+    EXPECT_EQ(VxProxyServerText(Environment({{"HTTPS_PROXY", "upper:1"}})), u"https=upper:1");
+    EXPECT_EQ(VxProxyServerText(Environment({{"http_proxy", "a:1"}, {"no_proxy", "*"}})), QString());
+    QString User, Password;
+    EXPECT_TRUE(VxSystemProxyCredentials(Environment({{"all_proxy", "http://u%40x:p%3Aw@h:1"}}), User, Password));
+    EXPECT_EQ(User, u"u@x");
+    EXPECT_EQ(Password, u"p:w");
+    EXPECT_FALSE(VxSystemProxyCredentials(Environment({{"http_proxy", "h:1"}}), User, Password));
     EXPECT_EQ(VxProxyServerText(Environment({{"http_proxy", "noport.example"}})), u"http=noport.example");
     EXPECT_EQ(VxProxyServerText(Environment({{"http_proxy", "http://[::1]:3128"}})), u"http=[::1]:3128");
     EXPECT_EQ(VxProxyServerText(Environment({{"http_proxy", "http://"}})), QString());

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -103,19 +104,13 @@ bool RunTool(const QString& Program, const QStringList& Args, const QString& Wor
     return P.exitStatus() == QProcess::NormalExit && P.exitCode() == 0;
 }
 
-bool TNginxPeer::Start(const QString& Root, const QString& User, const QString& Password)
+bool MakeTestCertificates(const QString& D, QString& Error)
 {
-    const QString Nginx = FindProgram(QStringLiteral("nginx"), {QStringLiteral("/usr/sbin")});
     const QString OpenSsl = FindProgram(QStringLiteral("openssl"));
-    if (Nginx.isEmpty() || OpenSsl.isEmpty()) {
-        Error = QStringLiteral("nginx or openssl is not installed");
+    if (OpenSsl.isEmpty()) {
+        Error = QStringLiteral("openssl is not installed");
         return false;
     }
-    if (!FDir.isValid()) {
-        Error = QStringLiteral("no temporary directory");
-        return false;
-    }
-    const QString D = FDir.path();
     // A CA, and a server certificate it signed for 127.0.0.1 and localhost.
     WriteText(D + QStringLiteral("/server.ext"),
               QStringLiteral("basicConstraints=CA:FALSE\nkeyUsage=digitalSignature,keyEncipherment\n"
@@ -145,6 +140,24 @@ bool TNginxPeer::Start(const QString& Root, const QString& User, const QString& 
         Error = QStringLiteral("openssl failed: ") + Out;
         return false;
     }
+    return true;
+}
+
+bool TNginxPeer::Start(const QString& Root, const QString& User, const QString& Password)
+{
+    const QString Nginx = FindProgram(QStringLiteral("nginx"), {QStringLiteral("/usr/sbin")});
+    const QString OpenSsl = FindProgram(QStringLiteral("openssl"));
+    if (Nginx.isEmpty() || OpenSsl.isEmpty()) {
+        Error = QStringLiteral("nginx or openssl is not installed");
+        return false;
+    }
+    if (!FDir.isValid()) {
+        Error = QStringLiteral("no temporary directory");
+        return false;
+    }
+    const QString D = FDir.path();
+    if (!MakeTestCertificates(D, Error))
+        return false;
     CaFile = D + QStringLiteral("/ca.crt");
     WriteText(D + QStringLiteral("/htpasswd"), User + QStringLiteral(":{PLAIN}") + Password + QLatin1Char('\n'));
     QDir().mkpath(D + QStringLiteral("/temp"));
@@ -265,6 +278,205 @@ bool TProxyPeer::Start(const QString& User, const QString& Password)
     QFile Log(D + QStringLiteral("/peer-output.log"));
     Log.open(QIODevice::ReadOnly);
     Error = QStringLiteral("tinyproxy did not listen: ") + QString::fromUtf8(Log.readAll());
+    return false;
+}
+
+}  // namespace vxtest
+
+namespace vxtest {
+
+bool THttpsPeer::Start(TServer Server, const QString& Root)
+{
+    const bool IsApache = Server == Apache;
+    const QString Program = FindProgram(IsApache ? QStringLiteral("apache2") : QStringLiteral("lighttpd"),
+                                        {QStringLiteral("/usr/sbin")});
+    if (Program.isEmpty()) {
+        Error = QStringLiteral("%1 is not installed").arg(IsApache ? "apache2" : "lighttpd");
+        return false;
+    }
+    const QString D = FDir.path();
+    if (!MakeTestCertificates(D, Error))
+        return false;
+    CaFile = D + QStringLiteral("/ca.crt");
+    // apache2 started as root serves as www-data: the tree must be readable to others.
+    const auto Readable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+    QFile::setPermissions(Root, Readable);
+    QFile::setPermissions(D, Readable);
+    for (int Attempt = 0; Attempt < 5; ++Attempt) {
+        HttpsPort = FreeLocalPort();
+        QString Conf;
+        QStringList Args;
+        if (IsApache) {
+            const QString Mods = QStringLiteral("/usr/lib/apache2/modules/");
+            Conf = QStringLiteral(
+                       "ServerRoot %1\nServerName 127.0.0.1\nListen 127.0.0.1:%2\n"
+                       "LoadModule mpm_prefork_module %3mod_mpm_prefork.so\n"
+                       "LoadModule authz_core_module %3mod_authz_core.so\n"
+                       "LoadModule socache_shmcb_module %3mod_socache_shmcb.so\n"
+                       "LoadModule ssl_module %3mod_ssl.so\n"
+                       "PidFile %1/apache2.pid\nDefaultRuntimeDir %1\nMutex file:%1 default\n"
+                       "ErrorLog %1/error.log\nLogLevel warn\n"
+                       "SSLSessionCache shmcb:%1/ssl_scache(51200)\n"
+                       "DocumentRoot %4\n<Directory %4>\n  Require all granted\n</Directory>\n"
+                       "SSLEngine on\nSSLCertificateFile %1/server.crt\nSSLCertificateKeyFile %1/server.key\n")
+                       .arg(D)
+                       .arg(HttpsPort)
+                       .arg(Mods, Root);
+            if (QFileInfo(D).ownerId() == 0)
+                Conf += QStringLiteral("User www-data\nGroup www-data\n");
+            WriteText(D + QStringLiteral("/apache2.conf"), Conf);
+            Args = {QStringLiteral("-X"), QStringLiteral("-f"), D + QStringLiteral("/apache2.conf")};
+        } else {
+            QFile Pem(D + QStringLiteral("/server.pem"));
+            QFile Crt(D + QStringLiteral("/server.crt")), Key(D + QStringLiteral("/server.key"));
+            if (Pem.open(QIODevice::WriteOnly) && Crt.open(QIODevice::ReadOnly) && Key.open(QIODevice::ReadOnly))
+                Pem.write(Crt.readAll() + Key.readAll());
+            Pem.close();
+            Conf = QStringLiteral(
+                       "server.document-root = \"%3\"\nserver.bind = \"127.0.0.1\"\nserver.port = %2\n"
+                       "server.errorlog = \"%1/error.log\"\nserver.modules += (\"mod_openssl\")\n"
+                       "ssl.engine = \"enable\"\nssl.pemfile = \"%1/server.pem\"\n")
+                       .arg(D)
+                       .arg(HttpsPort)
+                       .arg(Root);
+            WriteText(D + QStringLiteral("/lighttpd.conf"), Conf);
+            Args = {QStringLiteral("-D"), QStringLiteral("-f"), D + QStringLiteral("/lighttpd.conf")};
+        }
+        if (!FProcess.Start(Program, Args, D)) {
+            Error = Program + QStringLiteral(" did not start");
+            return false;
+        }
+        if (WaitForLocalPort(HttpsPort, 10000))
+            return true;
+        FProcess.Stop();
+    }
+    QFile Log(D + QStringLiteral("/error.log"));
+    Log.open(QIODevice::ReadOnly);
+    QFile Out(D + QStringLiteral("/peer-output.log"));
+    Out.open(QIODevice::ReadOnly);
+    Error = Program + QStringLiteral(" did not listen: ") + QString::fromUtf8(Log.readAll() + Out.readAll());
+    return false;
+}
+
+}  // namespace vxtest
+
+namespace vxtest {
+
+namespace {
+const auto OpenToOthers = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+
+QString LogsOf(const QString& Dir, const QStringList& Names)
+{
+    QString Text;
+    for (const QString& N : Names) {
+        QFile F(Dir + QLatin1Char('/') + N);
+        if (F.open(QIODevice::ReadOnly))
+            Text += QString::fromUtf8(F.readAll());
+    }
+    return Text;
+}
+}  // namespace
+
+TVsftpdPeer::~TVsftpdPeer()
+{
+    FProcess.Stop();
+    if (!User.isEmpty())
+        RunTool(QStringLiteral("userdel"), {QStringLiteral("-f"), User}, FDir.path());
+}
+
+bool TVsftpdPeer::Start(const QString& Password)
+{
+    const QString Vsftpd = FindProgram(QStringLiteral("vsftpd"), {QStringLiteral("/usr/sbin")});
+    const QString UserAdd = FindProgram(QStringLiteral("useradd"), {QStringLiteral("/usr/sbin")});
+    const QString D = FDir.path();
+    if (Vsftpd.isEmpty() || UserAdd.isEmpty()) {
+        Error = QStringLiteral("vsftpd or useradd is not installed");
+        return false;
+    }
+    if (QFileInfo(D).ownerId() != 0) {
+        NotRoot = true;
+        Error = QStringLiteral("a local FTP user can only be made by root");
+        return false;
+    }
+    QFile::setPermissions(D, OpenToOthers);
+    QString Hash;
+    if (!RunTool(QStringLiteral("openssl"), {QStringLiteral("passwd"), QStringLiteral("-6"), Password}, D, &Hash)) {
+        Error = QStringLiteral("openssl passwd failed: ") + Hash;
+        return false;
+    }
+    const QString Name = QStringLiteral("vxftp%1").arg(QRandomGenerator::global()->bounded(100000, 999999));
+    Home = D + QStringLiteral("/home");
+    QString Out;
+    if (!RunTool(UserAdd,
+                 {QStringLiteral("-m"), QStringLiteral("-d"), Home, QStringLiteral("-s"), QStringLiteral("/bin/bash"),
+                  QStringLiteral("-p"), Hash.trimmed(), Name},
+                 D, &Out)) {
+        Error = QStringLiteral("useradd failed: ") + Out;
+        return false;
+    }
+    User = Name;
+    QFile::setPermissions(Home, OpenToOthers);
+    QDir().mkpath(D + QStringLiteral("/empty"));
+    for (int Attempt = 0; Attempt < 5; ++Attempt) {
+        Port = FreeLocalPort();
+        WriteText(D + QStringLiteral("/vsftpd.conf"),
+                  QStringLiteral("listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
+                                 "background=NO\nanonymous_enable=NO\nlocal_enable=YES\nwrite_enable=NO\n"
+                                 "chroot_local_user=NO\npam_service_name=vsftpd\nseccomp_sandbox=NO\n"
+                                 "secure_chroot_dir=%2/empty\nxferlog_enable=NO\nvsftpd_log_file=%2/vsftpd.log\n")
+                      .arg(Port)
+                      .arg(D));
+        if (!FProcess.Start(Vsftpd, {D + QStringLiteral("/vsftpd.conf")}, D)) {
+            Error = QStringLiteral("vsftpd did not start");
+            return false;
+        }
+        if (WaitForLocalPort(Port, 10000))
+            return true;
+        FProcess.Stop();
+    }
+    Error = QStringLiteral("vsftpd did not listen: ") + LogsOf(D, {QStringLiteral("peer-output.log")});
+    return false;
+}
+
+bool TSquidPeer::Start(const QString& User, const QString& Password)
+{
+    const QString Squid = FindProgram(QStringLiteral("squid"), {QStringLiteral("/usr/sbin")});
+    const QString Helper = QStringLiteral("/usr/lib/squid/basic_ncsa_auth");
+    const QString D = FDir.path();
+    if (Squid.isEmpty() || !QFileInfo(Helper).isExecutable()) {
+        Error = QStringLiteral("squid is not installed");
+        return false;
+    }
+    // Started as root, squid works as its own user: its logs are written into D.
+    QFile::setPermissions(D, OpenToOthers | QFile::WriteGroup | QFile::WriteOther);
+    QString Hash;
+    if (!RunTool(QStringLiteral("openssl"), {QStringLiteral("passwd"), QStringLiteral("-apr1"), Password}, D, &Hash)) {
+        Error = QStringLiteral("openssl passwd failed: ") + Hash;
+        return false;
+    }
+    WriteText(D + QStringLiteral("/passwd"), User + QLatin1Char(':') + Hash.trimmed() + QLatin1Char('\n'));
+    for (int Attempt = 0; Attempt < 5; ++Attempt) {
+        Port = FreeLocalPort();
+        WriteText(D + QStringLiteral("/squid.conf"),
+                  QStringLiteral("http_port 127.0.0.1:%1\nvisible_hostname localhost\n"
+                                 "auth_param basic program %3 %2/passwd\nauth_param basic realm vx\n"
+                                 "acl login proxy_auth REQUIRED\nhttp_access allow login\nhttp_access deny all\n"
+                                 "cache deny all\naccess_log none\ncache_log %2/cache.log\npid_filename none\n"
+                                 "coredump_dir %2\nshutdown_lifetime 0 seconds\n")
+                      .arg(Port)
+                      .arg(D, Helper));
+        if (!FProcess.Start(Squid, {QStringLiteral("-N"), QStringLiteral("-f"), D + QStringLiteral("/squid.conf")}, D)) {
+            Error = QStringLiteral("squid did not start");
+            return false;
+        }
+        if (WaitForLocalPort(Port, 20000))
+            return true;
+        FProcess.Stop();
+    }
+    Error = QStringLiteral("squid did not listen: ") +
+            LogsOf(D, {QStringLiteral("cache.log"), QStringLiteral("peer-output.log")});
     return false;
 }
 

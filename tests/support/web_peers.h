@@ -75,6 +75,57 @@ private:
     TPeerProcess FProcess;
 };
 
+// apache2 or lighttpd serving Root over HTTPS only, with a certificate for 127.0.0.1
+// and localhost signed by a CA made here (in CaFile). Root is made readable to the
+// server's own user, which apache2 switches to when started as root.
+class THttpsPeer {
+public:
+    enum TServer { Apache, Lighttpd };
+    bool Start(TServer Server, const QString& Root);
+    int HttpsPort = 0;
+    QString CaFile;
+    QString Error;
+
+private:
+    QTemporaryDir FDir;
+    TPeerProcess FProcess;
+};
+
+// vsftpd with one local system user made here (useradd; removed again when the object
+// goes), not chrooted: the user logs in to a home directory of its own and sees the
+// whole tree. Creating a user needs root: Start returns false with NotRoot set otherwise.
+class TVsftpdPeer {
+public:
+    ~TVsftpdPeer();
+    bool Start(const QString& Password);
+    int Port = 0;
+    QString User;  // a fresh name
+    QString Home;  // the login directory
+    QString Error;
+    bool NotRoot = false;
+
+private:
+    QTemporaryDir FDir;
+    TPeerProcess FProcess;
+};
+
+// squid asking for basic authentication (basic_ncsa_auth).
+class TSquidPeer {
+public:
+    bool Start(const QString& User = QStringLiteral("proxyuser"),
+               const QString& Password = QStringLiteral("proxypass"));
+    int Port = 0;
+    QString Error;
+
+private:
+    QTemporaryDir FDir;
+    TPeerProcess FProcess;
+};
+
+// Writes ca.crt, server.key and server.crt (for 127.0.0.1 and localhost, signed by the
+// CA) into Dir.
+bool MakeTestCertificates(const QString& Dir, QString& Error);
+
 // Runs a program to its end (bounded); true when it exited with status 0.
 bool RunTool(const QString& Program, const QStringList& Args, const QString& WorkDir,
              QString* Output = nullptr, int TimeoutMs = 60000);

@@ -102,3 +102,19 @@ TEST(VxBinary, NoHostIsAnExceptionWithStatusTwo)
     EXPECT_EQ(R.Status, 2);
     EXPECT_EQ(R.Err, QByteArray("vx: run: Host/Address is not defined.\n"));
 }
+
+TEST(VxBinary, JsonAsksNoServerBeyondTheAction)
+{
+    TVxTestServer Daytime(Sends(NistLine));
+    TVxTestUdpServer Sntp([](const QByteArray&) { return QByteArray(); });
+    for (const auto& [Class, Port] : {std::pair{"TVxInetDateTime", Daytime.Port()}, std::pair{"TVxInetSNTP", Sntp.Port()}}) {
+        const VxResult R = RunVxBinary({"run", Class, "Address=127.0.0.1", "Timeout=300",
+                                        QStringLiteral("Port=%1").arg(Port), "--read", "Port", "--json"});
+        EXPECT_EQ(R.Status, 0) << Class << ": " << R.Err.toStdString();
+        const QJsonObject J = QJsonDocument::fromJson(R.Out).object();
+        EXPECT_EQ(J.value("Result"), QJsonValue(Port)) << Class;
+        EXPECT_FALSE(J.contains("DateTime")) << Class;
+    }
+    EXPECT_EQ(Daytime.Connections(), 0);
+    EXPECT_TRUE(Sntp.Received().empty());
+}

@@ -11,7 +11,7 @@ namespace {
 
 vx::OptionReader Read(const QStringList& Args)
 {
-    return vx::OptionReader(Args, {{"--server", "HOST"}, {"-H", "LINE"}, {"-r|--recursive"},
+    return vx::OptionReader(Args, {{"--server", "HOST"}, {"-H", "LINE"}, {"-r|--recursive"}, {"--count", "N"},
                                    {"--to", "ADDR", vx::ListOption}, {"--timeout", "SECONDS"}});
 }
 
@@ -40,6 +40,8 @@ TEST(VxOptionReader, ReadsEveryFormOfAnOption)
     EXPECT_EQ(O.Positional(), QStringList({"a", "--server"}));
     EXPECT_EQ(Read({"-"}).Positional(), QStringList({"-"}));  // standard input, not an option
     EXPECT_EQ(Read({}).TimeoutMs(1.5), 1500);
+    EXPECT_EQ(Read({"--count=12"}).Integer("--count", 1, 99), 12);
+    EXPECT_EQ(Read({}).Integer("--count", 1, 99, 7), 7);
     EXPECT_THROW(Read({"x", "--help"}), vx::HelpRequest);
 }
 
@@ -59,6 +61,9 @@ TEST(VxOptionReader, NamesWhatDoesNotFit)
     for (const auto& C : Cases)
         EXPECT_EQ(UsageProblem([&] { Read(C.Args); }), QString::fromLatin1(C.Problem)) << C.Args.join(' ').toStdString();
     EXPECT_EQ(UsageProblem([] { Read({"a", "b"}).ExpectPositional(1, 1, "one FILE"); }), "expected one FILE, got 'b' as well");
+    for (const char* Count : {"0", "100", "1.5", "x", "99999999999"})
+        EXPECT_TRUE(UsageProblem([&] { Read({"--count", Count}).Integer("--count", 1, 99); })
+                        .startsWith("--count takes a whole number from 1 to 99")) << Count;
 }
 
 TEST(VxOptionReader, TimeoutsAreSecondsWithFractions)
@@ -102,7 +107,7 @@ TEST(VxOptionReader, HostAndPort)
 
 TEST(VxCommands, EveryCommandReadsItsOptionsAlike)
 {
-    const QStringList Network = {"daytime", "dns", "http", "ls", "mail", "sntp", "update", "whois"};
+    const QStringList Network = {"daytime", "dns", "http", "image", "links", "ls", "mail", "rss", "sntp", "update", "whois"};
     for (const vx::CommandInfo& C : vx::Commands()) {
         if (C.Name.startsWith("test"))
             continue;

@@ -115,7 +115,7 @@ TEST(WebHttp, ErrorStatusesAreMissingFilesNeverContent)
     }
 }
 
-TEST(WebHttp, RefusedLoginWithoutPromptIsTriedTwiceThenMissing)
+TEST(WebHttp, RefusedLoginWithoutPromptIsTriedTwiceThenFails)
 {
     TScriptedHttpServer S([](const std::string&) {
         return TScriptReply{TScriptedHttpServer::Response(
@@ -129,7 +129,8 @@ TEST(WebHttp, RefusedLoginWithoutPromptIsTriedTwiceThenMissing)
     const Inspection R = Inspect(C, S.Port(), QStringLiteral("/p"));
     EXPECT_FALSE(R.Found);
     EXPECT_EQ(R.Size, 0u);
-    EXPECT_EQ(C.LastError(), strVxInEAuthRequired);
+    EXPECT_EQ(C.Status(), isFailed);
+    EXPECT_EQ(C.LastError(), strVxInEAuthRequired + QStringLiteral(": the server refused the login of \"u\""));
     EXPECT_TRUE(Hooks.LogonCaptions.isEmpty());
     // Each send may be preceded by libcurl's own probe; both sends carried the credentials.
     int WithCredentials = 0;
@@ -168,7 +169,7 @@ TEST(WebHttp, LogonPromptCancelledOrConfirmed)
     EXPECT_EQ(C.Password(), QString(300, QLatin1Char('p')));
 }
 
-TEST(WebHttp, AnswerWithoutStatusIsTriedThreeTimesThenMissing)
+TEST(WebHttp, AnswerWithoutStatusIsTriedThreeTimesThenFails)
 {
     TScriptedHttpServer S([](const std::string&) { return TScriptReply{"", true}; });
     TVxWebUpdater U;
@@ -177,13 +178,13 @@ TEST(WebHttp, AnswerWithoutStatusIsTriedThreeTimesThenMissing)
     U.SetRemoteFileName(QStringLiteral("/f"));
     QTemporaryDir Dir;
     U.SetLocalFileName(Dir.filePath(QStringLiteral("x")));
-    EXPECT_TRUE(U.Execute());
-    EXPECT_EQ(U.Status(), isNotFound);
+    EXPECT_FALSE(U.Execute());
+    EXPECT_EQ(U.Status(), isFailed);
     EXPECT_EQ(S.RequestCount(), 3u);
     EXPECT_FALSE(U.LastError().isEmpty());
 }
 
-TEST(WebHttp, TimeoutEndsTheWaitForASilentServer)
+TEST(WebHttp, TimeoutEndsTheWaitForASilentServerWithoutRetry)
 {
     TScriptedHttpServer S([](const std::string&) {
         TScriptReply R{TScriptedHttpServer::Response("200 OK", "late")};
@@ -197,8 +198,9 @@ TEST(WebHttp, TimeoutEndsTheWaitForASilentServer)
     U.SetTimeout(300);
     QTemporaryDir Dir;
     U.SetLocalFileName(Dir.filePath(QStringLiteral("x")));
-    EXPECT_TRUE(U.Execute());
-    EXPECT_EQ(U.Status(), isNotFound);  // no status could be read
+    EXPECT_FALSE(U.Execute());
+    EXPECT_EQ(U.Status(), isFailed);
+    EXPECT_EQ(S.RequestCount(), 1u);
     EXPECT_TRUE(U.LastError().contains(QStringLiteral("timed out"), Qt::CaseInsensitive) ||
                 U.LastError().contains(QStringLiteral("too slow"), Qt::CaseInsensitive))
         << U.LastError().toStdString();

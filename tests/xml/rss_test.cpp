@@ -99,8 +99,9 @@ const TFeedCase Cases[] = {
      "<rss><item><title>lost</title></item><channel><title>C<b>bold</b>tail</title><ttl>60</ttl>"
      "<cloud domain=\"x\"/><foo>bar</foo><item><enclosure url=\"u\"/><Title>case</Title></item></channel></rss>",
      "{Title=C|Ttl=60}[]"},
-    {"atom",
-     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\">\n"
+    {"atom, after a stylesheet instruction and a doctype",
+     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<?xml-stylesheet href=\"a.xsl\"?><!DOCTYPE feed>\n"
+     "<feed xmlns=\"http://www.w3.org/2005/Atom\">\n"
      "  <title type=\"html\">Atom &lt;b&gt;feed</title>\n  <subtitle>Sub</subtitle>\n"
      "  <link rel=\"self\" href=\"http://example.org/feed.atom\"/>\n  <link href=\"http://example.org/plain\"/>\n"
      "  <link rel=\"alternate\" type=\"text/html\" href=\"http://example.org/\"/>\n"

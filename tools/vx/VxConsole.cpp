@@ -1,6 +1,7 @@
 #include "VxConsole.h"
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace vx {
 namespace {
@@ -38,6 +39,16 @@ void WriteOutLine(const QString& Text)
 void WriteOutBytes(const QString& ByteText)
 {
     Write(stdout, &ConsoleCapture::Out, TextToBytes(ByteText));
+}
+
+bool OutIsTerminal()
+{
+    return !CurrentCapture && ::isatty(STDOUT_FILENO);
+}
+
+void WriteErrBytes(const QByteArray& Bytes)
+{
+    Write(stderr, &ConsoleCapture::Err, Bytes);
 }
 
 void WriteErr(const QString& Text)

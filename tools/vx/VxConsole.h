@@ -15,8 +15,12 @@ void WriteOutText(const QString& Text);
 void WriteOutLine(const QString& Text);
 // Writes byte text (a socket component's answer) as TextToBytes makes it.
 void WriteOutBytes(const QString& ByteText);
+// Whether standard output is a terminal (false while captured), for bold and colours.
+bool OutIsTerminal();
 // Writes the text to standard error in UTF-8.
 void WriteErr(const QString& Text);
+// Writes the bytes to standard error as they are (the progress bar's drawing).
+void WriteErrBytes(const QByteArray& Bytes);
 // The one form of vx's error messages on standard error:
 // "vx: COMMAND: " + Message + line feed, "vx: " + Message outside a command.
 void PrintError(const QString& Message);

@@ -131,15 +131,64 @@ QString FloatText(double Value)
 
 struct JsonWalk {
     QStringList& Errors;
-    QSet<QObject*> Open;  // objects being written, against reference cycles
+    QSet<const void*> Open;  // objects and gadgets being written, against reference cycles
 };
+
+constexpr int MaxJsonDepth = 16;
 
 QJsonValue ValueToJsonIn(const ValueType& Type, const QVariant& Value, JsonWalk& Walk);
 
+// The properties of the class whose read runs an exchange (its "ExchangeOnRead" class
+// information, names separated by commas).
+QStringList ExchangeOnRead(const QMetaObject* Meta)
+{
+    QStringList Names;
+    for (int I = 0; I < Meta->classInfoCount(); ++I) {
+        const QMetaClassInfo Info = Meta->classInfo(I);
+        if (qstrcmp(Info.name(), "ExchangeOnRead") == 0)
+            for (const QString& Name : QString::fromLatin1(Info.value()).split(QLatin1Char(',')))
+                Names << Name.trimmed();
+    }
+    return Names;
+}
+
+// A gadget's properties as an object; a list gadget's items as an array.
+QJsonValue GadgetToJsonIn(const QMetaObject* Meta, const void* Gadget, JsonWalk& Walk)
+{
+    if (!Meta || !Gadget || Walk.Open.contains(Gadget) || Walk.Open.size() >= MaxJsonDepth)
+        return QJsonValue::Null;
+    Walk.Open.insert(Gadget);
+    QJsonValue Result;
+    const int CountIndex = Meta->indexOfProperty("Count");
+    const int GetIndex = Meta->indexOfMethod("GetItem(int)");
+    const QMetaMethod Get = GetIndex >= 0 ? Meta->method(GetIndex) : QMetaMethod();
+    const ValueType ItemType = ClassifyType(Get.returnMetaType());
+    if (CountIndex >= 0 && ItemType.Kind == ValueKind::Gadget) {
+        QJsonArray Items;
+        const int Count = Meta->property(CountIndex).readOnGadget(Gadget).toInt();
+        for (int I = 0; I < Count; ++I) {
+            void* Item = nullptr;
+            Get.invokeOnGadget(const_cast<void*>(Gadget), QGenericReturnArgument(Get.typeName(), &Item),
+                               Q_ARG(int, I));
+            Items.append(GadgetToJsonIn(ItemType.Type.metaObject(), Item, Walk));
+        }
+        Result = Items;
+    } else {
+        QJsonObject Properties;
+        for (int I = 0; I < Meta->propertyCount(); ++I) {
+            const QMetaProperty P = Meta->property(I);
+            Properties.insert(QString::fromLatin1(P.name()),
+                              ValueToJsonIn(ClassifyType(P.metaType()), P.readOnGadget(Gadget), Walk));
+        }
+        Result = Properties;
+    }
+    Walk.Open.remove(Gadget);
+    return Result;
+}
+
 QJsonValue ObjectToJsonIn(QObject* Object, JsonWalk& Walk, const QHash<QString, QJsonValue>& Known = {})
 {
-    constexpr int MaxDepth = 16;
-    if (!Object || Walk.Open.contains(Object) || Walk.Open.size() >= MaxDepth)
+    if (!Object || Walk.Open.contains(Object) || Walk.Open.size() >= MaxJsonDepth)
         return QJsonValue::Null;
     Walk.Open.insert(Object);
     QJsonValue Result;
@@ -151,6 +200,7 @@ QJsonValue ObjectToJsonIn(QObject* Object, JsonWalk& Walk, const QHash<QString, 
     } else {
         QJsonObject Properties;
         const QMetaObject* Meta = Object->metaObject();
+        const QStringList Exchanging = ExchangeOnRead(Meta);
         for (int I = QObject::staticMetaObject.propertyCount(); I < Meta->propertyCount(); ++I) {
             const QMetaProperty P = Meta->property(I);
             if (!P.isReadable())
@@ -160,6 +210,8 @@ QJsonValue ObjectToJsonIn(QObject* Object, JsonWalk& Walk, const QHash<QString, 
                 Properties.insert(Name, Known.value(Name));
                 continue;
             }
+            if (Exchanging.contains(Name))
+                continue;  // listing a property must not talk to the server
             try {
                 Properties.insert(Name, ValueToJsonIn(ClassifyType(P.metaType()), ReadProperty(Object, P), Walk));
             } catch (const EVxError& E) {
@@ -210,6 +262,8 @@ QJsonValue ValueToJsonIn(const ValueType& Type, const QVariant& Value, JsonWalk&
         return DateTimeToText(*static_cast<const TDateTime*>(Value.constData()));
     case ValueKind::Object:
         return ObjectToJsonIn(ValueToObject(Value), Walk);
+    case ValueKind::Gadget:
+        return GadgetToJsonIn(Type.Type.metaObject(), *static_cast<const void* const*>(Value.constData()), Walk);
     case ValueKind::Other:
         break;
     }
@@ -231,6 +285,10 @@ ValueType ClassifyType(QMetaType Type)
     }
     if (Type.flags() & QMetaType::PointerToQObject) {
         Result.Kind = ValueKind::Object;
+        return Result;
+    }
+    if (Type.flags() & QMetaType::PointerToGadget) {
+        Result.Kind = ValueKind::Gadget;
         return Result;
     }
     switch (Type.id()) {
@@ -326,6 +384,7 @@ bool TextToValue(const ValueType& Type, const QString& Text, QVariant& Value, QS
     switch (Type.Kind) {
     case ValueKind::Void:
     case ValueKind::Object:
+    case ValueKind::Gadget:
         Error = QStringLiteral("expected ") + DescribeType(Type);
         return false;
     case ValueKind::String: {
@@ -506,6 +565,7 @@ QString ValueToText(const ValueType& Type, const QVariant& Value)
     case ValueKind::DateTime:
         return DateTimeToText(*static_cast<const TDateTime*>(Value.constData()));
     case ValueKind::Object:
+    case ValueKind::Gadget:
     case ValueKind::Other:
         break;
     }
@@ -578,6 +638,8 @@ QString DescribeType(const ValueType& Type)
     case ValueKind::DateTime: return QStringLiteral("a date-time (yyyy-MM-dd hh:mm:ss or days)");
     case ValueKind::Object:
         return QStringLiteral("an object (set its properties as NAME.PROPERTY=VALUE)");
+    case ValueKind::Gadget:
+        return QStringLiteral("a result (read it with --read or --json)");
     case ValueKind::Other: break;
     }
     return QStringLiteral("a %1").arg(QString::fromLatin1(Type.Type.name()));

@@ -30,6 +30,7 @@ enum class ValueKind {
     StringList,
     DateTime,     // TDateTime
     Object,       // a QObject pointer: an owned object or a collection
+    Gadget,       // a pointer to a Q_GADGET: a result structure or a list of them
     Other,        // anything else, handled through QVariant's conversions
 };
 
@@ -55,14 +56,17 @@ bool UnescapeText(const QString& Text, QString& Result, QString& Error);
 // item per line, Booleans true/false. Strings come back as they are.
 QString ValueToText(const ValueType& Type, const QVariant& Value);
 
-// The value in JSON. Objects are turned into nested objects (collections into arrays of
-// objects); Errors collects the messages of properties whose reading failed (their value
+// The value in JSON. Objects and gadgets are turned into nested objects, collections
+// into arrays of objects, and so are gadgets that are lists (a Count property and an
+// invokable GetItem(int) returning a gadget pointer); Errors collects the messages of properties whose reading failed (their value
 // is null).
 QJsonValue ValueToJson(const ValueType& Type, const QVariant& Value, QStringList& Errors);
 
 // Every property of Object declared below QObject, by name; collections give an array
 // of their items. Known holds values already read (by top-level property name), which
-// are used instead of reading those properties again.
+// are used instead of reading those properties again. Properties whose read runs an
+// exchange (named in the class information "ExchangeOnRead") are left out unless Known
+// holds them.
 QJsonValue ObjectToJson(QObject* Object, QStringList& Errors,
                         const QHash<QString, QJsonValue>& Known = {});
 

@@ -246,7 +246,8 @@ void PrintValue(const Outcome& Result)
     switch (Result.Type.Kind) {
     case ValueKind::Void:
         return;
-    case ValueKind::Object: {
+    case ValueKind::Object:
+    case ValueKind::Gadget: {
         const QJsonValue J = ValueToJson(Result.Type, Result.Value, Errors);
         WriteOutText(J.isNull() ? QStringLiteral("null\n") : IndentedJson(J));
         for (const QString& E : Errors)
@@ -400,7 +401,10 @@ const char* const RunHelp =
     "  --call OPERATION call a public operation without arguments\n"
     "  --json          print one JSON object instead: \"Result\" and every property after\n"
     "                  the action (text as Unicode strings: byte text keeps one character\n"
-    "                  per byte, U+0000 to U+00FF)\n"
+    "                  per byte, U+0000 to U+00FF); a property whose read asks the server\n"
+    "                  (DateTime) only when --read names it, so no exchange runs beyond\n"
+    "                  the action. A property that cannot be read is null, its error on\n"
+    "                  standard error (exit status 2)\n"
     "  CLASS --help    list the properties and operations of CLASS\n"
     "\n"
     "Exit status: 0 done; 1 a web component's Execute returned false; 2 an error (its\n"

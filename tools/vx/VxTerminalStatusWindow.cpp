@@ -1,9 +1,9 @@
 #include "VxTerminalStatusWindow.h"
 
+#include "VxConsole.h"
+#include "VxTerminal.h"
+
 #include <algorithm>
-#include <cstdio>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace vx {
 namespace {
@@ -40,18 +40,10 @@ TerminalStatusWindow::~TerminalStatusWindow()
 
 std::unique_ptr<TVxStatusWindow> TerminalStatusWindow::CreateForStandardError()
 {
-    if (!::isatty(STDERR_FILENO))
-        return nullptr;
-    struct winsize Size = {};
-    int Width = 80;
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &Size) == 0 && Size.ws_col > 0)
-        Width = Size.ws_col;
-    return std::make_unique<TerminalStatusWindow>(
-        [](const QByteArray& Bytes) {
-            std::fwrite(Bytes.constData(), 1, size_t(Bytes.size()), stderr);
-            std::fflush(stderr);
-        },
-        Width);
+    const int Width = StandardErrorColumns();
+    if (Width == 0)
+        return nullptr;  // no terminal: no progress bar
+    return std::make_unique<TerminalStatusWindow>(WriteErrBytes, Width);
 }
 
 void TerminalStatusWindow::SetCaption(const QString& Caption)

@@ -14,14 +14,34 @@ constexpr double DefaultTimeoutSeconds = 30;
 const char* const HttpUsage =
     "http [METHOD] HOST[:PORT] PATH [-H LINE]... [-i] [-L] [--timeout SECONDS]  send a raw HTTP/1.0 request";
 const char* const HttpHelp =
-    "METHOD is HEAD, GET (the default) or POST (sent without a body). Prints the body as\n"
-    "bytes; for HEAD the status and header lines.\n"
+    "METHOD is HEAD, GET (the default) or POST (sent without a body). Prints the body\n"
+    "byte for byte as received; for HEAD, or with -i, the whole answer as received.\n"
+    "Exit status 2 when the exchange fails, the followed redirect's included.\n"
     "\n"
     "Options:\n"
     "  -H LINE               an extra header line, e.g. -H 'Accept: text/plain'\n"
     "  -i                    print the status and header lines too\n"
     "  -L                    follow one redirect to the host (port and path) of the\n"
     "                        Location line\n";
+
+// The body of a raw answer: what follows the first empty line, the line ends counted as
+// the client counts them (CR LF, CR or LF). No empty line: the answer is all header.
+QString RawBody(const QString& Answer)
+{
+    qsizetype LineStart = 0;
+    for (qsizetype I = 0; I < Answer.size(); ++I) {
+        const QChar C = Answer.at(I);
+        if (C != QLatin1Char('\r') && C != QLatin1Char('\n'))
+            continue;
+        const bool Empty = I == LineStart;
+        if (C == QLatin1Char('\r') && I + 1 < Answer.size() && Answer.at(I + 1) == QLatin1Char('\n'))
+            ++I;
+        if (Empty)
+            return Answer.mid(I + 1);
+        LineStart = I + 1;
+    }
+    return {};
+}
 
 int RunHttp(const QStringList& Args)
 {
@@ -45,9 +65,12 @@ int RunHttp(const QStringList& Args)
     H.SetRequest(Positional[1]);
     H.SetHeaders(O.Values("-H"));
     H.SetTimeout(O.TimeoutMs(DefaultTimeoutSeconds));
-    H.SetRemoveHeaders(!Include && H.Action() != haHead);
+    // The answer as received; the body is cut from it here, byte for byte (the client's
+    // own body is rejoined from its lines).
+    H.SetRemoveHeaders(false);
+    QString Followed;  // HOST:PORT of the redirect taken
     if (O.Has("-L"))
-        H.SetOnRedirect([&H](QObject*, QString& URL, bool& Abort) {
+        H.SetOnRedirect([&H, &Followed](QObject*, QString& URL, bool& Abort) {
             const QUrl Location(URL.mid(URL.indexOf(QLatin1Char(':')) + 1).trimmed());
             if (Location.host().isEmpty())
                 return;
@@ -57,6 +80,7 @@ int RunHttp(const QStringList& Args)
                                                                      : Location.path(QUrl::FullyEncoded)
                              + (Location.hasQuery() ? QLatin1Char('?') + Location.query(QUrl::FullyEncoded) : QString()));
             Abort = false;
+            Followed = QStringLiteral("%1:%2").arg(Location.host()).arg(Location.port(80));
         });
     // An answer passes through OnAfterExecute; a failed exchange gives its message instead.
     bool Answered = false;
@@ -66,12 +90,12 @@ int RunHttp(const QStringList& Args)
         vx::PrintError(Answer);
         return vx::ExitError;
     }
-    if (H.Action() == haHead && H.RemoveHeaders() == false && !Include) {
-        for (const QString& Line : H.ResponseHeaders())
-            vx::WriteOutBytes(Line + QLatin1Char('\n'));
-    } else {
-        vx::WriteOutBytes(Answer);
+    // A failed second exchange leaves its message where the answer would be.
+    if (!Followed.isEmpty() && !Answer.startsWith(QLatin1String("HTTP/"))) {
+        vx::PrintError(QStringLiteral("following the redirect to %1: %2").arg(Followed, Answer));
+        return vx::ExitError;
     }
+    vx::WriteOutBytes(Include || H.Action() == haHead ? Answer : RawBody(Answer));
     return vx::ExitOk;
 }
 

@@ -37,10 +37,10 @@ int RunLs(const QStringList& Args)
         return vx::ExitOk;
     case isNotFound:
         vx::PrintError(QStringLiteral("%1: nothing listed (an empty or missing directory)%2")
-                           .arg(O.Target, vxweb::Reason(&L)));
+                           .arg(vxweb::Shown(O.Target), vxweb::Reason(&L)));
         return vx::ExitFalse;
     default:
-        vx::PrintError(QStringLiteral("%1: failed%2").arg(O.Target, vxweb::Reason(&L)));
+        vx::PrintError(QStringLiteral("%1: failed%2").arg(vxweb::Shown(O.Target), vxweb::Reason(&L)));
         return vx::ExitFalse;
     }
 }
@@ -50,9 +50,10 @@ int RunLs(const QStringList& Args)
 VX_REGISTER_COMMAND_HELP(
     "ls", "ls URL-OR-DIR [--mask M] [-r]  list an FTP directory or a local one",
     "Lists the entries of ftp://[USER[:PASSWORD]@]HOST[:PORT]/DIR, or of a directory\n"
-    "path, one per line: FTP names bare when DIR is the server's current directory,\n"
-    "else with their directory; local entries with their directory, \".\" and \"..\"\n"
-    "included.\n"
+    "path, one per line. FTP: DIR is relative to the login directory (//DIR or %2FDIR\n"
+    "is absolute); names are bare for the login directory itself, else with their\n"
+    "directory as the server names it. Local entries with their directory, \".\" and\n"
+    "\"..\" included.\n"
     "\n"
     "Options:\n"
     "  --mask M              only names matching M (* and ?; the default *.* lists all)\n"

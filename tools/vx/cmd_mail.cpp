@@ -2,6 +2,7 @@
 #include "VxConsole.h"
 #include "VxOptionReader.h"
 #include "VxRegistry.h"
+#include "VxTerminal.h"
 
 #include <vedidoredo/VxILogOn.h>
 #include <vedidoredo/VxISMTP.h>
@@ -9,8 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-
-#include <unistd.h>
 
 namespace {
 
@@ -130,7 +129,7 @@ int RunMail(const QStringList& Args)
         Mail.Login()->SetPassword(Password);
     }
 
-    if (isatty(STDIN_FILENO))
+    if (vx::StandardInputIsTerminal())
         vx::WriteErr(QStringLiteral("Type the message; end it with Ctrl-D on a line of its own.\n"));
     QFile In;
     if (!In.open(stdin, QIODevice::ReadOnly))

@@ -40,10 +40,10 @@ int RunUpdate(const QStringList& Args)
         vx::WriteOutText(QStringLiteral("%1: up to date\n").arg(Local));
         return vx::ExitOk;
     case isNotFound:
-        vx::PrintError(QStringLiteral("%1: remote file not found%2").arg(O.Target, vxweb::Reason(&U)));
+        vx::PrintError(QStringLiteral("%1: remote file not found%2").arg(vxweb::Shown(O.Target), vxweb::Reason(&U)));
         return vx::ExitFalse;
     default:
-        vx::PrintError(QStringLiteral("%1: failed%2").arg(O.Target, vxweb::Reason(&U)));
+        vx::PrintError(QStringLiteral("%1: failed%2").arg(vxweb::Shown(O.Target), vxweb::Reason(&U)));
         return vx::ExitFalse;
     }
 }
@@ -55,8 +55,8 @@ VX_REGISTER_COMMAND_HELP(
     "Compares the remote file's size and time with LOCALFILE and downloads it only when\n"
     "they differ (or the remote one is newer); the downloaded file carries the remote\n"
     "time. The old LOCALFILE stays as it was until a download is complete.\n"
-    "URL: http://HOST[:PORT]/PATH, https://..., ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH,\n"
-    "or a file path.\n"
+    "URL: http://HOST[:PORT]/PATH, https://..., ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH\n"
+    "(PATH relative to the login directory; //PATH or %2FPATH is absolute), or a file path.\n"
     "\n"
     "Options:\n"
     "  --resume              continue a LOCALFILE that a broken download left shorter\n"

@@ -1,5 +1,6 @@
 #include "cmd_web_common.h"
 
+#include "VxConsole.h"
 #include "VxOptionReader.h"
 
 #include <QFileInfo>
@@ -7,7 +8,7 @@
 
 namespace vxweb {
 
-Options Parse(const QStringList& Args, const QStringList& Extras)
+Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own)
 {
     std::vector<vx::Option> Declared = {{"--user", "U"},         {"--password", "P"},
                                         {"--proxy", "HOST[:PORT]"}, {"--proxy-user", "U"},
@@ -19,8 +20,12 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         Declared.push_back({"--resume"});
     if (Extras.contains(QStringLiteral("-r")))
         Declared.push_back({"-r|--recursive"});
-    const vx::OptionReader R(Args, std::move(Declared));
+    if (Extras.contains(QStringLiteral("--json")))
+        Declared.push_back({"--json"});
+    Declared.insert(Declared.end(), Own.begin(), Own.end());
     Options O;
+    O.Reader = std::make_shared<const vx::OptionReader>(Args, std::move(Declared));
+    const vx::OptionReader& R = *O.Reader;
     O.User = R.Value("--user");
     O.Password = R.Value("--password");
     O.ProxyUser = R.Value("--proxy-user");
@@ -35,6 +40,7 @@ Options Parse(const QStringList& Args, const QStringList& Extras)
         O.Mask = R.Value("--mask");
     O.Resume = Extras.contains(QStringLiteral("--resume")) && R.Has("--resume");
     O.Recursive = Extras.contains(QStringLiteral("-r")) && R.Has("-r");
+    O.Json = Extras.contains(QStringLiteral("--json")) && R.Has("--json");
     if (R.Positional().isEmpty())
         throw vx::UsageError{QStringLiteral("a URL or a path is needed")};
     O.Target = R.Positional(0);
@@ -64,7 +70,7 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
     QString Remote;
     if (Scheme == QLatin1String("http") || Scheme == QLatin1String("https") || Scheme == QLatin1String("ftp")) {
         if (Url.host().isEmpty()) {
-            Error = QStringLiteral("no host in %1").arg(O.Target);
+            Error = QStringLiteral("no host in %1").arg(Shown(O.Target));
             return {};
         }
         C->SetService(Scheme == QLatin1String("http") ? isHTTP : Scheme == QLatin1String("https") ? isHTTPS : isFTP);
@@ -74,7 +80,14 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
         C->SetUser(Url.userName(QUrl::FullyDecoded));
         C->SetPassword(Url.password(QUrl::FullyDecoded));
         if (Scheme == QLatin1String("ftp")) {
+            // As RFC 1738 has it: the path after the host is relative to the login
+            // directory, and a second slash (or "%2F") makes it absolute; no path at
+            // all is the login directory itself.
             Remote = Url.path(QUrl::FullyDecoded);
+            if (Remote.startsWith(QLatin1Char('/')))
+                Remote.remove(0, 1);
+            if (Remote.isEmpty())
+                Remote = QStringLiteral(".");
         } else {
             Remote = Url.path(QUrl::FullyEncoded);
             if (Url.hasQuery())
@@ -86,7 +99,7 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
         C->SetService(isNetwork);
         Remote = Url.toLocalFile();
     } else if (Scheme.size() > 1) {
-        Error = QStringLiteral("%1: only http, https, ftp and file paths are supported").arg(O.Target);
+        Error = QStringLiteral("%1: only http, https, ftp and file paths are supported").arg(Shown(O.Target));
         return {};
     } else {
         C->SetService(isNetwork);
@@ -97,6 +110,36 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
     if (!O.Password.isEmpty())
         C->SetPassword(O.Password);
     return Remote;
+}
+
+void SetUpUpdater(TVxCustomWebUpdater* C, const Options& O, const QString& Title)
+{
+    QString Error;
+    const QString Remote = Configure(C, O, Error);
+    if (Remote.isEmpty())
+        throw vx::UsageError{Error};
+    C->SetRemoteFileName(Remote);
+    C->StatusDialog()->SetEnabled(true);
+    C->StatusDialog()->SetTitle(Title);
+}
+
+bool RunUpdater(TVxCustomWebUpdater* C, const Options& O)
+{
+    if (!C->Execute()) {
+        vx::PrintError(QStringLiteral("%1: failed%2").arg(Shown(O.Target), Reason(C)));
+        return false;
+    }
+    if (C->Status() == isNotFound) {
+        vx::PrintError(QStringLiteral("%1: not found%2").arg(Shown(O.Target), Reason(C)));
+        return false;
+    }
+    return true;
+}
+
+QString Shown(const QString& Target)
+{
+    const QUrl Url(Target);
+    return Url.isValid() && !Url.password().isEmpty() ? Url.toDisplayString(QUrl::RemovePassword) : Target;
 }
 
 QString Reason(const TVxCustomWebComponent* C)

@@ -9,6 +9,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+#include <vector>
+
 namespace vxweb {
 
 struct Options {
@@ -19,17 +22,31 @@ struct Options {
     bool UseProxy = false;
     bool Resume = false;
     bool Recursive = false;
+    bool Json = false;
     int TimeoutMs = 0;   // 0: no limit
+    // Everything read, for the command's own options (the Own of Parse).
+    std::shared_ptr<const vx::OptionReader> Reader;
 };
 
 // Reads the arguments; Extras are the options beyond the shared ones that the command
-// accepts ("--resume", "--mask", "-r"). Throws vx::UsageError.
-Options Parse(const QStringList& Args, const QStringList& Extras);
+// accepts ("--resume", "--mask", "-r", "--json"), Own the options of the command alone,
+// read through Options::Reader. Throws vx::UsageError.
+Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own = {});
 
 // Sets service, host, port, credentials, proxy and time limit of C from O; returns the
-// remote path (for HTTP the path and query as they stand in the URL), or an empty
-// string with Error set.
+// remote path (for HTTP the path and query as they stand in the URL; for FTP, as RFC
+// 1738 reads it, relative to the login directory unless it starts with "//" or
+// "%2F", and "." for the login directory itself), or an empty string with Error set.
 QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error);
+
+// Configure for a command that runs one updater: names the remote file and shows the
+// progress bar (where vx can draw one) titled Title. Throws vx::UsageError.
+void SetUpUpdater(TVxCustomWebUpdater* C, const Options& O, const QString& Title);
+// Runs C once; false, with the reason on standard error, when the run failed or the
+// remote file is missing. An EVxError goes on to the caller.
+bool RunUpdater(TVxCustomWebUpdater* C, const Options& O);
+// Target as a message may show it: a URL without its password.
+QString Shown(const QString& Target);
 
 // The reason of a failure or a missing file, for a message.
 QString Reason(const TVxCustomWebComponent* C);

@@ -36,6 +36,15 @@ enum class TVxInetServiceKind { Http, Ftp };
 // Credentials a request can be given after the server or the proxy asked for them.
 enum class TVxInetOption { UserName, Password, ProxyUserName, ProxyPassword };
 
+// Why the last call on a handle failed: the server said no, or no answer came.
+enum class TVxInetFailure {
+    None,
+    Answer,        // the server answered that it has no such file or directory (FTP 550)
+    LoginRefused,  // the server refused the login (FTP 530)
+    Transport,     // no answer: name lookup, connection refused or reset, TLS handshake, certificate
+    TimedOut,      // no answer within the session's time limit
+};
+
 // One entry of a directory search.
 struct TVxInetFindData {
     QString FileName;
@@ -69,10 +78,23 @@ public:
 
     // Why the last call on this handle failed (libcurl's text, or the server's answer).
     QString LastError() const { return FLastError; }
+    // What kind of failure that was; None after a call that succeeded.
+    TVxInetFailure LastFailure() const { return FLastFailure; }
 
 protected:
     TVxInetHandle() = default;
+    void SetFailure(const QString& Text, TVxInetFailure Kind)
+    {
+        FLastError = Text;
+        FLastFailure = Kind;
+    }
+    void ClearFailure()
+    {
+        FLastError.clear();
+        FLastFailure = TVxInetFailure::None;
+    }
     QString FLastError;
+    TVxInetFailure FLastFailure = TVxInetFailure::None;
 };
 
 class TVxInetConnection;
@@ -91,7 +113,7 @@ public:
     // (libcurl's own limit of 300 s applies then); Stall ends a transfer that receives
     // nothing for that long.
     void SetTimeouts(int ConnectMs, int StallMs);
-    // The proxy's login for OpenUrl (requests take theirs with SetOption).
+    // The proxy's login for OpenUrl, and for requests not given one with SetOption.
     void SetProxyCredentials(const QString& User, const QString& Password);
 
     // HTTP: checks that the server (or the named proxy) accepts a connection, and for

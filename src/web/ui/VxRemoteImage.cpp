@@ -58,9 +58,7 @@ void TVxRemoteImage::SetRemoteFileName(const QString& Value)
 
 bool TVxRemoteImage::Execute()
 {
-    if (LocalFileName().isEmpty())
-        UseTemporaryLocalFile(RemoteFileName());
-    const bool Result = TVxCustomWebUpdater::Execute();
+    const bool Result = ExecuteIntoTemporaryFile();
     if (FImage && QFileInfo::exists(LocalFileName()))
         LoadPicture();
     return Result;

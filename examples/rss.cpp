@@ -1,0 +1,44 @@
+// Reads a news feed (RSS 2.0, RDF or Atom) and prints its channels and items.
+//
+//     example_rss URL
+//
+// URL is http://host[:port]/path or https://...; the feed is downloaded into a private
+// temporary file that the parser deletes when it is done.
+#include <vedidoredo/VxIRSS.h>
+
+#include <QCoreApplication>
+#include <QUrl>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication App(argc, argv);
+    const QStringList Args = App.arguments();
+    const QUrl Url(Args.value(1));
+    if (Args.size() != 2 || (Url.scheme() != QLatin1String("http") && Url.scheme() != QLatin1String("https"))) {
+        std::fprintf(stderr, "usage: example_rss http[s]://HOST[:PORT]/PATH\n");
+        return 64;
+    }
+
+    TVxIRSSParser Parser;
+    Parser.SetService(Url.scheme() == QLatin1String("https") ? isHTTPS : isHTTP);
+    Parser.SetHost(Url.host());
+    if (Url.port() > 0)
+        Parser.SetPort(Url.port());
+    Parser.SetRemoteFileName(Url.path(QUrl::FullyEncoded) + (Url.hasQuery() ? "?" + Url.query(QUrl::FullyEncoded) : QString()));
+    Parser.SetTimeout(30000);  // give up on a server that says nothing for 30 s
+
+    if (!Parser.Execute() || Parser.Status() != isFinished) {
+        std::fprintf(stderr, "rss: no feed: %s\n", qPrintable(Parser.LastError()));
+        return 1;
+    }
+    // Texts are byte text, as the feed wrote them: written back byte for byte, a UTF-8
+    // feed shows right on a UTF-8 terminal. Entities such as &amp; stay as written.
+    for (const TVxIRSSChannel* Channel : *Parser.Channels()) {
+        std::printf("%s\n", Channel->Title.toLatin1().constData());
+        for (const TVxIRSSItem* Item : Channel->Items)
+            std::printf("  %s  %s\n    %s\n", Item->PubDate.toLatin1().constData(),
+                        Item->Title.toLatin1().constData(), Item->Link.toLatin1().constData());
+    }
+    return 0;
+}

@@ -1,0 +1,128 @@
+#include "VxTerminal.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace vx {
+namespace {
+
+// A line longer than this is cut; the rest of it is read and dropped.
+constexpr qsizetype MaxLine = 4096;
+// The width of a terminal that does not tell its own.
+constexpr int DefaultColumns = 80;
+
+}  // namespace
+
+void WriteAllTo(int Fd, const QByteArray& Bytes)
+{
+    qsizetype Done = 0;
+    while (Done < Bytes.size()) {
+        const ssize_t N = ::write(Fd, Bytes.constData() + Done, size_t(Bytes.size() - Done));
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N <= 0)
+            return;
+        Done += N;
+    }
+}
+
+bool ReadLineFrom(int Fd, QString& Line)
+{
+    QByteArray Bytes;
+    bool Any = false;
+    for (;;) {
+        char C;
+        const ssize_t N = ::read(Fd, &C, 1);
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N <= 0)
+            break;
+        Any = true;
+        if (C == '\n')
+            break;
+        if (Bytes.size() < MaxLine)
+            Bytes.append(C);
+    }
+    if (Bytes.endsWith('\r'))
+        Bytes.chop(1);
+    Line = QString::fromUtf8(Bytes);
+    return Any;
+}
+
+namespace {
+
+// The terminal settings to put back if a signal ends the program while echo is off.
+int EchoFd = -1;
+struct termios SavedTerminal;
+struct sigaction SavedActions[3];
+const int RestoredSignals[3] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void RestoreEchoAndRaise(int Signal)
+{
+    if (EchoFd >= 0)
+        ::tcsetattr(EchoFd, TCSAFLUSH, &SavedTerminal);
+    ::signal(Signal, SIG_DFL);
+    ::raise(Signal);
+}
+
+}  // namespace
+
+EchoOff::EchoOff(int Fd)
+{
+    struct termios T;
+    if (::tcgetattr(Fd, &T) != 0)
+        return;  // not a terminal: nothing is echoed anyway
+    SavedTerminal = T;
+    EchoFd = Fd;
+    struct sigaction Action = {};
+    Action.sa_handler = RestoreEchoAndRaise;
+    sigemptyset(&Action.sa_mask);
+    for (int I = 0; I < 3; ++I)
+        ::sigaction(RestoredSignals[I], &Action, &SavedActions[I]);
+    T.c_lflag &= ~tcflag_t(ECHO);
+    T.c_lflag |= ECHONL;
+    ::tcsetattr(Fd, TCSAFLUSH, &T);
+    FActive = true;
+}
+
+EchoOff::~EchoOff()
+{
+    if (!FActive)
+        return;
+    ::tcsetattr(EchoFd, TCSAFLUSH, &SavedTerminal);
+    for (int I = 0; I < 3; ++I)
+        ::sigaction(RestoredSignals[I], &SavedActions[I], nullptr);
+    EchoFd = -1;
+}
+
+int OpenControllingTerminal()
+{
+    return ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+}
+
+void CloseTerminal(int Fd)
+{
+    if (Fd >= 0)
+        ::close(Fd);
+}
+
+bool StandardInputIsTerminal()
+{
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
+int StandardErrorColumns()
+{
+    if (!::isatty(STDERR_FILENO))
+        return 0;
+    struct winsize Size = {};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &Size) == 0 && Size.ws_col > 0)
+        return Size.ws_col;
+    return DefaultColumns;
+}
+
+}  // namespace vx
