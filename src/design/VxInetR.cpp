@@ -11,6 +11,7 @@
 #include <vedidoredo/VxInBase.h>
 #include <vedidoredo/VxWhoIs.h>
 #include <vedidoredo/vxidir.h>
+#include <vedidoredo/vxidirect.h>
 #include <vedidoredo/vxiimage.h>
 #include <vedidoredo/vxiupdate.h>
 #include <vedidoredo/vxixtract.h>
@@ -55,7 +56,8 @@ void Register()
     Host->RegisterComponents(QStringLiteral("Ve-Didoredo"),
                              {&TVxWhoIs::staticMetaObject, &TVxInetDateTime::staticMetaObject,
                               &TVxFedExTracker::staticMetaObject, &TVxIHTTPClient::staticMetaObject,
-                              &TVxWebUpdater::staticMetaObject, &TVxRemoteImage::staticMetaObject,
+                              &TVxWebUpdater::staticMetaObject, &TVxWebDirect::staticMetaObject,
+                              &TVxRemoteImage::staticMetaObject,
                               &TVxInfoExtractor::staticMetaObject, &TVxWeatherInfo::staticMetaObject,
                               &TVxRemoteFiles::staticMetaObject, &TVxISMTP::staticMetaObject,
                               &TVxIRSSParser::staticMetaObject, &TVxInetSNTP::staticMetaObject});
