@@ -1,6 +1,6 @@
 // VxMatchesMask on any name and mask (both come from outside: file names from servers,
 // masks from users): never crashes or hangs, and keeps its basic promises.
-#include <vedidoredo/platform/VxInternet.h>
+#include <vedidoredo/vxiutil.h>
 
 #include <QString>
 

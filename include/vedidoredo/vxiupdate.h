@@ -207,17 +207,19 @@ protected:
 
     void SetLastError(const QString& Text) { FLastError = Text; }
 
+    // The remote and the local file the status window names; false (the default) when
+    // it names none.
+    virtual bool StatusWindowFiles(QString& Remote, QString& Local) const;
+
     std::unique_ptr<TVxInetSession> hInet;
     std::unique_ptr<TVxInetConnection> hURL;
     std::unique_ptr<TVxInetHandle> hFindFile;
     std::unique_ptr<TVxStatusWindow> dlgStatus;
 
 private:
+    // The service of each kind (HTTP, FTP, network path) works on the handles.
+    friend class TVxWebService;
     void PrepareStatusWindow();
-    bool ReadFtpDir(const QString& Directory, const QString& Mask, bool WithSubFolders,
-                    QStringList& List, int Depth);
-    void ReadNetworkDir(const QString& Directory, const QString& Mask, bool WithSubFolders,
-                        QStringList& List, QStringList& Visited);
 
     QString FWEBAgent;
     quint16 FWEBPort = 80;
@@ -263,6 +265,7 @@ public:
 
 protected:
     void InternalExecute() override;
+    bool StatusWindowFiles(QString& Remote, QString& Local) const override;
 
     QString LocalFileName() const { return FLocalFileName; }
     void SetLocalFileName(const QString& Value) { FLocalFileName = Value; }
@@ -285,8 +288,6 @@ protected:
     QString FRemoteFileName;
     QString FLocalFileName;
     TVxIFileCompare FOnFileCompare;
-
-    friend class TVxCustomWebComponent;
 
 private:
     std::unique_ptr<QTemporaryDir> FPrivateDir;

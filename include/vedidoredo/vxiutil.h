@@ -30,3 +30,7 @@ VX_CORE_EXPORT void VxSplitProxyServer(QString& Server, int& Port);
 // proxy is set, Server receives its text when there is one, and when both are there the
 // text is split with VxSplitProxyServer. Never raises.
 VX_CORE_EXPORT void ReadProxyInfo(QString& Server, bool& UseProxy, int& Port);
+// Windows-style file mask: '*' any run of characters, '?' one character; "*.*" and "*"
+// match every name, and a mask ending in ".*" also matches names without a dot
+// ("readme.*" matches "readme"). Case-sensitive.
+VX_CORE_EXPORT bool VxMatchesMask(const QString& Name, const QString& Mask);

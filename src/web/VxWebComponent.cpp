@@ -1,5 +1,10 @@
 // TVxCustomWebComponent: connection settings, the Execute frame, activity reporting and
-// the transfer toolkit the web components are built from.
+// the transfer toolkit the web components are built from. What differs between HTTP,
+// FTP and network paths is in the services (VxWebHttp.cpp, VxWebFtp.cpp,
+// VxWebNetwork.cpp); the local file of a download is written by TVxDownloadTarget.
+#include "platform/VxDownloadTarget.h"
+#include "web/VxWebService.h"
+
 #include <vedidoredo/VxILogOn.h>
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/platform/VxSystemProxy.h>
@@ -7,14 +12,6 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QRandomGenerator>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include <vector>
 
@@ -22,11 +19,12 @@ QString strVxInProgressBytes = QStringLiteral("Downloaded %d bytes");
 
 namespace {
 
-// The blocks of a download, and of a whole-URL fetch.
+// Downloads go in blocks of 2050 bytes with one progress report each: the granularity
+// the component's OnProgress and status window have always had.
 constexpr qint64 DownloadBlock = 2050;
+// A whole URL is read a megabyte at a time, into one buffer per call.
 constexpr qint64 UrlBlock = 1048576;
 
-// Fills "%d" from left to right with Values; "%%" is one percent sign.
 QString FormatInts(const QString& Format, std::initializer_list<qint64> Values)
 {
     QString Out;
@@ -52,133 +50,6 @@ QString FormatInts(const QString& Format, std::initializer_list<qint64> Values)
     }
     return Out;
 }
-
-quint32 Low32(qint64 V)
-{
-    return static_cast<quint32>(static_cast<quint64>(V) & 0xFFFFFFFFu);
-}
-
-QString JoinFtp(const QString& Dir, const QString& Name)
-{
-    return Dir == QLatin1String("/") ? QLatin1Char('/') + Name : Dir + QLatin1Char('/') + Name;
-}
-
-// A failure that is no answer about the file: the server could not be reached or
-// refused the login.
-bool IsFailure(TVxInetFailure Kind)
-{
-    return Kind == TVxInetFailure::Transport || Kind == TVxInetFailure::TimedOut ||
-           Kind == TVxInetFailure::LoginRefused;
-}
-
-QString LoginName(const QString& User)
-{
-    return User.isEmpty() ? QStringLiteral("anonymous") : QLatin1Char('"') + User + QLatin1Char('"');
-}
-
-TDateTime ToDateTime(const QDateTime& Utc)
-{
-    return QDateTimeToDateTime(Utc.toUTC());
-}
-
-// Where a download goes: the local file itself (resuming), or a temporary file beside
-// it that replaces it by an atomic rename when the download is complete and is removed
-// otherwise, so the local file is never left half-written. The blocks are read into a
-// buffer that goes to the disk in writes of 16 KiB: whole pages (partial pages cost the
-// kernel extra work), and small enough to keep the page cache's write path fast.
-class TDownloadTarget {
-public:
-    explicit TDownloadTarget(const QString& Final) : FFinal(Final), FBuffer(Chunk + DownloadBlock) {}
-    ~TDownloadTarget()
-    {
-        if (!FTemporary.isEmpty()) {
-            FFile.close();
-            QFile::remove(FTemporary);
-        }
-    }
-
-    void OpenInPlace()
-    {
-        FFile.setFileName(FFinal);
-        if (!FFile.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-            Fail(QStringLiteral("Cannot create file"));
-    }
-    qint64 Size() const { return FFile.size(); }
-    // Keeps the first Position bytes and writes on after them.
-    void StartAt(qint64 Position)
-    {
-        if (!FFile.resize(Position) || !FFile.seek(Position))
-            Fail(QStringLiteral("Cannot write file"));
-    }
-    void OpenTemporary()
-    {
-        // Created new, with the permissions of the file it replaces (or the usual ones).
-        for (int Attempt = 0; Attempt < 100 && !FFile.isOpen(); ++Attempt) {
-            FTemporary = QStringLiteral("%1.~vx%2").arg(FFinal).arg(QRandomGenerator::global()->bounded(1000000), 6, 10,
-                                                                      QLatin1Char('0'));
-            FFile.setFileName(FTemporary);
-            if (FFile.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
-                break;
-            if (FFile.error() != QFileDevice::OpenError || !QFile::exists(FTemporary)) {
-                FTemporary.clear();
-                Fail(QStringLiteral("Cannot create file"));
-            }
-        }
-        if (!FFile.isOpen()) {
-            FTemporary.clear();
-            Fail(QStringLiteral("Cannot create file"));
-        }
-        if (QFile::exists(FFinal))
-            FFile.setPermissions(QFile::permissions(FFinal));
-    }
-
-    char* Space(qint64) { return FBuffer.data() + FFill; }
-    void Written(qint64 N)
-    {
-        FFill += static_cast<size_t>(N);
-        if (FFill >= Chunk) {
-            Write(FBuffer.data(), Chunk);
-            std::memmove(FBuffer.data(), FBuffer.data() + Chunk, FFill - Chunk);
-            FFill -= Chunk;
-        }
-    }
-
-    void Finish()
-    {
-        Write(FBuffer.data(), FFill);
-        FFill = 0;
-        FFile.close();
-        if (!FTemporary.isEmpty()) {
-            if (::rename(QFile::encodeName(FTemporary).constData(), QFile::encodeName(FFinal).constData()) != 0)
-                Fail(QStringLiteral("Cannot replace file"), QString::fromLocal8Bit(std::strerror(errno)));
-            FTemporary.clear();
-        }
-    }
-    void Discard()
-    {
-        FFill = 0;
-        FFile.close();  // the destructor removes a temporary file
-    }
-
-private:
-    static constexpr size_t Chunk = 16 * 1024;
-
-    void Write(const char* Data, size_t N)
-    {
-        if (N > 0 && FFile.write(Data, static_cast<qint64>(N)) != static_cast<qint64>(N))
-            Fail(QStringLiteral("Cannot write file"));
-    }
-    [[noreturn]] void Fail(const QString& What, const QString& Why = {})
-    {
-        throw EVxFileError(QStringLiteral("%1 \"%2\". %3").arg(What, FFinal, Why.isEmpty() ? FFile.errorString() : Why));
-    }
-
-    QString FFinal;
-    QString FTemporary;
-    QFile FFile;
-    std::vector<char> FBuffer;
-    size_t FFill = 0;
-};
 
 }  // namespace
 
@@ -311,13 +182,9 @@ void TVxCustomWebComponent::PrepareStatusWindow()
         if (!dlgStatus)
             return;
     }
-    if (auto* U = qobject_cast<TVxCustomWebUpdater*>(this)) {
-        const QString Remote =
-            FWEBHost.isEmpty() ? U->RemoteFileName() : FWEBHost + QLatin1Char('/') + U->RemoteFileName();
-        dlgStatus->SetFileNames(Remote, U->FLocalFileName, true);
-    } else {
-        dlgStatus->SetFileNames(QString(), QString(), false);
-    }
+    QString Remote, Local;
+    const bool Named = StatusWindowFiles(Remote, Local);
+    dlgStatus->SetFileNames(Remote, Local, Named);
     dlgStatus->SetCaption(FStatusDialog->Title().isEmpty() ? QCoreApplication::applicationName()
                                                            : FStatusDialog->Title());
     if (!FStatusDialog->Description().isEmpty())
@@ -381,7 +248,7 @@ void TVxCustomWebComponent::ConnectToInet(bool ReadSystemProxy)
                     FLastError = hInet->LastError();
                     if (hInet->LastFailure() == TVxInetFailure::LoginRefused)
                         FLastError = QStringLiteral("The server refused the login of %1 (%2)")
-                                         .arg(LoginName(FWEBUser), FLastError);
+                                         .arg(VxLoginName(FWEBUser), FLastError);
                 }
             }
         }
@@ -404,8 +271,23 @@ void TVxCustomWebComponent::DisconnectFromInet()
     hInet.reset();
     SetAction(iaDisconnected);
 }
+// ---- the services' toolkit ----------------------------------------------------------
 
-// ---- inspection --------------------------------------------------------------------
+std::unique_ptr<TVxWebService> TVxWebService::Create(TVxCustomWebComponent& Component)
+{
+    switch (Component.Service()) {
+    case isFTP: return VxNewFtpService(Component);
+    case isNetwork: return VxNewNetworkService(Component);
+    case isHTTP:
+    case isHTTPS: break;
+    }
+    return VxNewHttpService(Component);
+}
+
+bool TVxCustomWebComponent::StatusWindowFiles(QString&, QString&) const
+{
+    return false;
+}
 
 bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint32& Size,
                                                 TDateTime& LastWriteTime)
@@ -417,137 +299,8 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
     bool Found = false;
     bool Failed = false;  // no answer, or a refused login: not a missing file
     try {
-        switch (FService) {
-        case isHTTP:
-        case isHTTPS: {
-            hFindFile.reset();
-            auto Request = hURL->OpenRequest(QStringLiteral("GET"), RemoteName, QStringLiteral("HTTP/1.0"),
-                                             FService == isHTTPS ? VxInetFlagSecure : VxInetFlagReload);
-            TVxHttpRequest* R = Request.get();
-            hFindFile = std::move(Request);
-            if (!R)
-                break;
-            if (!FProxy->User().isEmpty() || !FProxy->Password().isEmpty()) {
-                R->SetOption(TVxInetOption::ProxyUserName, FProxy->User());
-                R->SetOption(TVxInetOption::ProxyPassword, FProxy->Password());
-            }
-            // Attempts count towards the logon rule: without the prompt a refusal is
-            // tried once more with the same credentials; with it, for as long as the
-            // user confirms. A send without an answer is tried three times, unless it
-            // ran out of time: the time limit bounds the whole wait.
-            int Count = 0;
-            int Unreadable = 0;
-            int Code = 0;
-            bool HaveCode = false;
-            for (;;) {
-                ++Count;
-                R->Send();
-                HaveCode = R->QueryStatusCode(Code);
-                if (!HaveCode) {
-                    FLastError = R->LastError();
-                    if (R->LastFailure() == TVxInetFailure::TimedOut || ++Unreadable >= 3) {
-                        Failed = true;
-                        break;
-                    }
-                    continue;
-                }
-                if (Code == 401) {
-                    if (FLoginPrompt) {
-                        QString U = FWEBUser, P = FWEBPassword;
-                        if (VxInAskLogon(strVxInLogon, U, P)) {
-                            FWEBUser = U;
-                            FWEBPassword = P;
-                            Count = 0;
-                        } else {
-                            Count = 2;
-                        }
-                    }
-                    if (Count > 1) {
-                        FLastError = QStringLiteral("%1: the server refused the login of %2")
-                                         .arg(strVxInEAuthRequired, LoginName(FWEBUser));
-                        Failed = true;
-                        throw EVxError(strVxInEAuthRequired);
-                    }
-                    R->SetOption(TVxInetOption::UserName, FWEBUser);
-                    R->SetOption(TVxInetOption::Password, FWEBPassword);
-                    continue;
-                }
-                if (Code == 407) {
-                    if (FLoginPrompt) {
-                        QString U = FProxy->User(), P = FProxy->Password();
-                        if (VxInAskLogon(strVxInProxyLogon, U, P)) {
-                            FProxy->SetUser(U);
-                            FProxy->SetPassword(P);
-                            Count = 0;
-                        } else {
-                            Count = 2;
-                        }
-                    }
-                    if (Count > 1) {
-                        FLastError = QStringLiteral("%1: the proxy refused the login of %2")
-                                         .arg(strVxInEProxyAuth, LoginName(FProxy->User()));
-                        Failed = true;
-                        throw EVxError(strVxInEProxyAuth);
-                    }
-                    R->SetOption(TVxInetOption::ProxyUserName, FProxy->User());
-                    R->SetOption(TVxInetOption::ProxyPassword, FProxy->Password());
-                    continue;
-                }
-                break;
-            }
-            if (!HaveCode)
-                break;
-            if (Code < 200 || Code > 299) {
-                // An error page (or any answer that is not the file) is never content.
-                FLastError = Code == 404 ? strVxInEFileNotFound : QStringLiteral("HTTP status %1").arg(Code);
-                break;
-            }
-            Found = true;
-            QString Length;
-            if (R->QueryContentLength(Length)) {
-                bool Ok = false;
-                const qint64 N = Length.trimmed().toLongLong(&Ok);
-                Size = Ok && N >= 0 ? Low32(N) : 0xFFFFFFFFu;
-            }
-            QDateTime Modified;
-            if (R->QueryLastModified(Modified))
-                LastWriteTime = ToDateTime(Modified);
-            break;
-        }
-        case isFTP: {
-            hFindFile.reset();
-            TVxInetFindData Data;
-            auto Find = hURL->FtpFindFirstFile(RemoteName, Data);
-            if (!Find) {
-                FLastError = hURL->LastError();
-                Failed = IsFailure(hURL->LastFailure());
-                break;
-            }
-            if (Data.Attributes & VxFileAttributeDirectory) {
-                FLastError = strVxInEFileNotFound;  // a directory is no file to fetch
-                break;
-            }
-            hFindFile = std::move(Find);
-            Size = Low32(Data.Size);
-            if (Data.LastWriteTime.isValid())
-                LastWriteTime = ToDateTime(Data.LastWriteTime);
-            Found = true;
-            break;
-        }
-        case isNetwork: {
-            const QFileInfo Info(RemoteName);
-            if (!Info.isFile()) {
-                FLastError = strVxInEFileNotFound;
-                break;
-            }
-            Size = Low32(Info.size());
-            LastWriteTime = ToDateTime(Info.lastModified());
-            Found = true;
-            break;
-        }
-        }
+        Found = TVxWebService::Create(*this)->GetFileInfo(RemoteName, Size, LastWriteTime, Failed);
     } catch (...) {
-        // Refused logons end here; LastError says which.
         Found = false;
     }
     if (Found) {
@@ -559,93 +312,17 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint
     return Found;
 }
 
-// ---- listing -----------------------------------------------------------------------
-
 bool TVxCustomWebComponent::ReadDirFromInet(const QString& Directory, const QString& Mask,
                                             bool WithSubFolders, QStringList& List)
 {
     if (!hURL && FService != isNetwork)
         return false;
     SetAction(iaFileSearch);
-    if (FService == isFTP) {
-        ReadFtpDir(Directory, Mask, WithSubFolders, List, 0);
-    } else if (FService == isNetwork) {
-        QStringList Visited;
-        ReadNetworkDir(Directory, Mask, WithSubFolders, List, Visited);
-    }
+    TVxWebService::Create(*this)->ReadDir(Directory, Mask, WithSubFolders, List);
     const bool Result = !List.isEmpty();
     SetAction(iaFileFound);
     return Result;
 }
-
-bool TVxCustomWebComponent::ReadFtpDir(const QString& Directory, const QString& Mask,
-                                       bool WithSubFolders, QStringList& List, int Depth)
-{
-    QString Cur;
-    if (!hURL->FtpGetCurrentDirectory(Cur))
-        Cur.clear();
-    // A relative directory is below the current one (the login directory); lines name
-    // the directory as the server knows it, without doubled slashes.
-    QString Dir = Directory.isEmpty() ? QStringLiteral("/") : Directory;
-    if (!Dir.startsWith(QLatin1Char('/')) && !Cur.isEmpty())
-        Dir = JoinFtp(Cur, Dir);
-    Dir = QDir::cleanPath(Dir);
-    if (Dir != Cur && !hURL->FtpSetCurrentDirectory(Dir)) {
-        FLastError = hURL->LastError();
-        if (const auto& Show = VxUiHooks().ShowMessage)
-            Show(QCoreApplication::applicationName(), hURL->LastError());
-    }
-    const bool Here = Dir == Cur;
-    const QString Pattern = Here ? Mask : JoinFtp(Dir, Mask);
-    QStringList SubDirs;
-    TVxInetFindData Data;
-    hFindFile.reset();
-    auto Find = hURL->FtpFindFirstFile(Pattern, Data);
-    if (!Find && IsFailure(hURL->LastFailure())) {
-        FLastError = hURL->LastError();
-        SetStatus(isFailed);
-    }
-    if (Find) {
-        do {
-            List.append(Here ? Data.FileName : JoinFtp(Dir, Data.FileName));
-            if (WithSubFolders && (Data.Attributes & VxFileAttributeDirectory) &&
-                Data.FileName != QLatin1String(".") && Data.FileName != QLatin1String(".."))
-                SubDirs.append(JoinFtp(Dir, Data.FileName));
-        } while (Find->FindNext(Data));
-        Find.reset();
-    }
-    // A server can present a tree without end (links to a parent); depth is bounded.
-    if (Depth < 64)
-        for (const QString& Sub : SubDirs)
-            ReadFtpDir(Sub, Mask, WithSubFolders, List, Depth + 1);
-    if (!Cur.isEmpty())
-        hURL->FtpSetCurrentDirectory(Cur);
-    return !List.isEmpty();
-}
-
-void TVxCustomWebComponent::ReadNetworkDir(const QString& Directory, const QString& Mask,
-                                           bool WithSubFolders, QStringList& List, QStringList& Visited)
-{
-    const QString Prefix = Directory.isEmpty() ? QString() : Directory + QLatin1Char('/');
-    const QDir Dir(Directory.isEmpty() ? QStringLiteral(".") : Directory);
-    // A directory reached a second time (through a link) is listed but not entered again.
-    const QString Canonical = Dir.canonicalPath();
-    if (Canonical.isEmpty() || Visited.contains(Canonical))
-        return;
-    Visited.append(Canonical);
-    const QFileInfoList Entries =
-        Dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System, QDir::Name);
-    for (const QFileInfo& E : Entries) {
-        const QString Name = E.fileName();
-        if (!VxMatchesMask(Name, Mask))
-            continue;
-        List.append(Prefix + Name);
-        if (WithSubFolders && E.isDir() && Name != QLatin1String(".") && Name != QLatin1String(".."))
-            ReadNetworkDir(Prefix + Name, Mask, WithSubFolders, List, Visited);
-    }
-}
-
-// ---- download ----------------------------------------------------------------------
 
 bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QString& LocalFileName,
                                              quint32 ExpectedSize)
@@ -653,38 +330,14 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
     if (!hURL && FService != isNetwork)
         return false;
     SetAction(iaDownloading);
-
-    // The source.
-    TVxInetFile* Stream = nullptr;
-    QFile Network;
-    switch (FService) {
-    case isFTP:
-        hFindFile.reset();  // the search of the inspection, if any
-        hFindFile = hURL->FtpOpenFile(RemoteName, VxInetFlagBinary | VxInetFlagReload);
-        Stream = static_cast<TVxInetFile*>(hFindFile.get());
-        break;
-    case isHTTP:
-    case isHTTPS: {
-        // Only the body of an answer that carries the file is downloaded.
-        auto* R = dynamic_cast<TVxHttpRequest*>(hFindFile.get());
-        int Code = 0;
-        if (R && R->QueryStatusCode(Code) && Code >= 200 && Code <= 299)
-            Stream = R;
-        break;
-    }
-    case isNetwork:
-        Network.setFileName(RemoteName);
-        if (!Network.open(QIODevice::ReadOnly))
-            throw EVxFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(RemoteName, Network.errorString()));
-        break;
-    }
-    if (!Stream && !Network.isOpen()) {
+    std::unique_ptr<TVxWebSource> Source = TVxWebService::Create(*this)->OpenSource(RemoteName);
+    if (!Source) {
         SetAction(iaDownloaded);
         return false;
     }
 
     // The target: the local file itself when resuming, else a temporary file beside it.
-    TDownloadTarget Out(LocalFileName);
+    TVxDownloadTarget Out(LocalFileName, DownloadBlock);
     qint64 Resumed = 0;
     if (FResumeDownload) {
         Out.OpenInPlace();
@@ -693,14 +346,9 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
         // longer (or a source that cannot start there) is written anew.
         if (ExpectedSize > 0 && Resumed >= static_cast<qint64>(ExpectedSize))
             Resumed = 0;
-        if (Resumed > 0) {
-            const bool Moved = Stream ? Stream->SetFilePointer(Resumed)
-                                      : (Resumed <= Network.size() && Network.seek(Resumed));
-            if (!Moved) {
-                Resumed = 0;
-                if (Stream)
-                    Stream->SetFilePointer(0);
-            }
+        if (Resumed > 0 && !Source->Seek(Resumed)) {
+            Resumed = 0;
+            Source->Seek(0);
         }
         Out.StartAt(Resumed);
     } else {
@@ -711,29 +359,25 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
     // into the write buffer, which goes to the disk in whole pages.
     qint64 Total = 0;
     bool Abort = false;
-    bool ReadError = false;
     for (;;) {
-        char* Block = Out.Space(DownloadBlock);
-        const qint64 N = Stream ? Stream->Read(Block, DownloadBlock) : Network.read(Block, DownloadBlock);
-        if (N < 0)
-            ReadError = true;
+        const qint64 N = Source->Read(Out.Space(), DownloadBlock);
         if (N <= 0)
             break;
         Total += N;
         Out.Written(N);
-        UpdateProgress(Low32(Total), ExpectedSize, Abort);
+        UpdateProgress(VxLow32(Total), ExpectedSize, Abort);
         if (Abort)
             break;
     }
 
-    const bool SourceComplete = Stream ? Stream->Completed() : (!ReadError && Network.atEnd());
+    const bool SourceComplete = Source->Completed();
     const bool Short = ExpectedSize > 0 && Resumed + Total < static_cast<qint64>(ExpectedSize);
     const bool Complete = !Abort && SourceComplete && !Short;
     if (!Complete) {
         if (Abort)
             FLastError = QStringLiteral("Download aborted");
         else if (!SourceComplete)
-            FLastError = Stream ? Stream->LastError() : Network.errorString();
+            FLastError = Source->Error();
         else
             FLastError = QStringLiteral("The transfer ended after %1 of %2 bytes")
                              .arg(Resumed + Total)
@@ -745,7 +389,7 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
         Out.Finish();
     else
         Out.Discard();
-    Network.close();
+    Source.reset();
     if (!Complete)
         SetStatus(isFailed);
     SetAction(iaDownloaded);

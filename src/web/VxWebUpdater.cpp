@@ -58,6 +58,13 @@ void TVxCustomWebUpdater::SetRemoteFileName(const QString& Value)
     FRemoteFileName = Value;
 }
 
+bool TVxCustomWebUpdater::StatusWindowFiles(QString& Remote, QString& Local) const
+{
+    Remote = Host().isEmpty() ? FRemoteFileName : Host() + QLatin1Char('/') + FRemoteFileName;
+    Local = FLocalFileName;
+    return true;
+}
+
 void TVxCustomWebUpdater::InternalExecute()
 {
     ConnectToInet(true);

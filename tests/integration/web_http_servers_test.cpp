@@ -244,8 +244,9 @@ TEST_F(WebServers, HttpsAgainstApacheAndLighttpd)
 // here squid asking for basic authentication, gets that login.
 TEST_F(WebServers, ProxyLoginFromTheEnvironment)
 {
-    vxtest::TSquidPeer Squid;
-    ASSERT_TRUE(Squid.Start()) << Squid.Error.toStdString();
+    vxtest::TProxyPeer Squid;
+    ASSERT_TRUE(Squid.Start(QStringLiteral("proxyuser"), QStringLiteral("proxypass"), vxtest::TProxyPeer::Squid))
+        << Squid.Error.toStdString();
     const QByteArray Saved = qgetenv("http_proxy");
     for (const char* Login : {"proxyuser:proxypass@", ""}) {
         qputenv("http_proxy", QByteArray("http://") + Login + "127.0.0.1:" + QByteArray::number(Squid.Port));

@@ -249,8 +249,13 @@ bool TFtpPeer::Start(const QString& Root, const QString& User, const QString& Pa
     return false;
 }
 
-bool TProxyPeer::Start(const QString& User, const QString& Password)
+bool StartSquid(const QString& D, TPeerProcess& FProcess, const QString& User, const QString& Password, int& Port,
+                QString& Error);
+
+bool TProxyPeer::Start(const QString& User, const QString& Password, TServer Server)
 {
+    if (Server == Squid)
+        return StartSquid(FDir.path(), FProcess, User, Password, Port, Error);
     const QString Tinyproxy = FindProgram(QStringLiteral("tinyproxy"), {QStringLiteral("/usr/sbin")});
     if (Tinyproxy.isEmpty()) {
         Error = QStringLiteral("tinyproxy is not installed");
@@ -440,11 +445,11 @@ bool TVsftpdPeer::Start(const QString& Password)
     return false;
 }
 
-bool TSquidPeer::Start(const QString& User, const QString& Password)
+bool StartSquid(const QString& D, TPeerProcess& FProcess, const QString& User, const QString& Password, int& Port,
+                QString& Error)
 {
     const QString Squid = FindProgram(QStringLiteral("squid"), {QStringLiteral("/usr/sbin")});
     const QString Helper = QStringLiteral("/usr/lib/squid/basic_ncsa_auth");
-    const QString D = FDir.path();
     if (Squid.isEmpty() || !QFileInfo(Helper).isExecutable()) {
         Error = QStringLiteral("squid is not installed");
         return false;

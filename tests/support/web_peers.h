@@ -62,11 +62,12 @@ private:
     TPeerProcess FProcess;
 };
 
-// tinyproxy asking for basic authentication.
+// tinyproxy or squid (with basic_ncsa_auth) asking for basic authentication.
 class TProxyPeer {
 public:
+    enum TServer { Tinyproxy, Squid };
     bool Start(const QString& User = QStringLiteral("proxyuser"),
-               const QString& Password = QStringLiteral("proxypass"));
+               const QString& Password = QStringLiteral("proxypass"), TServer Server = Tinyproxy);
     int Port = 0;
     QString Error;
 
@@ -103,19 +104,6 @@ public:
     QString Home;  // the login directory
     QString Error;
     bool NotRoot = false;
-
-private:
-    QTemporaryDir FDir;
-    TPeerProcess FProcess;
-};
-
-// squid asking for basic authentication (basic_ncsa_auth).
-class TSquidPeer {
-public:
-    bool Start(const QString& User = QStringLiteral("proxyuser"),
-               const QString& Password = QStringLiteral("proxypass"));
-    int Port = 0;
-    QString Error;
 
 private:
     QTemporaryDir FDir;

@@ -4,6 +4,7 @@
 
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/vxidir.h>
+#include <vedidoredo/vxiutil.h>
 
 #include <gtest/gtest.h>
 

@@ -59,11 +59,6 @@ VX_CORE_EXPORT bool VxInetAddTrustedCertificates(const QString& PemFile);
 // Forgets the certificates added above (the environment variable is read again).
 VX_CORE_EXPORT void VxInetClearTrustedCertificates();
 
-// Windows-style file mask: '*' any run of characters, '?' one character; "*.*" and "*"
-// match every name, and a mask ending in ".*" also matches names without a dot
-// ("readme.*" matches "readme"). Case-sensitive.
-VX_CORE_EXPORT bool VxMatchesMask(const QString& Name, const QString& Mask);
-
 namespace VxInetDetail {
 struct SessionState;
 struct ConnectionState;

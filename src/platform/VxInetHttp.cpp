@@ -1,0 +1,189 @@
+// HTTP and HTTPS requests on a connection: the request is sent at Send (again after a
+// refusal, with new credentials), the answer's headers are read, and the body is read
+// by the caller through Read.
+#include "VxInetTransfer.h"
+
+#include <QDateTime>
+
+using namespace VxInetDetail;
+
+std::unique_ptr<TVxHttpRequest> TVxInetConnection::OpenRequest(const QString& Verb,
+                                                               const QString& ObjectName,
+                                                               const QString& Version, quint32 Flags)
+{
+    ClearFailure();
+    if (FState->Service != TVxInetServiceKind::Http) {
+        SetFailure(QStringLiteral("Not an HTTP connection"), TVxInetFailure::Transport);
+        return nullptr;
+    }
+    return std::unique_ptr<TVxHttpRequest>(new TVxHttpRequest(FState, Verb, ObjectName, Version, Flags));
+}
+
+TVxHttpRequest::TVxHttpRequest(std::shared_ptr<ConnectionState> Connection, const QString& Verb,
+                               const QString& ObjectName, const QString& Version, quint32 Flags)
+    : TVxInetFile(Connection->Session),
+      FConnection(std::move(Connection)),
+      FVerb(Verb.isEmpty() ? QStringLiteral("GET") : Verb.toUpper()),
+      FObjectName(ObjectName),
+      FVersion(Version),
+      FFlags(Flags)
+{
+    FUser = QString::fromUtf8(FConnection->User);
+    FPassword = QString::fromUtf8(FConnection->Password);
+}
+
+TVxHttpRequest::~TVxHttpRequest() = default;
+
+bool TVxHttpRequest::SetOption(TVxInetOption Option, const QString& Value)
+{
+    switch (Option) {
+    case TVxInetOption::UserName: FUser = Value; break;
+    case TVxInetOption::Password: FPassword = Value; break;
+    case TVxInetOption::ProxyUserName: FProxyUser = Value; break;
+    case TVxInetOption::ProxyPassword: FProxyPassword = Value; break;
+    }
+    return true;
+}
+
+bool TVxHttpRequest::Perform(qint64 ResumeFrom)
+{
+    if (!FTransfer)
+        FTransfer = std::make_shared<Transfer>();
+    Transfer& T = *FTransfer;
+    T.Prepare(*FSession, false);
+    FCompleted = false;
+    FStarted = false;
+    ClearFailure();
+
+    QString Object = FObjectName;
+    if (!Object.startsWith(QLatin1Char('/')))
+        Object.prepend(QLatin1Char('/'));
+    const QByteArray Url =
+        FConnection->BaseUrl((FFlags & VxInetFlagSecure) ? "https" : "http") + EncodePath(Object);
+    curl_easy_setopt(T.Easy, CURLOPT_URL, Url.constData());
+    const bool Http10 = FVersion == QLatin1String("HTTP/1.0");
+    curl_easy_setopt(T.Easy, CURLOPT_HTTP_VERSION, Http10 ? long(CURL_HTTP_VERSION_1_0) : long(CURL_HTTP_VERSION_1_1));
+    // For an HTTP/1.0 request libcurl would offer only "http/1.0" in the TLS handshake,
+    // which servers knowing just "http/1.1" and "h2" refuse (Apache aborts the
+    // handshake). Without ALPN every server falls back to HTTP/1.x.
+    if (Http10)
+        curl_easy_setopt(T.Easy, CURLOPT_SSL_ENABLE_ALPN, 0L);
+    curl_easy_setopt(T.Easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(T.Easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(T.Easy, CURLOPT_FILETIME, 1L);
+    if (FVerb == QLatin1String("HEAD")) {
+        curl_easy_setopt(T.Easy, CURLOPT_NOBODY, 1L);
+    } else if (FVerb == QLatin1String("POST")) {
+        curl_easy_setopt(T.Easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(FBody.size()));
+        curl_easy_setopt(T.Easy, CURLOPT_COPYPOSTFIELDS, FBody.constData());
+    } else if (FVerb != QLatin1String("GET")) {
+        const QByteArray V = FVerb.toLatin1();
+        curl_easy_setopt(T.Easy, CURLOPT_CUSTOMREQUEST, V.constData());
+    }
+    T.SetHeaders(FHeaders);
+    // The strings are copied by libcurl; credentials go whole, whatever their length.
+    if (!FUser.isEmpty() || !FPassword.isEmpty()) {
+        curl_easy_setopt(T.Easy, CURLOPT_USERNAME, Utf8(FUser).constData());
+        curl_easy_setopt(T.Easy, CURLOPT_PASSWORD, Utf8(FPassword).constData());
+        curl_easy_setopt(T.Easy, CURLOPT_HTTPAUTH, CURLAUTH_ANY);
+    }
+    // The request's own proxy login, else the session's.
+    const bool OwnProxyLogin = !FProxyUser.isEmpty() || !FProxyPassword.isEmpty();
+    const QByteArray ProxyUser = OwnProxyLogin ? Utf8(FProxyUser) : FSession->ProxyUser;
+    const QByteArray ProxyPassword = OwnProxyLogin ? Utf8(FProxyPassword) : FSession->ProxyPassword;
+    if (!ProxyUser.isEmpty() || !ProxyPassword.isEmpty()) {
+        curl_easy_setopt(T.Easy, CURLOPT_PROXYUSERNAME, ProxyUser.constData());
+        curl_easy_setopt(T.Easy, CURLOPT_PROXYPASSWORD, ProxyPassword.constData());
+        curl_easy_setopt(T.Easy, CURLOPT_PROXYAUTH, CURLAUTH_ANY);
+    }
+    if (ResumeFrom > 0) {
+        const QByteArray Range = QByteArray::number(ResumeFrom) + '-';
+        curl_easy_setopt(T.Easy, CURLOPT_RANGE, Range.constData());
+        T.ResumeFrom = ResumeFrom;
+    }
+    FSent = true;
+    T.StartStream();
+    int Code = 0;
+    if (!QueryStatusCode(Code)) {
+        const TVxInetFailure Kind = T.Failure();
+        SetFailure(T.ErrorText(), Kind == TVxInetFailure::None ? TVxInetFailure::Transport : Kind);
+        return false;
+    }
+    return true;
+}
+
+bool TVxHttpRequest::Send(const QByteArray& Headers, const QByteArray& Body)
+{
+    FHeaders = Headers;
+    FBody = Body;
+    return Perform(0);
+}
+
+bool TVxHttpRequest::EnsureStarted()
+{
+    if (!FSent)
+        Perform(FResumeFrom);
+    return FTransfer != nullptr;
+}
+
+bool TVxHttpRequest::SetFilePointer(qint64 Position)
+{
+    if (FStarted || Position < 0)
+        return false;
+    FResumeFrom = Position;
+    if (!FSent)
+        return true;
+    if (Position == 0 && FTransfer && FTransfer->ResumeFrom == 0)
+        return true;
+    // The answer in hand is for the whole file: ask again for the rest only.
+    if (!Perform(Position))
+        return false;
+    const long Code = FTransfer->ResponseCode();
+    if (Code == 206 || Code == 200)
+        return true;
+    SetFailure(QStringLiteral("The server refused the range (HTTP %1)").arg(Code), TVxInetFailure::Answer);
+    return false;
+}
+
+bool TVxHttpRequest::QueryStatusCode(int& Status) const
+{
+    if (!FTransfer || !FSent)
+        return false;
+    const long Code = FTransfer->ResponseCode();
+    // An answer that libcurl refused as malformed has no status worth reading.
+    if (Code <= 0 || (FTransfer->Ended() && FTransfer->Result == CURLE_WEIRD_SERVER_REPLY))
+        return false;
+    Status = static_cast<int>(Code);
+    return true;
+}
+
+bool TVxHttpRequest::QueryHeader(const QByteArray& Name, QString& Value) const
+{
+    if (!FTransfer || !FSent)
+        return false;
+    const QByteArray Key = Name.toLower() + ':';
+    for (const QByteArray& Line : FTransfer->HeaderLines) {
+        if (Line.toLower().startsWith(Key)) {
+            Value = QString::fromLatin1(Line.mid(Key.size()).trimmed());
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TVxHttpRequest::QueryContentLength(QString& Text) const
+{
+    return QueryHeader("Content-Length", Text);
+}
+
+bool TVxHttpRequest::QueryLastModified(QDateTime& Utc) const
+{
+    QString Text;
+    if (!QueryHeader("Last-Modified", Text))
+        return false;
+    const time_t T = curl_getdate(Text.toLatin1().constData(), nullptr);
+    if (T == static_cast<time_t>(-1))
+        return false;
+    Utc = QDateTime::fromSecsSinceEpoch(T, Qt::UTC);
+    return true;
+}
