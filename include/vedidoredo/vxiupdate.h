@@ -202,6 +202,11 @@ protected:
     // Fetches a whole URL into Stream from position 0, in a session of its own; the
     // HTTP status is not examined.
     void ReadHTTPGetResponse(const QString& Url, QIODevice* Stream);
+    // The same, telling the answer's HTTP status (0 when none came or the URL is not
+    // HTTP). With Refused given, the body of an answer outside 200..299 goes there
+    // instead of into Stream, which is then left untouched. A body that did not arrive
+    // whole leaves the reason in LastError.
+    int ReadHTTPGetResponse(const QString& Url, QIODevice* Stream, QByteArray* Refused);
     // The body of a URL as byte text (one character per byte).
     QString ReadHTTPGetResponseString(const QString& Url);
 

@@ -3,10 +3,12 @@
 
 #include <vedidoredo/VxIFedEx.h>
 #include <vedidoredo/VxIHTTP.h>
+#include <vedidoredo/VxIMSTranslator.h>
 #include <vedidoredo/VxIRSS.h>
 #include <vedidoredo/VxISMTP.h>
 #include <vedidoredo/VxISNTP.h>
 #include <vedidoredo/VxITime.h>
+#include <vedidoredo/VxIUPS.h>
 #include <vedidoredo/VxIWeath.h>
 #include <vedidoredo/VxInBase.h>
 #include <vedidoredo/VxWhoIs.h>
@@ -55,12 +57,13 @@ void Register()
     TVxDesignerHost* Host = VxDesignerHost();
     Host->RegisterComponents(QStringLiteral("Ve-Didoredo"),
                              {&TVxWhoIs::staticMetaObject, &TVxInetDateTime::staticMetaObject,
-                              &TVxFedExTracker::staticMetaObject, &TVxIHTTPClient::staticMetaObject,
+                              &TVxUPSTracker::staticMetaObject, &TVxFedExTracker::staticMetaObject, &TVxIHTTPClient::staticMetaObject,
                               &TVxWebUpdater::staticMetaObject, &TVxWebDirect::staticMetaObject,
                               &TVxRemoteImage::staticMetaObject,
                               &TVxInfoExtractor::staticMetaObject, &TVxWeatherInfo::staticMetaObject,
                               &TVxRemoteFiles::staticMetaObject, &TVxISMTP::staticMetaObject,
-                              &TVxIRSSParser::staticMetaObject, &TVxInetSNTP::staticMetaObject});
+                              &TVxIRSSParser::staticMetaObject, &TVxInetSNTP::staticMetaObject,
+                              &TVxMSTranslator::staticMetaObject});
     Host->RegisterComponentEditor(&TVxInetBase::staticMetaObject, &TVxInetComponentEditor::staticMetaObject);
     Host->RegisterComponentEditor(&TVxCustomWebComponent::staticMetaObject,
                                   &TVxInetComponentEditor::staticMetaObject);

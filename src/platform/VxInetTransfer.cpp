@@ -44,17 +44,51 @@ QString HostForUrl(const QString& Host)
                : Host;
 }
 
-// Percent-encodes what may not stand in a URL path as it is; '%' sequences that the
-// caller already wrote are kept.
+namespace {
+
+bool IsHexDigit(char C)
+{
+    return (C >= '0' && C <= '9') || (C >= 'A' && C <= 'F') || (C >= 'a' && C <= 'f');
+}
+
+// Percent-encodes the UTF-8 bytes of S except the unreserved characters, those in Keep
+// and the '%' sequences the caller already wrote (a '%' that starts none becomes %25).
+QByteArray EncodeKeepingEscapes(const QString& S, const char* Keep)
+{
+    const QByteArray U = S.toUtf8();
+    QByteArray Out;
+    Out.reserve(U.size());
+    static const char Hex[] = "0123456789ABCDEF";
+    for (qsizetype I = 0; I < U.size(); ++I) {
+        const char C = U[I];
+        const bool Unreserved = (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || (C >= '0' && C <= '9') ||
+                                C == '-' || C == '.' || C == '_' || C == '~';
+        if (Unreserved || (C != '%' && C != 0 && std::strchr(Keep, C))) {
+            Out += C;
+        } else if (C == '%' && I + 2 < U.size() && IsHexDigit(U[I + 1]) && IsHexDigit(U[I + 2])) {
+            Out += U.mid(I, 3);
+            I += 2;
+        } else {
+            Out += '%';
+            Out += Hex[(uchar(C) >> 4) & 0xF];
+            Out += Hex[uchar(C) & 0xF];
+        }
+    }
+    return Out;
+}
+
+}  // namespace
+
+// What may not stand in a URL path as it is.
 QByteArray EncodePath(const QString& Path)
 {
-    return QUrl::toPercentEncoding(Path, "/%!$&'()*+,;=:@~?");
+    return EncodeKeepingEscapes(Path, "/!$&'()*+,;=:@~?");
 }
 
 // A whole URL: as above, and the brackets of an IPv6 host and a fragment stay.
 QByteArray EncodeUrl(const QString& Url)
 {
-    return QUrl::toPercentEncoding(Url, "/%!$&'()*+,;=:@~?[]#");
+    return EncodeKeepingEscapes(Url, "/!$&'()*+,;=:@~?[]#");
 }
 
 // One path segment, everything reserved encoded.

@@ -148,6 +148,17 @@ qint64 TVxInetFile::Read(char* Buffer, qint64 Size)
     return N;
 }
 
+int TVxInetFile::HttpStatus() const
+{
+    if (!FTransfer)
+        return 0;
+    const char* Scheme = nullptr;
+    if (curl_easy_getinfo(FTransfer->Easy, CURLINFO_SCHEME, &Scheme) != CURLE_OK || !Scheme ||
+        (qstricmp(Scheme, "http") != 0 && qstricmp(Scheme, "https") != 0))
+        return 0;
+    return static_cast<int>(FTransfer->ResponseCode());
+}
+
 bool TVxInetFile::SetFilePointer(qint64 Position)
 {
     if (FStarted || Position < 0)

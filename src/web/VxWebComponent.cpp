@@ -13,6 +13,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <vector>
 
 QString strVxInProgressBytes = QStringLiteral("Downloaded %d bytes");
@@ -400,29 +401,51 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
 
 void TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* Stream)
 {
+    ReadHTTPGetResponse(Url, Stream, nullptr);
+}
+
+int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* Stream, QByteArray* Refused)
+{
     if (!Stream)
-        return;
+        return 0;
     const bool Named = FProxy->UseProxy() && !FProxy->Server().isEmpty();
     auto Session = TVxInetSession::Open(FWEBAgent, Named ? FProxy->Server() : QString(),
                                         Named ? FProxy->Port() : 0);
     if (!Session)
-        return;
+        return 0;
     Session->SetTimeouts(FTimeout, FTimeout);
     if (Named)
         Session->SetProxyCredentials(FProxy->User(), FProxy->Password());
-    Stream->seek(0);
+    int Status = 0;
     std::vector<char> Buffer(UrlBlock);
     if (auto File = Session->OpenUrl(Url, VxInetFlagReload)) {
+        Status = File->HttpStatus();
+        const bool Refuse = Refused && Status != 0 && (Status < 200 || Status > 299);
+        if (Refuse)
+            Refused->clear();
+        else
+            Stream->seek(0);
         for (;;) {
             const qint64 N = File->Read(Buffer.data(), UrlBlock);
             if (N <= 0)
                 break;
-            Stream->write(Buffer.data(), N);
+            if (Refuse) {
+                // An error page is short; more than a block of it says nothing more.
+                if (Refused->size() < UrlBlock)
+                    Refused->append(Buffer.data(), std::min<qint64>(N, UrlBlock - Refused->size()));
+            } else {
+                Stream->write(Buffer.data(), N);
+            }
         }
+        if (!File->Completed())
+            FLastError = File->LastError();
+        if (!Refuse)
+            Stream->seek(0);
     } else {
         FLastError = Session->LastError();
+        Stream->seek(0);
     }
-    Stream->seek(0);
+    return Status;
 }
 
 QString TVxCustomWebComponent::ReadHTTPGetResponseString(const QString& Url)

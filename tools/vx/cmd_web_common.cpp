@@ -8,12 +8,49 @@
 
 namespace vxweb {
 
+std::vector<vx::Option> ConnectionOptions()
+{
+    return {{"--proxy", "HOST[:PORT]"}, {"--proxy-user", "U"}, {"--proxy-password", "P"},
+            {"--cacert", "FILE"},      {"--timeout", "SECONDS"}};
+}
+
+Options ReadConnectionOptions(const vx::OptionReader& R)
+{
+    Options O;
+    O.ProxyUser = R.Value("--proxy-user");
+    O.ProxyPassword = R.Value("--proxy-password");
+    O.CaFile = R.Value("--cacert");
+    O.TimeoutMs = R.TimeoutMs(0);
+    if (R.Has("--proxy")) {
+        O.Proxy = vx::ParseHostPort(R.Value("--proxy"), 0, QStringLiteral("--proxy"));
+        O.UseProxy = true;
+    }
+    return O;
+}
+
+bool ConfigureConnection(TVxCustomWebComponent* C, const Options& O, QString& Error)
+{
+    if (!O.CaFile.isEmpty() && !VxInetAddTrustedCertificates(O.CaFile)) {
+        Error = QStringLiteral("cannot read the CA file %1").arg(O.CaFile);
+        return false;
+    }
+    C->SetTimeout(O.TimeoutMs);
+    if (O.UseProxy) {
+        C->Proxy()->SetServer(O.Proxy.Host);
+        C->Proxy()->SetPort(O.Proxy.Port);
+        C->Proxy()->SetUseProxy(true);
+    }
+    if (!O.ProxyUser.isEmpty())
+        C->Proxy()->SetUser(O.ProxyUser);
+    if (!O.ProxyPassword.isEmpty())
+        C->Proxy()->SetPassword(O.ProxyPassword);
+    return true;
+}
+
 Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own)
 {
-    std::vector<vx::Option> Declared = {{"--user", "U"},         {"--password", "P"},
-                                        {"--proxy", "HOST[:PORT]"}, {"--proxy-user", "U"},
-                                        {"--proxy-password", "P"}, {"--cacert", "FILE"},
-                                        {"--timeout", "SECONDS"}};
+    std::vector<vx::Option> Declared = ConnectionOptions();
+    Declared.insert(Declared.end(), {{"--user", "U"}, {"--password", "P"}});
     if (Extras.contains(QStringLiteral("--mask")))
         Declared.push_back({"--mask", "M"});
     if (Extras.contains(QStringLiteral("--resume")))
@@ -23,19 +60,12 @@ Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx
     if (Extras.contains(QStringLiteral("--json")))
         Declared.push_back({"--json"});
     Declared.insert(Declared.end(), Own.begin(), Own.end());
-    Options O;
-    O.Reader = std::make_shared<const vx::OptionReader>(Args, std::move(Declared));
-    const vx::OptionReader& R = *O.Reader;
+    auto Reader = std::make_shared<const vx::OptionReader>(Args, std::move(Declared));
+    const vx::OptionReader& R = *Reader;
+    Options O = ReadConnectionOptions(R);
+    O.Reader = std::move(Reader);
     O.User = R.Value("--user");
     O.Password = R.Value("--password");
-    O.ProxyUser = R.Value("--proxy-user");
-    O.ProxyPassword = R.Value("--proxy-password");
-    O.CaFile = R.Value("--cacert");
-    O.TimeoutMs = R.TimeoutMs(0);
-    if (R.Has("--proxy")) {
-        O.Proxy = vx::ParseHostPort(R.Value("--proxy"), 0, QStringLiteral("--proxy"));
-        O.UseProxy = true;
-    }
     if (Extras.contains(QStringLiteral("--mask")))
         O.Mask = R.Value("--mask");
     O.Resume = Extras.contains(QStringLiteral("--resume")) && R.Has("--resume");
@@ -50,20 +80,8 @@ Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx
 
 QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
 {
-    if (!O.CaFile.isEmpty() && !VxInetAddTrustedCertificates(O.CaFile)) {
-        Error = QStringLiteral("cannot read the CA file %1").arg(O.CaFile);
+    if (!ConfigureConnection(C, O, Error))
         return {};
-    }
-    C->SetTimeout(O.TimeoutMs);
-    if (O.UseProxy) {
-        C->Proxy()->SetServer(O.Proxy.Host);
-        C->Proxy()->SetPort(O.Proxy.Port);
-        C->Proxy()->SetUseProxy(true);
-    }
-    if (!O.ProxyUser.isEmpty())
-        C->Proxy()->SetUser(O.ProxyUser);
-    if (!O.ProxyPassword.isEmpty())
-        C->Proxy()->SetPassword(O.ProxyPassword);
 
     const QUrl Url(O.Target, QUrl::StrictMode);
     const QString Scheme = Url.isValid() ? Url.scheme().toLower() : QString();

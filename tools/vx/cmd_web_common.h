@@ -28,6 +28,15 @@ struct Options {
     std::shared_ptr<const vx::OptionReader> Reader;
 };
 
+// The options every web command shares: --proxy, --proxy-user, --proxy-password,
+// --cacert and --timeout.
+std::vector<vx::Option> ConnectionOptions();
+// Those options as R read them (R declared them with ConnectionOptions()).
+Options ReadConnectionOptions(const vx::OptionReader& R);
+// Sets proxy, trusted CAs and time limit of C from O; false with Error set when the CA
+// file cannot be read.
+bool ConfigureConnection(TVxCustomWebComponent* C, const Options& O, QString& Error);
+
 // Reads the arguments; Extras are the options beyond the shared ones that the command
 // accepts ("--resume", "--mask", "-r", "--json"), Own the options of the command alone,
 // read through Options::Reader. Throws vx::UsageError.

@@ -145,6 +145,9 @@ public:
     virtual bool SetFilePointer(qint64 Position);
     // True once Read returned 0 because the whole body arrived.
     bool Completed() const { return FCompleted; }
+    // The HTTP status of the answer whose body this is (the last one, after redirects);
+    // 0 when no HTTP answer came, and for FTP.
+    int HttpStatus() const;
 
 protected:
     explicit TVxInetFile(std::shared_ptr<VxInetDetail::SessionState> Session);

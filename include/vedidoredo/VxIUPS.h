@@ -1,0 +1,183 @@
+// The UPS parcel tracker: posts one XML tracking request over HTTPS to the carrier's
+// tracking service, keeps the raw answer and fills the shipment's properties and its
+// list of tracking activities from it.
+#pragma once
+
+#include <vedidoredo/VxGlobal.h>
+#include <vedidoredo/platform/VxCollection.h>
+#include <vedidoredo/platform/VxDateTime.h>
+#include <vedidoredo/vxiupdate.h>
+
+#include <QObject>
+#include <QString>
+
+class TVxXMLEngine;
+class TVxXMLItem;
+
+// A postal address of a shipment or an activity. Text joins the members that are not
+// empty with single spaces.
+class VX_CORE_EXPORT TVxInetActivityAddress : public TVxPersistent {
+    Q_OBJECT
+    Q_PROPERTY(QString AddressLine1 READ AddressLine1 WRITE SetAddressLine1)
+    Q_PROPERTY(QString AddressLine2 READ AddressLine2 WRITE SetAddressLine2)
+    Q_PROPERTY(QString AddressLine3 READ AddressLine3 WRITE SetAddressLine3)
+    Q_PROPERTY(QString City READ City WRITE SetCity)
+    Q_PROPERTY(QString PostalCode READ PostalCode WRITE SetPostalCode)
+    Q_PROPERTY(QString Country READ Country WRITE SetCountry)
+    Q_PROPERTY(QString Text READ Text)
+public:
+    explicit TVxInetActivityAddress(QObject* Owner = nullptr);
+    ~TVxInetActivityAddress() override;
+
+    QString AddressLine1() const { return FAddressLine1; }
+    void SetAddressLine1(const QString& Value) { FAddressLine1 = Value; }
+    QString AddressLine2() const { return FAddressLine2; }
+    void SetAddressLine2(const QString& Value) { FAddressLine2 = Value; }
+    QString AddressLine3() const { return FAddressLine3; }
+    void SetAddressLine3(const QString& Value) { FAddressLine3 = Value; }
+    QString City() const { return FCity; }
+    void SetCity(const QString& Value) { FCity = Value; }
+    QString PostalCode() const { return FPostalCode; }
+    void SetPostalCode(const QString& Value) { FPostalCode = Value; }
+    QString Country() const { return FCountry; }
+    void SetCountry(const QString& Value) { FCountry = Value; }
+    QString Text() const;
+
+    void Assign(TVxPersistent* Source) override;
+
+private:
+    QString FAddressLine1, FAddressLine2, FAddressLine3, FCity, FPostalCode, FCountry;
+};
+
+// One tracking event: where it happened, its status and when.
+class VX_CORE_EXPORT TVxInetActivity : public TVxCollectionItem {
+    Q_OBJECT
+    Q_PROPERTY(QString LocationCode READ LocationCode WRITE SetLocationCode)
+    Q_PROPERTY(TVxInetActivityAddress* Location READ Location WRITE SetLocation)
+    Q_PROPERTY(QString LocationDescription READ LocationDescription WRITE SetLocationDescription)
+    Q_PROPERTY(QString LocationSignedForByName READ LocationSignedForByName WRITE SetLocationSignedForByName)
+    Q_PROPERTY(QString StatusTypeCode READ StatusTypeCode WRITE SetStatusTypeCode)
+    Q_PROPERTY(QString StatusTypeDescription READ StatusTypeDescription WRITE SetStatusTypeDescription)
+    Q_PROPERTY(QString StatusCode READ StatusCode WRITE SetStatusCode)
+    Q_PROPERTY(TDateTime DateTime READ DateTime WRITE SetDateTime)
+public:
+    explicit TVxInetActivity(TVxCollection* Collection = nullptr);
+    ~TVxInetActivity() override;
+
+    QString LocationCode() const { return FLocationCode; }
+    void SetLocationCode(const QString& Value) { FLocationCode = Value; }
+    TVxInetActivityAddress* Location() const { return FLocation; }
+    void SetLocation(TVxInetActivityAddress* Value) { FLocation->Assign(Value); }  // copies
+    QString LocationDescription() const { return FLocationDescription; }
+    void SetLocationDescription(const QString& Value) { FLocationDescription = Value; }
+    QString LocationSignedForByName() const { return FLocationSignedForByName; }
+    void SetLocationSignedForByName(const QString& Value) { FLocationSignedForByName = Value; }
+    QString StatusTypeCode() const { return FStatusTypeCode; }
+    void SetStatusTypeCode(const QString& Value) { FStatusTypeCode = Value; }
+    QString StatusTypeDescription() const { return FStatusTypeDescription; }
+    void SetStatusTypeDescription(const QString& Value) { FStatusTypeDescription = Value; }
+    QString StatusCode() const { return FStatusCode; }
+    void SetStatusCode(const QString& Value) { FStatusCode = Value; }
+    TDateTime DateTime() const { return FDateTime; }
+    void SetDateTime(TDateTime Value) { FDateTime = Value; }
+
+    void Assign(TVxPersistent* Source) override;
+
+private:
+    QString FLocationCode;
+    TVxInetActivityAddress* FLocation;
+    QString FLocationDescription, FLocationSignedForByName;
+    QString FStatusTypeCode, FStatusTypeDescription, FStatusCode;
+    TDateTime FDateTime;
+};
+
+// The activities of a shipment, in the order of the answer.
+class VX_CORE_EXPORT TVxInetActivities : public TVxCollection {
+    Q_OBJECT
+public:
+    // VxInetCntrl is the component the list belongs to; it is not freed by the list.
+    explicit TVxInetActivities(QObject* VxInetCntrl = nullptr);
+    ~TVxInetActivities() override;
+
+    QObject* VxInetControl() const { return GetOwner(); }
+    TVxInetActivity* Add();
+    TVxInetActivity* Items(int Index) const { return GetItem(Index); }
+    TVxInetActivity* operator[](int Index) const { return GetItem(Index); }
+
+protected:
+    TVxInetActivity* GetItem(int Index) const;
+    void SetItem(int Index, TVxInetActivity* Value);  // copies Value into the slot
+};
+
+// Tracks one parcel. Execute posts the tracking request for TrackingNumber, keeps the
+// answer in LastXMLResponse and parses it: the shipment's properties are overwritten
+// with what the answer holds and its activities are appended to Activities (a new
+// TrackingNumber or Clear empties them). Status isFailed when no connection could be
+// made, the request went unanswered, the server answered with an HTTP error status or
+// the user aborted the transfer; LastError says why.
+class VX_CORE_EXPORT TVxUPSTracker : public TVxCustomWebComponent {
+    Q_OBJECT
+    Q_PROPERTY(QString AccessLicenseNumber READ AccessLicenseNumber WRITE SetAccessLicenseNumber)
+    Q_PROPERTY(QString TrackingNumber READ TrackingNumber WRITE SetTrackingNumber)
+    Q_PROPERTY(QString LastXMLResponse READ LastXMLResponse)
+    Q_PROPERTY(QString ShipperNumber READ ShipperNumber)
+    Q_PROPERTY(TVxInetActivityAddress* ShipperAddress READ ShipperAddress)
+    Q_PROPERTY(TVxInetActivityAddress* ShipToAddress READ ShipToAddress)
+    Q_PROPERTY(QString IdentificationNumber READ IdentificationNumber)
+    Q_PROPERTY(TDateTime PickupDate READ PickupDate)
+    Q_PROPERTY(QString ServiceCode READ ServiceCode)
+    Q_PROPERTY(QString ServiceDescription READ ServiceDescription)
+    Q_PROPERTY(QString ShipmentWeight READ ShipmentWeight)
+    Q_PROPERTY(QString ShipmentWeightUnits READ ShipmentWeightUnits)
+    Q_PROPERTY(TVxInetActivities* Activities READ Activities)
+public:
+    // The carrier's public tracking server, the default Host.
+    static QString DefaultHost() { return QStringLiteral("onlinetools.ups.com"); }
+
+    explicit TVxUPSTracker(QObject* Owner = nullptr);
+    ~TVxUPSTracker() override;
+
+    QString AccessLicenseNumber() const { return FAccessLicenseNumber; }
+    void SetAccessLicenseNumber(const QString& Value) { FAccessLicenseNumber = Value; }
+    QString TrackingNumber() const { return FTrackingNumber; }
+    // A different number (compared with case) clears Activities and LastXMLResponse.
+    void SetTrackingNumber(const QString& Value);
+    // The answer of the last Execute as byte text (one character per byte).
+    QString LastXMLResponse() const { return FLastXMLResponse; }
+    QString ShipperNumber() const { return FShipperNumber; }
+    TVxInetActivityAddress* ShipperAddress() const { return FShipperAddress; }
+    TVxInetActivityAddress* ShipToAddress() const { return FShipToAddress; }
+    QString IdentificationNumber() const { return FIdentificationNumber; }
+    TDateTime PickupDate() const { return FPickupDate; }
+    QString ServiceCode() const { return FServiceCode; }
+    QString ServiceDescription() const { return FServiceDescription; }
+    QString ShipmentWeight() const { return FShipmentWeight; }
+    QString ShipmentWeightUnits() const { return FShipmentWeightUnits; }
+    TVxInetActivities* Activities() const { return FActivities; }
+
+    // Empties Activities and LastXMLResponse; the shipment's properties stay.
+    Q_INVOKABLE void Clear();
+
+protected:
+    void InternalExecute() override;
+    // The request body for the current settings: six lines joined by CR LF.
+    QByteArray RequestBody() const;
+    // Fills the result properties from LastXMLResponse.
+    void ParseXMLResponse();
+    void SetLastXMLResponse(const QString& Value) { FLastXMLResponse = Value; }
+
+private:
+    void FillAddress(TVxXMLEngine& Engine, TVxXMLItem* Node, TVxInetActivityAddress* Address) const;
+
+    QString FAccessLicenseNumber;
+    QString FTrackingNumber;
+    QString FLastXMLResponse;
+    QString FShipperNumber;
+    TVxInetActivityAddress* FShipperAddress;
+    TVxInetActivityAddress* FShipToAddress;
+    QString FIdentificationNumber;
+    TDateTime FPickupDate;
+    QString FServiceCode, FServiceDescription;
+    QString FShipmentWeight, FShipmentWeightUnits;
+    TVxInetActivities* FActivities;
+};
