@@ -55,15 +55,24 @@ TVxDesignerPalette& VxBuiltInPalette()
 void Register()
 {
     TVxDesignerHost* Host = VxDesignerHost();
-    Host->RegisterComponents(QStringLiteral("Ve-Didoredo"),
-                             {&TVxWhoIs::staticMetaObject, &TVxInetDateTime::staticMetaObject,
-                              &TVxUPSTracker::staticMetaObject, &TVxFedExTracker::staticMetaObject, &TVxIHTTPClient::staticMetaObject,
-                              &TVxWebUpdater::staticMetaObject, &TVxWebDirect::staticMetaObject,
-                              &TVxRemoteImage::staticMetaObject,
-                              &TVxInfoExtractor::staticMetaObject, &TVxWeatherInfo::staticMetaObject,
-                              &TVxRemoteFiles::staticMetaObject, &TVxISMTP::staticMetaObject,
-                              &TVxIRSSParser::staticMetaObject, &TVxInetSNTP::staticMetaObject,
-                              &TVxMSTranslator::staticMetaObject});
+    // The order of the page.
+    Host->RegisterComponents(QStringLiteral("Ve-Didoredo"), {
+        &TVxWhoIs::staticMetaObject,
+        &TVxInetDateTime::staticMetaObject,
+        &TVxUPSTracker::staticMetaObject,
+        &TVxFedExTracker::staticMetaObject,
+        &TVxIHTTPClient::staticMetaObject,
+        &TVxWebUpdater::staticMetaObject,
+        &TVxWebDirect::staticMetaObject,
+        &TVxRemoteImage::staticMetaObject,
+        &TVxInfoExtractor::staticMetaObject,
+        &TVxWeatherInfo::staticMetaObject,
+        &TVxRemoteFiles::staticMetaObject,
+        &TVxISMTP::staticMetaObject,
+        &TVxIRSSParser::staticMetaObject,
+        &TVxInetSNTP::staticMetaObject,
+        &TVxMSTranslator::staticMetaObject,
+    });
     Host->RegisterComponentEditor(&TVxInetBase::staticMetaObject, &TVxInetComponentEditor::staticMetaObject);
     Host->RegisterComponentEditor(&TVxCustomWebComponent::staticMetaObject,
                                   &TVxInetComponentEditor::staticMetaObject);
