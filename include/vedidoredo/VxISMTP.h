@@ -14,9 +14,15 @@ namespace VxSMTPEnums {
 Q_NAMESPACE_EXPORT(VX_CORE_EXPORT)
 enum TVxISMTPPriority { spHighest, spHigh, spNormal, spLow, spLowest };
 Q_ENUM_NS(TVxISMTPPriority)
+// How the mail connection is encrypted: not at all, by STARTTLS after the first EHLO,
+// or with TLS from the first byte (the usual port 465).
+enum TVxITLSMode { tmNone, tmStartTLS, tmImplicit };
+Q_ENUM_NS(TVxITLSMode)
 }  // namespace VxSMTPEnums
 using VxSMTPEnums::TVxISMTPPriority;
 using enum VxSMTPEnums::TVxISMTPPriority;
+using VxSMTPEnums::TVxITLSMode;
+using enum VxSMTPEnums::TVxITLSMode;
 
 // One mail address with an optional display name. Text reads and writes the two usual
 // notations: "Name <address>" and "address (Name)".
@@ -155,6 +161,15 @@ private:
 // reply, which Execute returns as its text (Execute returns "" after a successful send).
 // Bad input (a line break in a header text, an attachment that cannot be read) raises
 // EVxError out of Execute before anything is sent.
+//
+// TLSMode. With tmStartTLS the client sends STARTTLS after the first EHLO, runs the TLS
+// handshake after its 220 and greets again with EHLO; a server that does not offer
+// STARTTLS or refuses it ends the exchange there, before any login or message, with an
+// EVxError out of Execute. With tmImplicit the connection is TLS from the first byte.
+// Either way the server's certificate must verify against the system's CAs and the CA
+// files trusted for HTTPS (VxInetAddTrustedCertificates, VEDIDOREDO_CA_FILE) and name the
+// Host (or Address); Timeout bounds the handshake. A failed handshake is an
+// EVxSocketError out of Execute with the reason. tmNone is the plain dialogue.
 class VX_CORE_EXPORT TVxISMTP : public TVxInetBase {
     Q_OBJECT
     Q_PROPERTY(QString Subject READ Subject WRITE SetSubject)
@@ -170,6 +185,7 @@ class VX_CORE_EXPORT TVxISMTP : public TVxInetBase {
     Q_PROPERTY(TDateTime Date READ Date WRITE SetDate)
     Q_PROPERTY(TVxILogin* Login READ Login WRITE SetLogin)
     Q_PROPERTY(TVxIEMailAttachments* Attachments READ Attachments WRITE SetAttachments)
+    Q_PROPERTY(VxSMTPEnums::TVxITLSMode TLSMode READ TLSMode WRITE SetTLSMode)
 public:
     // Port 25, CharSet "us-ascii", Encoding "7bit", Priority spNormal, Date now and a
     // Timeout of five minutes for each wait for the server.
@@ -207,9 +223,13 @@ public:
     void SetLogin(TVxILogin* Value) { FLogin->Assign(Value); }
     TVxIEMailAttachments* Attachments() const { return FAttachments; }
     void SetAttachments(TVxIEMailAttachments* Value) { FAttachments->Assign(Value); }
+    // Takes effect when the next connection is opened.
+    TVxITLSMode TLSMode() const { return FTLSMode; }
+    void SetTLSMode(TVxITLSMode Value) { FTLSMode = Value; }
 
     // Opens the connection (reading the server's greeting on a new one) and greets
-    // with EHLO, or HELO when EHLO is refused.
+    // with EHLO, or HELO when EHLO is refused; with tmStartTLS it then secures the
+    // connection and greets again.
     void Connect() override;
     // QUIT when connected, then closes the connection in every case.
     void Disconnect() override;
@@ -242,6 +262,8 @@ private:
         int Code = 0;
         QString Text;  // all lines, joined by CR LF
     };
+    TReply Greet();
+    void StartTls(const TReply& Ehlo);
     void CheckMessage() const;
     void WriteMessage();
     void WriteAttachment(const TVxIEMailAttachment* Attachment, bool Last);
@@ -266,6 +288,8 @@ private:
     TDateTime FDate;
     TVxILogin* FLogin;
     TVxIEMailAttachments* FAttachments;
+    TVxITLSMode FTLSMode = tmNone;
+    bool FLoggedIn = false;  // the open connection has logged in
 
     QByteArray FOutput;  // queued lines not yet sent
     QByteArray FInput;   // received bytes not yet read as reply lines

@@ -1,10 +1,13 @@
 #include <vedidoredo/platform/VxClientSocket.h>
 #include <vedidoredo/platform/VxByteText.h>
 #include <vedidoredo/platform/VxHostLookup.h>
+#include <vedidoredo/platform/VxInternet.h>
 
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 
 #include <cerrno>
@@ -88,9 +91,16 @@ void TVxClientSocket::Open()
 
     if (OnConnecting)
         OnConnecting(this, this);
-    FSocket = std::make_unique<QTcpSocket>();
-    // Unbuffered: reads go straight to the kernel instead of through a copy in Qt's buffer.
-    FSocket->connectToHost(Target, quint16(FPort), QIODevice::ReadWrite | QIODevice::Unbuffered);
+    if (FTls == TVxSocketTls::Off) {
+        FSocket = std::make_unique<QTcpSocket>();
+        // Unbuffered: reads go straight to the kernel instead of through a copy in Qt's
+        // buffer.
+        FSocket->connectToHost(Target, quint16(FPort), QIODevice::ReadWrite | QIODevice::Unbuffered);
+    } else {
+        // TLS needs Qt's buffers for the records it decrypts.
+        FSocket = std::make_unique<QSslSocket>();
+        FSocket->connectToHost(Target, quint16(FPort), QIODevice::ReadWrite);
+    }
     const int Wait = FTimeout > 0 ? int(qMax<qint64>(1, Deadline.remainingTime())) : -1;
     if (!FSocket->waitForConnected(Wait)) {
         const bool TimedOut = FTimeout > 0 && FSocket->error() == QAbstractSocket::SocketTimeoutError;
@@ -104,8 +114,77 @@ void TVxClientSocket::Open()
     }
     // Answers are read as fast as they come; Nagle's delay only slows short dialogues.
     FSocket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    if (FTls == TVxSocketTls::OnConnect) {
+        QString Reason;
+        int Code = 0;
+        if (!Handshake(Deadline, Reason, Code)) {
+            FSocket->abort();
+            FSocket.reset();
+            ReportError(eeConnect, Code, Reason);
+            return;
+        }
+    }
     if (OnConnect)
         OnConnect(this, this);
+}
+
+bool TVxClientSocket::Encrypted() const
+{
+    const auto* Ssl = qobject_cast<const QSslSocket*>(FSocket.get());
+    return Active() && Ssl && Ssl->isEncrypted();
+}
+
+bool TVxClientSocket::Handshake(const QDeadlineTimer& Deadline, QString& Reason, int& Code)
+{
+    auto* Ssl = qobject_cast<QSslSocket*>(FSocket.get());
+    const QString Peer = FHost.isEmpty() ? FAddress : FHost;
+    auto Failed = [&](const QString& Why, int WhyCode) {
+        Reason = QStringLiteral("TLS error: %1 (%2), on the handshake with %3").arg(Why).arg(WhyCode).arg(Peer);
+        Code = WhyCode;
+        return false;
+    };
+    if (!Ssl)
+        return Failed(QStringLiteral("the connection was opened without TLS"), EPROTO);
+    if (!QSslSocket::supportsSsl())
+        return Failed(QStringLiteral("no TLS library is available"), EPROTO);
+
+    QSslConfiguration Config = QSslConfiguration::defaultConfiguration();
+    QList<QSslCertificate> Cas = QSslConfiguration::systemCaCertificates();
+    for (const QString& File : VxInetTrustedCertificateFiles())
+        Cas += QSslCertificate::fromPath(File, QSsl::Pem);
+    Config.setCaCertificates(Cas);
+    Config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    Ssl->setSslConfiguration(Config);
+    Ssl->setPeerVerifyName(Peer);
+    Ssl->startClientEncryption();
+    const int Wait = Deadline.isForever() ? -1 : int(qMax<qint64>(1, Deadline.remainingTime()));
+    if (Ssl->waitForEncrypted(Wait))
+        return true;
+
+    QStringList Errors;
+    for (const QSslError& E : Ssl->sslHandshakeErrors())
+        Errors << E.errorString();
+    if (!Errors.isEmpty())
+        return Failed(QStringLiteral("the server's certificate does not verify: ") + Errors.join(QStringLiteral("; ")),
+                      EPROTO);
+    if (Ssl->error() == QAbstractSocket::SocketTimeoutError) {
+        Reason = TimedOutMessage(FTimeout, "TLS handshake");
+        Code = ETIMEDOUT;
+        return false;
+    }
+    return Failed(Ssl->errorString(), VxSocketErrorCode(Ssl->error()));
+}
+
+void TVxClientSocket::StartTls()
+{
+    if (!Active())
+        throw EVxSocketError(QStringLiteral("TLS error: not connected"), ENOTCONN);
+    const QDeadlineTimer Deadline =
+        FTimeout > 0 ? QDeadlineTimer(FTimeout) : QDeadlineTimer(QDeadlineTimer::Forever);
+    QString Reason;
+    int Code = 0;
+    if (!Handshake(Deadline, Reason, Code))
+        ReportError(eeConnect, Code, Reason, true);
 }
 
 void TVxClientSocket::Close()
@@ -170,10 +249,15 @@ int TVxClientSocket::ReceiveBuf(char* Data, int Count)
 {
     if (!FSocket || Count <= 0)
         return 0;
-    if (FSocket->bytesAvailable() == 0) {
+    // A TLS socket can wake for a record that holds no data (a session ticket): it
+    // waits on, within the one time limit.
+    const QDeadlineTimer Deadline =
+        FTimeout > 0 ? QDeadlineTimer(FTimeout) : QDeadlineTimer(QDeadlineTimer::Forever);
+    while (FSocket->bytesAvailable() == 0) {
         if (FSocket->state() != QAbstractSocket::ConnectedState)
             return 0;
-        if (!FSocket->waitForReadyRead(WaitTime(FTimeout)) && FSocket->bytesAvailable() == 0) {
+        const int Wait = Deadline.isForever() ? -1 : int(qMax<qint64>(0, Deadline.remainingTime()));
+        if (!FSocket->waitForReadyRead(Wait) && FSocket->bytesAvailable() == 0) {
             const QAbstractSocket::SocketError Error = FSocket->error();
             if (Error == QAbstractSocket::RemoteHostClosedError ||
                 FSocket->state() != QAbstractSocket::ConnectedState)
@@ -185,6 +269,9 @@ int TVxClientSocket::ReceiveBuf(char* Data, int Count)
             ReportError(eeReceive, Code, Message, true);
             return -1;
         }
+        // A plain socket that wakes with nothing to read has reached the peer's close.
+        if (!qobject_cast<QSslSocket*>(FSocket.get()))
+            break;
     }
     return int(FSocket->read(Data, Count));
 }

@@ -38,6 +38,15 @@ QString DefaultCaBundle()
     return Path;
 }
 
+QStringList TrustedFiles(const TrustedCas& C)
+{
+    QStringList Files = C.Files;
+    const QString Env = qEnvironmentVariable("VEDIDOREDO_CA_FILE");
+    if (!Env.isEmpty())
+        Files.append(Env);
+    return Files;
+}
+
 }  // namespace
 
 QByteArray TrustedCaBlob()
@@ -47,10 +56,7 @@ QByteArray TrustedCaBlob()
     if (!C.Built) {
         C.Built = true;
         C.Blob.clear();
-        QStringList Files = C.Files;
-        const QString Env = qEnvironmentVariable("VEDIDOREDO_CA_FILE");
-        if (!Env.isEmpty())
-            Files.append(Env);
+        const QStringList Files = TrustedFiles(C);
         if (!Files.isEmpty()) {
             QFile Bundle(DefaultCaBundle());
             if (Bundle.open(QIODevice::ReadOnly))
@@ -87,4 +93,11 @@ void VxInetClearTrustedCertificates()
     QMutexLocker Locker(&C.Lock);
     C.Files.clear();
     C.Built = false;
+}
+
+QStringList VxInetTrustedCertificateFiles()
+{
+    TrustedCas& C = Cas();
+    QMutexLocker Locker(&C.Lock);
+    return TrustedFiles(C);
 }

@@ -192,12 +192,43 @@ TVxISMTP::~TVxISMTP()
 
 // --- the dialogue -------------------------------------------------------------------
 
+namespace {
+
+TVxSocketTls SocketTls(TVxITLSMode Mode)
+{
+    switch (Mode) {
+    case tmNone: break;
+    case tmStartTLS: return TVxSocketTls::OnRequest;
+    case tmImplicit: return TVxSocketTls::OnConnect;
+    }
+    return TVxSocketTls::Off;
+}
+
+// Whether an EHLO reply lists Keyword among the extensions (the lines after the first).
+bool Offers(const QString& EhloText, const QString& Keyword)
+{
+    const QStringList Lines = EhloText.split(QStringLiteral("\r\n"));
+    for (qsizetype I = 1; I < Lines.size(); ++I)
+        if (Lines.at(I).mid(4).section(QLatin1Char(' '), 0, 0).compare(Keyword, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+}  // namespace
+
 void TVxISMTP::Connect()
 {
-    const bool Reused = Connected();
+    bool Reused = Connected();
+    // A connection kept open under another TLS mode is closed and opened anew.
+    if (Reused && ClientSocket()->Tls() != SocketTls(FTLSMode)) {
+        Disconnect();
+        Reused = false;
+    }
     if (!Reused) {
         FInput.clear();
         FOutput.clear();
+        FLoggedIn = false;
+        ClientSocket()->SetTls(SocketTls(FTLSMode));
     }
     TVxInetBase::Connect();
     try {
@@ -206,13 +237,10 @@ void TVxISMTP::Connect()
             if (Greeting.Code != 220)
                 throw EVxError(QStringLiteral("Error 220: ") + Greeting.Text);
         }
-        const QString Host = LocalHostName();
-        const TReply Ehlo = Command(QStringLiteral("EHLO ") + Host, 250);
-        if (Ehlo.Code != 250) {
-            // Only a server that does not know EHLO (a permanent refusal) gets HELO.
-            if (Ehlo.Code < 500 || Ehlo.Code > 599)
-                throw EVxError(QStringLiteral("Error 250: ") + Ehlo.Text);
-            SendData(QStringLiteral("HELO ") + Host, {250});
+        const TReply Ehlo = Greet();
+        if (FTLSMode == tmStartTLS && !ClientSocket()->Encrypted()) {
+            StartTls(Ehlo);
+            Greet();
         }
     } catch (...) {
         // A session that could not be opened is of no further use.
@@ -220,6 +248,33 @@ void TVxISMTP::Connect()
         TVxInetBase::Disconnect();
         throw;
     }
+}
+
+TVxISMTP::TReply TVxISMTP::Greet()
+{
+    const QString Host = LocalHostName();
+    const TReply Ehlo = Command(QStringLiteral("EHLO ") + Host, 250);
+    if (Ehlo.Code != 250) {
+        // Only a server that does not know EHLO (a permanent refusal) gets HELO.
+        if (Ehlo.Code < 500 || Ehlo.Code > 599)
+            throw EVxError(QStringLiteral("Error 250: ") + Ehlo.Text);
+        SendData(QStringLiteral("HELO ") + Host, {250});
+        return {};  // HELO offers no extensions
+    }
+    return Ehlo;
+}
+
+void TVxISMTP::StartTls(const TReply& Ehlo)
+{
+    if (!Offers(Ehlo.Text, QStringLiteral("STARTTLS")))
+        throw EVxError(QStringLiteral("Error 220: STARTTLS refused: the server does not offer STARTTLS"));
+    const TReply Reply = Command(QStringLiteral("STARTTLS"), 220);
+    if (Reply.Code != 220)
+        throw EVxError(QStringLiteral("Error 220: STARTTLS refused: ") + Reply.Text);
+    // Whatever came in clear after the 220 is dropped: it may have been put there by
+    // someone on the way, and it must not pass for an answer given over TLS.
+    FInput.clear();
+    ClientSocket()->StartTls();
 }
 
 void TVxISMTP::Disconnect()
@@ -251,12 +306,17 @@ QString TVxISMTP::InternalExecute()
 void TVxISMTP::Send()
 {
     CheckMessage();
+    if (FTLSMode != tmNone && !ClientSocket()->Encrypted())
+        throw EVxError(QStringLiteral("Error 220: the connection is not encrypted, as TLSMode asks"));
     FOutput.clear();
     SendData(QStringLiteral("RSET"), {250});
-    if (FLogin->UseLogin()) {
+    // A server takes one login per session and refuses a second (503), so a kept
+    // connection logs in only once.
+    if (FLogin->UseLogin() && !FLoggedIn) {
         SendData(QStringLiteral("auth LOGIN"), {334});
         SendData(Encode64(QString::fromLatin1(FLogin->UserID().toUtf8())), {334});
         SendData(Encode64(QString::fromLatin1(FLogin->Password().toUtf8())), {235});
+        FLoggedIn = true;
     }
     SendData(QStringLiteral("MAIL FROM:<") + FFrom->Address() + QLatin1Char('>'), {250});
     for (const TVxIEMailAddresses* List : {FRecipients, FCC, FBCC})

@@ -1,6 +1,9 @@
-// The mail sender against a real SMTP server: aiosmtpd on 127.0.0.1 with AUTH LOGIN
-// allowed without TLS. Arrived messages are parsed with Python's standard mail parser.
+// The mail sender against a real SMTP server: aiosmtpd on 127.0.0.1, plain with AUTH LOGIN
+// allowed without TLS, or with STARTTLS required before the login, or with TLS from the
+// first byte (a CA and a certificate made by openssl at test time). Arrived messages are
+// parsed with Python's standard mail parser.
 #include <vedidoredo/VxISMTP.h>
+#include <vedidoredo/platform/VxInternet.h>
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +13,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/web_peers.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 const char* const SmtpServerScript = R"PY(
-import json, os, socket, sys, warnings
+import json, os, socket, ssl, sys, warnings
 warnings.simplefilter("ignore")
 from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import AuthResult, LoginPassword
@@ -48,8 +53,16 @@ probe = socket.socket()
 probe.bind(("127.0.0.1", 0))
 port = probe.getsockname()[1]
 probe.close()
-controller = Controller(Handler(), hostname="127.0.0.1", port=port, authenticator=authenticator,
-                        auth_require_tls=False, auth_required=False)
+mode = sys.argv[2] if len(sys.argv) > 2 else "plain"
+kw = dict(authenticator=authenticator, auth_require_tls=False, auth_required=False)
+if mode != "plain":
+    ctx = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    ctx.load_cert_chain(os.path.join(sys.argv[3], "server.crt"), os.path.join(sys.argv[3], "server.key"))
+    if mode == "starttls":
+        kw.update(tls_context=ctx, require_starttls=True, auth_require_tls=True, auth_required=True)
+    else:  # TLS from the first byte
+        kw.update(ssl_context=ctx, auth_required=True)
+controller = Controller(Handler(), hostname="127.0.0.1", port=port, **kw)
 controller.start()
 print("READY", port, flush=True)
 try:
@@ -93,7 +106,10 @@ QByteArray RunPython(const QStringList& Args)
 
 class MailSmtp : public testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { Start({}); }
+
+    // Starts the server; Args after the inbox: the mode and the certificate directory.
+    void Start(const QStringList& Args)
     {
         ASSERT_TRUE(FDir.isValid());
         ASSERT_TRUE(QDir().mkpath(Inbox()));
@@ -102,7 +118,7 @@ protected:
         ASSERT_TRUE(F.open(QIODevice::WriteOnly));
         F.write(SmtpServerScript);
         F.close();
-        FServer.start(QStringLiteral("/usr/bin/python3"), {Script, Inbox()});
+        FServer.start(QStringLiteral("/usr/bin/python3"), QStringList{Script, Inbox()} + Args);
         ASSERT_TRUE(FServer.waitForStarted(10000));
         QByteArray Line;
         for (int I = 0; I < 100 && !Line.endsWith('\n'); ++I) {
@@ -303,4 +319,187 @@ TEST_F(MailSmtp, VxMailDeliversWithAndWithoutLogin)
                       Parts.at(1).toObject().value(QStringLiteral("data")).toString().toLatin1()),
                   BinData);
     }
+}
+
+namespace {
+
+struct TVxResult {
+    int Status = -1;
+    QByteArray Err;
+};
+
+TVxResult RunVx(const QStringList& Args, const QProcessEnvironment& Env = QProcessEnvironment::systemEnvironment())
+{
+    TVxResult R;
+    QProcess Vx;
+    Vx.setProcessEnvironment(Env);
+    Vx.start(QStringLiteral(VX_TOOL_PATH), Args);
+    if (!Vx.waitForStarted(10000))
+        return R;
+    Vx.write("Over TLS.\n");
+    Vx.closeWriteChannel();
+    if (!Vx.waitForFinished(60000)) {
+        Vx.kill();
+        Vx.waitForFinished(5000);
+        return R;
+    }
+    R.Status = Vx.exitCode();
+    R.Err = Vx.readAllStandardError();
+    return R;
+}
+
+// The server with TLS; a second CA, which signed nothing the server shows, for the
+// refusals.
+class MailSmtpTls : public MailSmtp {
+protected:
+    void SetUp() override {}
+
+    void StartTls(const char* Mode)
+    {
+        ASSERT_TRUE(QDir().mkpath(FDir.filePath(QStringLiteral("certs"))));
+        ASSERT_TRUE(QDir().mkpath(FDir.filePath(QStringLiteral("other"))));
+        QString Error;
+        ASSERT_TRUE(vxtest::MakeTestCertificates(FDir.filePath(QStringLiteral("certs")), Error)) << Error.toStdString();
+        ASSERT_TRUE(vxtest::MakeTestCertificates(FDir.filePath(QStringLiteral("other")), Error)) << Error.toStdString();
+        Start({QLatin1String(Mode), FDir.filePath(QStringLiteral("certs"))});
+    }
+    void TearDown() override
+    {
+        VxInetClearTrustedCertificates();
+        MailSmtp::TearDown();
+    }
+
+    QString Ca() const { return FDir.filePath(QStringLiteral("certs/ca.crt")); }
+    QString OtherCa() const { return FDir.filePath(QStringLiteral("other/ca.crt")); }
+
+    void PrepareTls(TVxISMTP& Mail, TVxITLSMode Mode)
+    {
+        Prepare(Mail);
+        Mail.SetTLSMode(Mode);
+        Mail.Login()->SetUseLogin(true);
+        Mail.Login()->SetUserID(QStringLiteral("ann"));
+        Mail.Login()->SetPassword(QStringLiteral("s3cret pass"));
+        Mail.From()->SetText(QStringLiteral("ann@example.org"));
+        Mail.Recipients()->SetEMailAddresses(QStringLiteral("bob@example.net"));
+        Mail.SetBody({QStringLiteral("Over TLS.")});
+    }
+
+    QStringList VxArgs(const QString& Security) const
+    {
+        return {"mail", "--server", QStringLiteral("127.0.0.1:%1").arg(FPort), Security, "--from", "ann@example.org",
+                "--to", "bob@example.net", "--login", "ann", "--timeout", "20"};
+    }
+
+    QProcessEnvironment WithPassword() const
+    {
+        QProcessEnvironment Env = QProcessEnvironment::systemEnvironment();
+        Env.insert(QStringLiteral("VX_SMTP_PASSWORD"), QStringLiteral("s3cret pass"));
+        Env.remove(QStringLiteral("VEDIDOREDO_CA_FILE"));
+        return Env;
+    }
+
+    // The login of the N-th arrived message, or "<none>" when it did not arrive.
+    QString LoginOf(int N)
+    {
+        QJsonObject Envelope, Parsed;
+        if (!Arrived(N, Envelope, Parsed))
+            return QStringLiteral("<none>");
+        return Envelope.value(QStringLiteral("login")).toString();
+    }
+};
+
+}  // namespace
+
+TEST_F(MailSmtpTls, StartTlsCarriesTheLoginAndAnotherCaIsRefused)
+{
+    StartTls("starttls");
+    // The server asks for TLS before a login: in clear it is refused.
+    TVxISMTP Plain;
+    PrepareTls(Plain, tmNone);
+    const QString InClear = Plain.Execute();
+    EXPECT_TRUE(InClear.contains(QLatin1String("530"))) << InClear.toStdString();
+
+    ASSERT_TRUE(VxInetAddTrustedCertificates(OtherCa()));
+    TVxISMTP Refused;
+    PrepareTls(Refused, tmStartTLS);
+    try {
+        Refused.Execute();
+        ADD_FAILURE() << "no exception";
+    } catch (const EVxSocketError& E) {
+        EXPECT_TRUE(E.Message().contains(QLatin1String("does not verify"))) << E.Message().toStdString();
+    }
+    EXPECT_FALSE(Refused.Connected());
+
+    ASSERT_TRUE(VxInetAddTrustedCertificates(Ca()));
+    TVxISMTP Mail;
+    PrepareTls(Mail, tmStartTLS);
+    EXPECT_EQ(Mail.Execute(), QString());
+    EXPECT_EQ(LoginOf(1), QStringLiteral("ann"));
+    // Kept open, the session is reused over TLS.
+    Mail.SetKeepConnection(true);
+    EXPECT_EQ(Mail.Execute(), QString());
+    EXPECT_EQ(Mail.Execute(), QString());
+    EXPECT_EQ(LoginOf(3), QStringLiteral("ann"));
+    VxInetClearTrustedCertificates();
+
+    if (QStringLiteral(VX_TOOL_PATH).isEmpty())
+        return;
+    // vx mail: the certificate is checked against --cacert; without it, exit 2 and why.
+    const TVxResult Unverified = RunVx(VxArgs(QStringLiteral("--starttls")), WithPassword());
+    EXPECT_EQ(Unverified.Status, 2);
+    EXPECT_TRUE(Unverified.Err.contains("does not verify")) << Unverified.Err.constData();
+    const TVxResult Sent = RunVx(VxArgs(QStringLiteral("--starttls")) + QStringList{"--cacert", Ca()}, WithPassword());
+    EXPECT_EQ(Sent.Status, 0) << Sent.Err.constData();
+    EXPECT_EQ(LoginOf(4), QStringLiteral("ann"));
+    // vx run, with the CA from the environment.
+    QProcessEnvironment Env = WithPassword();
+    Env.insert(QStringLiteral("VEDIDOREDO_CA_FILE"), Ca());
+    QProcess Run;
+    Run.setProcessEnvironment(Env);
+    Run.start(QStringLiteral(VX_TOOL_PATH),
+              {"run", "TVxISMTP", "Host=127.0.0.1", QStringLiteral("Port=%1").arg(FPort), "TLSMode=tmStartTLS",
+               "Timeout=20000", "Login.UseLogin=true", "Login.UserID=ann", "Login.Password=s3cret pass",
+               "From.Text=ann@example.org", "Recipients.EMailAddresses=bob@example.net", "Body=By vx run."});
+    ASSERT_TRUE(Run.waitForFinished(60000));
+    EXPECT_EQ(Run.exitCode(), 0) << Run.readAllStandardError().constData();
+    EXPECT_EQ(LoginOf(5), QStringLiteral("ann"));
+}
+
+TEST_F(MailSmtpTls, ImplicitTlsFromTheFirstByte)
+{
+    StartTls("implicit");
+    ASSERT_TRUE(VxInetAddTrustedCertificates(Ca()));
+    TVxISMTP Mail;
+    PrepareTls(Mail, tmImplicit);
+    EXPECT_EQ(Mail.Execute(), QString());
+    EXPECT_EQ(LoginOf(1), QStringLiteral("ann"));
+    VxInetClearTrustedCertificates();
+    if (QStringLiteral(VX_TOOL_PATH).isEmpty())
+        return;
+    const TVxResult Sent = RunVx(VxArgs(QStringLiteral("--tls")) + QStringList{"--cacert", Ca()}, WithPassword());
+    EXPECT_EQ(Sent.Status, 0) << Sent.Err.constData();
+    EXPECT_EQ(LoginOf(2), QStringLiteral("ann"));
+    const TVxResult Other = RunVx(VxArgs(QStringLiteral("--tls")) + QStringList{"--cacert", OtherCa()}, WithPassword());
+    EXPECT_EQ(Other.Status, 2);
+    EXPECT_TRUE(Other.Err.contains("does not verify")) << Other.Err.constData();
+}
+
+TEST_F(MailSmtpTls, StartTlsNotOfferedIsRefusedBeforeTheLogin)
+{
+    Start({});  // the plain server
+    TVxISMTP Mail;
+    PrepareTls(Mail, tmStartTLS);
+    try {
+        Mail.Execute();
+        ADD_FAILURE() << "no exception";
+    } catch (const EVxError& E) {
+        EXPECT_TRUE(E.Message().contains(QLatin1String("does not offer STARTTLS"))) << E.Message().toStdString();
+    }
+    QJsonObject Envelope, Parsed;
+    EXPECT_FALSE(Arrived(1, Envelope, Parsed));
+    if (QStringLiteral(VX_TOOL_PATH).isEmpty())
+        return;
+    const TVxResult R = RunVx(VxArgs(QStringLiteral("--starttls")), WithPassword());
+    EXPECT_EQ(R.Status, 2);
+    EXPECT_TRUE(R.Err.contains("does not offer STARTTLS")) << R.Err.constData();
 }

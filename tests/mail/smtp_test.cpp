@@ -441,6 +441,47 @@ TEST(SMTPDialogue, RefusedHeloAndBadQuitAreReported)
     EXPECT_FALSE(Mail2.Connected());  // closed all the same
 }
 
+TEST(SMTPDialogue, StartTlsNotOfferedOrRefusedEndsItBeforeLoginOrMessage)
+{
+    const QByteArray EhloWithTls = "250-test.example\r\n250-STARTTLS\r\n250 AUTH LOGIN\r\n";
+    const struct {
+        QByteArray Ehlo, StartTls;
+        const char* Message;
+        const char* Last;
+    } Cases[] = {
+        {"250-test.example\r\n250 AUTH LOGIN\r\n", {},
+         "Error 220: STARTTLS refused: the server does not offer STARTTLS", "EHLO"},
+        {EhloWithTls, "454 4.7.0 TLS not available\r\n",
+         "Error 220: STARTTLS refused: 454 4.7.0 TLS not available", "STARTTLS"},
+    };
+    for (const auto& C : Cases) {
+        for (const bool WithLogin : {false, true}) {
+            TFakeSmtp Peer;
+            Peer.Replies["EHLO"] = C.Ehlo;
+            if (!C.StartTls.isEmpty())
+                Peer.Replies["STARTTLS"] = C.StartTls;
+            TVxTestServer Server(Peer);
+            TTestSMTP Mail(Server.Port());
+            Mail.SetTLSMode(tmStartTLS);
+            Mail.Login()->SetUseLogin(WithLogin);
+            Mail.Login()->SetUserID(QStringLiteral("ann"));
+            Mail.Login()->SetPassword(QStringLiteral("pw"));
+            try {
+                Mail.Execute();
+                ADD_FAILURE() << "no exception";
+            } catch (const EVxError& E) {
+                EXPECT_EQ(E.Message(), QString::fromLatin1(C.Message));
+            }
+            EXPECT_FALSE(Mail.Connected());
+            const QByteArray Sent = Server.Received();
+            // Nothing after the refusal: no login, no envelope, no message.
+            const QByteArray Lines = "\r\n" + Sent.chopped(2);
+            EXPECT_TRUE(Lines.mid(Lines.lastIndexOf("\r\n") + 2).startsWith(C.Last)) << Sent.constData();
+            EXPECT_EQ(Sent.count("\r\n"), QByteArray(C.Last) == "EHLO" ? 1 : 2) << Sent.constData();
+        }
+    }
+}
+
 TEST(SMTPDialogue, ServerThatClosesOrFallsSilentEndsTheExchange)
 {
     // Closes right after MAIL: reported, and the next Execute opens a new connection.
@@ -474,6 +515,7 @@ TEST(SMTPDialogue, KeepConnectionReusesTheSession)
     TVxTestServer Server(TFakeSmtp{});
     TTestSMTP Mail(Server.Port());
     Mail.SetKeepConnection(true);
+    Mail.Login()->SetUseLogin(true);
     EXPECT_EQ(Mail.Execute(), QString());
     EXPECT_TRUE(Mail.Connected());
     EXPECT_EQ(Mail.Execute(), QString());
@@ -481,6 +523,7 @@ TEST(SMTPDialogue, KeepConnectionReusesTheSession)
     EXPECT_FALSE(Mail.Connected());
     const QString Text = Normalize(Server.Received(), Mail.LocalName());
     EXPECT_EQ(Text.count(QStringLiteral("EHLO HOST\r\nRSET\r\n")), 2);
+    EXPECT_EQ(Text.count(QStringLiteral("auth LOGIN")), 1);  // one login per session
     EXPECT_EQ(Text.count(QStringLiteral("QUIT")), 1);
     EXPECT_EQ(Server.Connections(), 1);
 }
@@ -569,6 +612,10 @@ TEST(SMTPDefaults, PropertiesAreReachableByName)
     const QMetaProperty Priority = M->property(M->indexOfProperty("Priority"));
     ASSERT_TRUE(Priority.isEnumType());
     EXPECT_STREQ(Priority.enumerator().valueToKey(spLowest), "spLowest");
+    EXPECT_EQ(Mail.TLSMode(), tmNone);
+    const QMetaProperty Tls = M->property(M->indexOfProperty("TLSMode"));
+    ASSERT_TRUE(Tls.isEnumType());
+    EXPECT_EQ(Tls.enumerator().keyToValue("tmStartTLS"), int(tmStartTLS));
     auto* Recipients = qvariant_cast<TVxIEMailAddresses*>(Mail.property("Recipients"));
     ASSERT_EQ(Recipients, Mail.Recipients());
     Recipients->setProperty("EMailAddresses", QStringLiteral("a@x, B <b@x>"));

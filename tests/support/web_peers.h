@@ -31,10 +31,6 @@ private:
     std::unique_ptr<QProcess> FProcess;
 };
 
-// Writes into Dir a test CA (ca.crt, ca.key) and a server certificate it signed for
-// 127.0.0.1 and localhost (server.crt, server.key), with openssl.
-bool MakeTestCertificates(const QString& Dir, QString& Error);
-
 // nginx serving Root over HTTP and HTTPS. /private/ asks for basic authentication
 // (User / Password); /error500 answers 500. The CA that signed the server's
 // certificate (for 127.0.0.1 and localhost) is in CaFile.

@@ -6,6 +6,7 @@
 
 #include <vedidoredo/VxILogOn.h>
 #include <vedidoredo/VxISMTP.h>
+#include <vedidoredo/platform/VxInternet.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -74,6 +75,9 @@ int RunMail(const QStringList& Args)
                                     {"--subject", "TEXT"},
                                     {"--login", "USER"},
                                     {"--priority", "P"},
+                                    {"--starttls"},
+                                    {"--tls"},
+                                    {"--cacert", "FILE"},
                                     {"--timeout", "SECONDS"}});
     O.ExpectPositional(0, 0, "options only; the message comes from standard input");
     const QString Server = O.Value("--server");
@@ -84,12 +88,21 @@ int RunMail(const QStringList& Args)
     if (!O.Has("--to") && !O.Has("--cc") && !O.Has("--bcc"))
         throw vx::UsageError{QStringLiteral("no recipient: give --to, --cc or --bcc")};
 
+    if (O.Has("--starttls") && O.Has("--tls"))
+        throw vx::UsageError{QStringLiteral("give --starttls or --tls, not both")};
+    const TVxITLSMode TlsMode = O.Has("--starttls") ? tmStartTLS : O.Has("--tls") ? tmImplicit : tmNone;
+
     TVxISMTP Mail;
-    const vx::HostPort Target = vx::ParseHostPort(Server, 25, QStringLiteral("--server"));
+    // The usual ports: submission with STARTTLS, and mail over TLS from the first byte.
+    const int DefaultPort = TlsMode == tmStartTLS ? 587 : TlsMode == tmImplicit ? 465 : 25;
+    const vx::HostPort Target = vx::ParseHostPort(Server, DefaultPort, QStringLiteral("--server"));
     const QString& Host = Target.Host;
     Mail.SetHost(Host);
     Mail.SetPort(Target.Port);
     Mail.SetTimeout(O.TimeoutMs(DefaultTimeoutSeconds));
+    Mail.SetTLSMode(TlsMode);
+    if (O.Has("--cacert") && !VxInetAddTrustedCertificates(O.Value("--cacert")))
+        return Fail(QStringLiteral("cannot read the CA file '%1'").arg(O.Value("--cacert")));
 
     Mail.From()->SetText(O.Value("--from").trimmed());
     AddAddresses(Mail.Recipients(), O.Values("--to"));
@@ -160,7 +173,13 @@ VX_REGISTER_COMMAND_HELP(
     "each ADDR may itself be a comma-separated list.\n"
     "\n"
     "Options:\n"
-    "  --server HOST[:PORT]  the SMTP server (port 25 unless PORT is given)\n"
+    "  --server HOST[:PORT]  the SMTP server (port 25, 587 with --starttls, 465 with\n"
+    "                        --tls, unless PORT is given)\n"
+    "  --starttls            secure the connection with STARTTLS; a server that does\n"
+    "                        not offer it is refused before the login and the message\n"
+    "  --tls                 TLS from the first byte\n"
+    "  --cacert FILE         trust the CA certificates of this PEM file as well as the\n"
+    "                        system's (the server's certificate is always verified)\n"
     "  --from ADDR           the sender\n"
     "  --to ADDR...          recipients\n"
     "  --cc ADDR...          copy recipients\n"

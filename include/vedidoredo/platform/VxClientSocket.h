@@ -1,7 +1,8 @@
 // A blocking TCP client socket with the notifications the socket request engine
 // forwards: lookup, connecting, connect, disconnect and error. The error notification
 // receives an error code by reference; a handler that sets it to 0 suppresses the
-// exception the failing call would otherwise raise.
+// exception the failing call would otherwise raise. Connections can be secured with
+// TLS (QSslSocket), from the first byte or on request.
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>
@@ -12,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+class QDeadlineTimer;
 class QTcpSocket;
 class TVxClientSocket;
 
@@ -26,6 +28,10 @@ using VxSocketEnums::TVxClientType;
 using VxSocketEnums::TVxErrorEvent;
 using enum VxSocketEnums::TVxClientType;
 using enum VxSocketEnums::TVxErrorEvent;
+
+// Whether and when the connection is secured with TLS: never (a plain TCP socket), on
+// request (plain until StartTls, as for a STARTTLS command), or from the first byte.
+enum class TVxSocketTls { Off, OnRequest, OnConnect };
 
 using TVxSocketNotifyEvent = std::function<void(QObject* Sender, TVxClientSocket* Socket)>;
 using TVxSocketErrorEvent = std::function<void(QObject* Sender, TVxClientSocket* Socket,
@@ -55,6 +61,18 @@ public:
 
     bool Active() const;
 
+    // Takes effect at the next Open.
+    TVxSocketTls Tls() const { return FTls; }
+    void SetTls(TVxSocketTls Value) { FTls = Value; }
+    // Whether the open connection is encrypted.
+    bool Encrypted() const;
+    // Runs the TLS handshake on the open connection, within Timeout. The server's
+    // certificate must verify against the system's CAs and the CA files trusted for
+    // HTTPS (VxInetAddTrustedCertificates, VEDIDOREDO_CA_FILE), and name Host (or Address
+    // when no host name is set). On failure: error notification, the connection closed,
+    // then EVxSocketError with the reason unless the handler set the code to 0.
+    void StartTls();
+
     // Resolves and connects, raising lookup, connecting and connect on the way. On failure
     // raises the error notification, then EVxSocketError unless the handler set the code
     // to 0.
@@ -83,10 +101,13 @@ private:
     // notification), then throws EVxSocketError unless the handler set the code to 0.
     void ReportError(TVxErrorEvent Kind, int Code, const QString& Message,
                      bool CloseConnection = false);
+    // The handshake on FSocket within Deadline; false with the reason and code on failure.
+    bool Handshake(const QDeadlineTimer& Deadline, QString& Reason, int& Code);
 
     QString FHost, FAddress;
     int FPort = 0;
     int FTimeout = 0;
     TVxClientType FClientType = ctBlocking;
+    TVxSocketTls FTls = TVxSocketTls::Off;
     std::unique_ptr<QTcpSocket> FSocket;
 };

@@ -58,6 +58,9 @@ struct TVxInetFindData {
 VX_CORE_EXPORT bool VxInetAddTrustedCertificates(const QString& PemFile);
 // Forgets the certificates added above (the environment variable is read again).
 VX_CORE_EXPORT void VxInetClearTrustedCertificates();
+// The PEM files trusted besides the system's CAs: those added above, then the one named
+// by VEDIDOREDO_CA_FILE. The TLS of the socket clients trusts the same.
+VX_CORE_EXPORT QStringList VxInetTrustedCertificateFiles();
 
 namespace VxInetDetail {
 struct SessionState;
