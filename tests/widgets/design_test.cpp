@@ -75,9 +75,10 @@ TEST(Design, BuiltInPaletteAnswersForEachFamily)
     Palette.Clear();
     Register();
     Register();  // a second registration changes nothing on the page
-    ASSERT_EQ(Palette.Pages().size(), 1);
+    const QList<TVxDesignerPalette::TPage> Pages = Palette.Pages();
+    ASSERT_EQ(Pages.size(), 1);
     QStringList Names;
-    for (const QMetaObject* C : Palette.Pages()[0].Classes)
+    for (const QMetaObject* C : Pages[0].Classes)
         Names << QString::fromLatin1(C->className());
     EXPECT_EQ(Names.join(u' '), PaletteClasses);
 
