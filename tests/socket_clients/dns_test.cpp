@@ -1,7 +1,7 @@
 #include <vedidoredo/VxIDNS.h>
 #include <vedidoredo/VxIDNSReply.h>
 
-#include "SocketClientsTestUtil.h"
+#include "socket_test_helpers.h"
 #include "support/VxTestServer.h"
 
 #include <QUdpSocket>

@@ -1,7 +1,7 @@
 #include <vedidoredo/VxISNTP.h>
 #include <vedidoredo/platform/VxDateTime.h>
 
-#include "SocketClientsTestUtil.h"
+#include "socket_test_helpers.h"
 #include "support/VxTestServer.h"
 
 #include <gtest/gtest.h>

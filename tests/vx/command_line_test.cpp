@@ -1,5 +1,5 @@
 // vx's top level: help, unknown commands, and the real binary's exit statuses.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // `vx daytime` and `vx run TVxInetDateTime` against a daytime server on 127.0.0.1.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 
 #include "support/VxTestServer.h"
 

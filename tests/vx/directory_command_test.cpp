@@ -1,5 +1,5 @@
 // `vx directory` and `vx run TVxWebDirect` against a local HTTP server.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 #include "support/web_script_server.h"
 
 #include <QJsonArray>

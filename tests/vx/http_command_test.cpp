@@ -1,5 +1,5 @@
 // `vx http` against scripted servers on 127.0.0.1: the answer as received, redirects.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 
 #include "support/VxTestServer.h"
 

@@ -1,5 +1,5 @@
 // The one option reader of vx commands, and the forms every command shares through it.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 
 #include "VxOptionReader.h"
 #include "VxRegistry.h"

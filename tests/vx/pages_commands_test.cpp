@@ -1,5 +1,5 @@
 // `vx links` and `vx image --save` as the built binary against a local HTTP server.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 #include "support/web_script_server.h"
 
 #include <QBuffer>

@@ -1,5 +1,5 @@
 // vx palette and vx about through the built binary.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

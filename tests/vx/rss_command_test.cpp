@@ -1,5 +1,5 @@
 // `vx rss` end to end against a scripted HTTP server, and its --json against `vx run`.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 #include "support/web_script_server.h"
 
 #include <QJsonDocument>

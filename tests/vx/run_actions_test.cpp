@@ -1,5 +1,5 @@
 // `vx run`: the actions (Execute, --read, --call), --json and the exit statuses.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,5 +1,5 @@
 // The value syntax of `vx run NAME=VALUE`, kind by kind, read back with --read.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 
 #include "VxConsole.h"
 #include "VxPropertyValues.h"

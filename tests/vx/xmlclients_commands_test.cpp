@@ -1,5 +1,5 @@
 // `vx ups` and `vx translate` as the built binary, against servers of the test.
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 
 #include "support/VxTlsTestServer.h"
 #include "support/web_script_server.h"

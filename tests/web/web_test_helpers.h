@@ -1,15 +1,13 @@
 // Helpers shared by the web unit tests: a component whose work is a test function and
-// which opens the toolkit up, and small file helpers.
+// which opens the toolkit up, and a log of its notifications.
 #pragma once
 
 #include "support/qstring_print.h"
+#include "support/test_files.h"
 
 #include <vedidoredo/vxiupdate.h>
 
-#include <QDateTime>
 #include <QMetaEnum>
-#include <QFile>
-#include <QFileInfo>
 #include <QString>
 #include <functional>
 
@@ -35,29 +33,6 @@ protected:
             Work(this);
     }
 };
-
-inline bool WriteFile(const QString& Path, const QByteArray& Data)
-{
-    QFile F(Path);
-    return F.open(QIODevice::WriteOnly | QIODevice::Truncate) && F.write(Data) == Data.size();
-}
-
-inline QByteArray ReadFile(const QString& Path)
-{
-    QFile F(Path);
-    return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray("<missing>");
-}
-
-inline bool SetModified(const QString& Path, const QDateTime& Time)
-{
-    QFile F(Path);
-    return F.open(QIODevice::ReadWrite) && F.setFileTime(Time, QFileDevice::FileModificationTime);
-}
-
-inline QDateTime Modified(const QString& Path)
-{
-    return QFileInfo(Path).lastModified().toUTC();
-}
 
 // Records the order of the notifications of one component: "A:<action>", "S:<status>",
 // "P:<cur>/<max>", "before", "after", "compare".

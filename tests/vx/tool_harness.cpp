@@ -1,6 +1,6 @@
-#include "VxToolHarness.h"
+#include "tool_harness.h"
 
-#include "VxTestComponents.h"
+#include "test_components.h"
 
 #include "VxCommandLine.h"
 #include "VxConsole.h"

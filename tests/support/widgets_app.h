@@ -14,8 +14,11 @@
 inline QApplication* WidgetsApp()
 {
     static int Argc = 1;
-    static char Name[] = "test_widgets";
+    static char Name[] = "vx_window_tests";
     static char* Argv[] = {Name, nullptr};
+    // Without a display the windows are drawn off screen (ctest sets this too).
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication* App = new QApplication(Argc, Argv);
     return App;
 }

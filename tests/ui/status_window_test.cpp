@@ -1,10 +1,13 @@
 // The status window under the offscreen platform: its controls, the steps and progress
 // it shows during a real download, and its Cancel button.
-#include "web_test_helpers.h"
+#include "support/qstring_print.h"
+#include "support/test_files.h"
+#include "support/widgets_app.h"
 
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/VxInStat.h>
 #include <vedidoredo/VxWidgets.h>
+#include <vedidoredo/vxiupdate.h>
 
 #include <QApplication>
 #include <QLabel>
@@ -15,18 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QApplication* App()
-{
-    static int Argc = 1;
-    static char Name[] = "test_web";
-    static char* Argv[] = {Name, nullptr};
-    if (!qApp) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(Argc, Argv);
-    }
-    return qobject_cast<QApplication*>(qApp);
-}
 
 TfrmVxInetUpdate* OpenWindow()
 {
@@ -51,7 +42,7 @@ struct HookScope {
 
 TEST(StatusWindow, HasTheControlsTextsAndPlaces)
 {
-    ASSERT_TRUE(App());
+    ASSERT_TRUE(WidgetsApp());
     TfrmVxInetUpdate F;
     EXPECT_EQ(F.windowTitle(), strVxInSoftwareUpdate);
     EXPECT_EQ(F.size(), QSize(491, 286));
@@ -109,7 +100,7 @@ TEST(StatusWindow, HasTheControlsTextsAndPlaces)
 
 TEST(StatusWindow, ShowsAWholeDownloadAndItsCancelStopsIt)
 {
-    ASSERT_TRUE(App());
+    ASSERT_TRUE(WidgetsApp());
     HookScope Hooks;
     QTemporaryDir Dir;
     const QString Remote = Dir.filePath(QStringLiteral("remote.dat"));

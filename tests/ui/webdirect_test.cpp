@@ -2,7 +2,7 @@
 // control, several windows at once, and Execute against a local HTTP server.
 #include "support/qstring_print.h"
 #include "support/web_script_server.h"
-#include "widgets_app.h"
+#include "support/widgets_app.h"
 
 #include <vedidoredo/platform/VxUiHooks.h>
 #include <vedidoredo/vxidirect.h>

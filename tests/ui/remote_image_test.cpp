@@ -3,7 +3,7 @@
 #include "support/qstring_print.h"
 #include "support/web_recording_hooks.h"
 #include "support/web_script_server.h"
-#include "widgets_app.h"
+#include "support/widgets_app.h"
 
 #include <vedidoredo/platform/VxException.h>
 #include <vedidoredo/vxiimage.h>

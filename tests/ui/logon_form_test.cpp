@@ -1,5 +1,5 @@
 #include "support/qstring_print.h"
-#include "widgets_app.h"
+#include "support/widgets_app.h"
 
 #include <vedidoredo/VxILogOn.h>
 #include <vedidoredo/VxInBase.h>

@@ -1,7 +1,7 @@
 // Design-time registration: the palette page, the component editor and the About property.
 #include "support/qstring_print.h"
 #include "support/web_recording_hooks.h"
-#include "widgets/widgets_app.h"
+#include "support/widgets_app.h"
 
 #include <vedidoredo/VxIDNS.h>
 #include <vedidoredo/VxIHTTP.h>

@@ -1,0 +1,31 @@
+// Small file helpers for tests that prepare and check local files.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+
+inline bool WriteFile(const QString& Path, const QByteArray& Data)
+{
+    QFile F(Path);
+    return F.open(QIODevice::WriteOnly | QIODevice::Truncate) && F.write(Data) == Data.size();
+}
+
+inline QByteArray ReadFile(const QString& Path)
+{
+    QFile F(Path);
+    return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray("<missing>");
+}
+
+inline bool SetModified(const QString& Path, const QDateTime& Time)
+{
+    QFile F(Path);
+    return F.open(QIODevice::ReadWrite) && F.setFileTime(Time, QFileDevice::FileModificationTime);
+}
+
+inline QDateTime Modified(const QString& Path)
+{
+    return QFileInfo(Path).lastModified().toUTC();
+}
