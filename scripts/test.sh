@@ -6,16 +6,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-bash scripts/build.sh
+# Every build here treats compiler warnings as errors, gcc's and clang's alike.
+bash scripts/build.sh -DVX_WERROR=ON
 
-cmake -S . -B build-asan -G Ninja -DVX_SANITIZE=ON -DVX_BUILD_EXAMPLES=OFF >/dev/null
+cmake -S . -B build-asan -G Ninja -DVX_SANITIZE=ON -DVX_WERROR=ON -DVX_BUILD_EXAMPLES=OFF >/dev/null
 cmake --build build-asan -j2
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan -L unit --output-on-failure -j2 --timeout 600
 
 # The fuzz targets, built with clang's libFuzzer, ASan and UBSan, each run briefly so
 # that they keep building and keep passing on fresh inputs.
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVX_BUILD_FUZZ=ON \
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DVX_BUILD_FUZZ=ON -DVX_WERROR=ON \
   -DVX_BUILD_TESTS=OFF -DVX_BUILD_EXAMPLES=OFF -DVX_BUILD_TOOLS=OFF >/dev/null
 cmake --build build-fuzz -j2
 for target in build-fuzz/fuzz/fuzz_*; do

@@ -1,53 +1,18 @@
-// Proxy settings and the socket request engine, the base of every socket client.
+// The socket request engine, the base of every socket client.
 #pragma once
 
+#include <vedidoredo/VxEvents.h>
 #include <vedidoredo/VxGlobal.h>
+#include <vedidoredo/VxInetProxy.h>
 #include <vedidoredo/platform/VxClientSocket.h>
-#include <vedidoredo/platform/VxPersistent.h>
 
 #include <QObject>
 #include <QString>
 #include <functional>
 
-// Proxy settings owned by every network component and published as its Proxy.
-class VX_CORE_EXPORT TVxInetProxy : public TVxPersistent {
-    Q_OBJECT
-    Q_PROPERTY(QString Server READ Server WRITE SetServer)
-    Q_PROPERTY(QString User READ User WRITE SetUser)
-    Q_PROPERTY(QString Password READ Password WRITE SetPassword)
-    Q_PROPERTY(bool UseProxy READ UseProxy WRITE SetUseProxy)
-    Q_PROPERTY(int Port READ Port WRITE SetPort)
-public:
-    explicit TVxInetProxy(QObject* Owner = nullptr);
-
-    QString Server() const { return FProxyServer; }
-    void SetServer(const QString& Value) { FProxyServer = Value; }
-    QString User() const { return FProxyUser; }
-    void SetUser(const QString& Value) { FProxyUser = Value; }
-    QString Password() const { return FProxyPassword; }
-    void SetPassword(const QString& Value) { FProxyPassword = Value; }
-    bool UseProxy() const { return FUseProxyServer; }
-    void SetUseProxy(bool Value) { FUseProxyServer = Value; }
-    int Port() const { return FProxyPort; }
-    void SetPort(int Value) { FProxyPort = Value; }
-
-    void Assign(TVxPersistent* Source) override;
-    // Fills server, enable flag and port from the user's system proxy settings
-    // (ReadProxyInfo); user and password stay.
-    void FillProxyInfo();
-
-private:
-    bool FUseProxyServer = false;
-    QString FProxyServer;
-    QString FProxyUser;
-    QString FProxyPassword;
-    int FProxyPort = 0;
-};
-
 class TVxInetBase;
 // The answer of one step, which the handler may replace.
 using TVxIReceivedEvent = std::function<void(QObject* Sender, QString& Text)>;
-using TVxNotifyEvent = std::function<void(QObject* Sender)>;
 
 // The socket request engine. Execute connects, sends GetQuery() with the raw header
 // block, reads the whole answer until the server closes, hands it to AfterExecute and

@@ -41,60 +41,11 @@ using VxInetXMLEnums::TVxXMLItemKind;
 using enum VxInetXMLEnums::TVxXMLItemKind;
 
 namespace VxXMLDetail {
-
-// The text of one node field, in 16 bytes: nothing (an unassigned value), a slice of a
-// document the engine parsed (1-byte Latin-1 units or UTF-16 units; the engine keeps the
-// document alive as long as nodes of it exist), text of its own, or any other variant
-// a program stored as a value. Not for use outside the engine.
-class VX_CORE_EXPORT TText {
-public:
-    enum TForm : quint8 { fNone, fLatin1Ref, fUtf16Ref, fLatin1Own, fUtf16Own, fVariant };
-
-    TText() = default;
-    ~TText() { Clear(); }
-    TText(const TText&) = delete;
-    TText& operator=(const TText&) = delete;
-
-    TForm Form() const { return FForm; }
-    bool IsNone() const { return FForm == fNone; }
-    bool IsText() const { return FForm != fNone && FForm != fVariant; }
-    // Number of characters of a text (0 for none and for variants).
-    qsizetype Size() const { return IsText() ? qsizetype(FSize) : 0; }
-    bool IsEmptyText() const { return Size() == 0; }
-    bool IsLatin1() const { return FForm == fLatin1Ref || FForm == fLatin1Own; }
-    const char* Latin1Data() const { return static_cast<const char*>(FData); }
-    const char16_t* Utf16Data() const { return static_cast<const char16_t*>(FData); }
-    char16_t At(qsizetype I) const
-    {
-        return IsLatin1() ? char16_t(uchar(Latin1Data()[I])) : Utf16Data()[I];
-    }
-
-    QString ToString() const;  // a variant converts with QVariant::toString
-    QVariant ToVariant() const;  // invalid for none
-
-    void Clear();
-    void SetRef(const char* Data, qsizetype Size);
-    void SetRef(const char16_t* Data, qsizetype Size);
-    void SetString(QStringView S);  // a copy of its own, also for the empty text
-    void SetLatin1(const char* Data, qsizetype Size);  // a copy of its own
-    void SetVariant(const QVariant& V);  // strings are stored as text, invalid as none
-    void CopyFrom(const TText& Source);  // always a copy of its own
-    // Appends to the text (a variant is taken as text first). The result is text of its
-    // own with room to grow, so many appends cost linear time in all.
-    void Append(QStringView S);
-    void AppendLatin1(const char* Data, qsizetype Size);
-
-    // Comparisons with the text (a variant never matches).
-    bool Equals(QStringView S) const;
-    // Equal when only the case of the letters A to Z differs.
-    bool EqualsIgnoringAsciiCase(QStringView S) const;
-
-private:
-    const void* FData = nullptr;
-    quint32 FSize = 0;
-    TForm FForm = fNone;
+// Room for one text of a node (its name, value or attribute text). Only the engine
+// knows what it holds.
+struct TTextSlot {
+    alignas(void*) unsigned char Bytes[16];
 };
-
 }  // namespace VxXMLDetail
 
 // The child list of a node: the nodes in document order, owned by the list.
@@ -165,14 +116,14 @@ public:
 
     TVxXMLItemKind Kind() const { return TVxXMLItemKind(FKind); }
     void SetKind(TVxXMLItemKind Value) { FKind = quint8(Value); }
-    QString TagName() const { return FTagName.ToString(); }
+    QString TagName() const;
     void SetTagName(const QString& Value);
     // Invalid (unassigned) until text is stored; the engine stores strings.
-    QVariant Value() const { return FValue.ToVariant(); }
-    void SetValue(const QVariant& Value) { FValue.SetVariant(Value); }
-    bool HasValue() const { return !FValue.IsNone(); }
+    QVariant Value() const;
+    void SetValue(const QVariant& Value);
+    bool HasValue() const;
     // The raw attribute text of the start tag; emptied by ProcessAttributes.
-    QString Attributes() const { return FAttributes.ToString(); }
+    QString Attributes() const;
     int Level() const { return FLevel; }
     TVxXMLItems* Items() { return &FItems; }
     const TVxXMLItems* Items() const { return &FItems; }
@@ -203,11 +154,6 @@ public:
     // copies of Source's children (the whole subtree). Level, owner and parent stay.
     void Assign(const TVxXMLItem* Source);
 
-    // Direct read access to the stored texts without copying them.
-    const VxXMLDetail::TText& TagNameText() const { return FTagName; }
-    const VxXMLDetail::TText& ValueText() const { return FValue; }
-    const VxXMLDetail::TText& AttributesText() const { return FAttributes; }
-
 private:
     friend class TVxXMLItems;
     friend class TVxXMLEngine;
@@ -225,9 +171,9 @@ private:
 
     TVxXMLItem* FParentItem = nullptr;
     TVxXMLItems FItems;
-    VxXMLDetail::TText FTagName;
-    VxXMLDetail::TText FValue;
-    VxXMLDetail::TText FAttributes;
+    VxXMLDetail::TTextSlot FTagName;
+    VxXMLDetail::TTextSlot FValue;
+    VxXMLDetail::TTextSlot FAttributes;
     qint32 FLevel = 0;
     quint8 FKind = ikProperty;
     quint8 FFlags = 0;

@@ -4,8 +4,9 @@
 // keeps one local file up to date with one remote file.
 #pragma once
 
+#include <vedidoredo/VxEvents.h>
 #include <vedidoredo/VxGlobal.h>
-#include <vedidoredo/VxInBase.h>
+#include <vedidoredo/VxInetProxy.h>
 #include <vedidoredo/platform/VxDateTime.h>
 #include <vedidoredo/platform/VxInternet.h>
 #include <vedidoredo/platform/VxPersistent.h>

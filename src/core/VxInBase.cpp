@@ -6,33 +6,13 @@
 #include <QByteArray>
 
 // ---------------------------------------------------------------------------------------
-// TVxInetProxy
-
-TVxInetProxy::TVxInetProxy(QObject* Owner) : TVxPersistent(Owner) {}
-
-void TVxInetProxy::Assign(TVxPersistent* Source)
-{
-    if (auto* P = qobject_cast<TVxInetProxy*>(Source)) {
-        FUseProxyServer = P->FUseProxyServer;
-        FProxyServer = P->FProxyServer;
-        FProxyUser = P->FProxyUser;
-        FProxyPassword = P->FProxyPassword;
-        FProxyPort = P->FProxyPort;
-        return;
-    }
-    TVxPersistent::Assign(Source);
-}
-
-void TVxInetProxy::FillProxyInfo()
-{
-    ReadProxyInfo(FProxyServer, FUseProxyServer, FProxyPort);
-}
-
-// ---------------------------------------------------------------------------------------
 // TVxInetBase
 
 namespace {
 
+// Bytes asked of the socket per read: 16 KiB and two, the block the socket clients have
+// always read. CheckStatus is shown the first block only, which holds any status line
+// many times over; the answer itself does not depend on the size.
 constexpr int ReadBlockSize = 16386;
 
 }  // namespace

@@ -1,75 +1,24 @@
 #include <vedidoredo/vxiutil.h>
 
-#include <vedidoredo/platform/VxException.h>
+#include "core/VxUtf8.h"
+
 #include <vedidoredo/platform/VxProcess.h>
 #include <vedidoredo/platform/VxSystemProxy.h>
 
-#include <QFile>
-#include <QFileInfo>
 #include <QMimeDatabase>
-#include <QSaveFile>
 
 #include <algorithm>
 
 QString Utf8Decode(const QString& S)
 {
-    const qsizetype Count = S.size();
-    QString Result;
-    if (Count == 0)
-        return Result;
-    // Every form takes at least as many bytes as it gives units, so Count units suffice.
-    Result.resize(Count);
-    QChar* Dest = Result.data();
-    qsizetype Out = 0;
-    qsizetype k = 0;
-    // The low byte of the next character when it is a continuation byte 10xxxxxx.
-    auto Continuation = [&](uint& Bits) {
-        if (k >= Count)
-            return false;
-        const uint c = S[k++].unicode() & 0xFF;
-        if ((c & 0xC0) != 0x80)
-            return false;
-        Bits = c & 0x3F;
-        return true;
-    };
-    while (k < Count && Out < Count) {
-        const uint Lead = S[k++].unicode();
-        if ((Lead & 0x80) == 0) {
-            Dest[Out++] = QChar(char16_t(Lead));
-            continue;
-        }
-        if (k >= Count)
-            return {};
-        uint Bits = 0;
-        if ((Lead & 0xF8) == 0xF0) {
-            // Four-byte form: a code point above U+FFFF becomes a surrogate pair.
-            uint Value = Lead & 0x07;
-            for (int i = 0; i < 3; ++i) {
-                if (!Continuation(Bits))
-                    return {};
-                Value = (Value << 6) | Bits;
-            }
-            if (Value > 0x10FFFF)
-                return {};
-            if (Value < 0x10000) {  // over-long, accepted like the shorter forms
-                Dest[Out++] = QChar(char16_t(Value));
-            } else {
-                Dest[Out++] = QChar(QChar::highSurrogate(Value));
-                Dest[Out++] = QChar(QChar::lowSurrogate(Value));
-            }
-            continue;
-        }
-        uint Value = Lead & 0x3F;
-        if (Value & 0x20) {  // three-byte form
-            if (!Continuation(Bits) || k >= Count)
-                return {};
-            Value = (Value << 6) | Bits;
-        }
-        if (!Continuation(Bits))
-            return {};
-        Dest[Out++] = QChar(char16_t(((Value << 6) | Bits) & 0xFFFF));
-    }
-    Result.truncate(Out);
+    if (S.isEmpty())
+        return QString();
+    QString Result(S.size(), Qt::Uninitialized);
+    qsizetype Size = 0;
+    if (!VxUtf8::Decode(reinterpret_cast<const char16_t*>(S.constData()), S.size(),
+                        reinterpret_cast<char16_t*>(Result.data()), Size))
+        return QString();
+    Result.truncate(Size);
     return Result;
 }
 
@@ -81,49 +30,9 @@ QString Encode64(const QString& S)
     return QString::fromLatin1(Bytes.toBase64());
 }
 
-namespace {
-
-// A POSIX shell word that stands for Text exactly, whatever it holds.
-QByteArray ShellQuote(const QString& Text)
-{
-    QByteArray Bytes = QFile::encodeName(Text);
-    Bytes.replace('\'', QByteArrayLiteral("'\\''"));
-    return '\'' + Bytes + '\'';
-}
-
-}  // namespace
-
 void DeleteExe()
 {
-    const QString Exe = VxExecutablePath();
-    if (Exe.isEmpty())
-        return;
-    const QFileInfo ExeInfo(Exe);
-    QString Script = ExeInfo.path() + QLatin1Char('/') + ExeInfo.completeBaseName() + QLatin1String(".sh");
-    if (Script == Exe)
-        Script = Exe + QLatin1String(".sh");
-
-    // Retries once a second until the program's file is gone (a system that refuses to
-    // delete a running program lets it go once the program has exited), for at most
-    // ten minutes, then removes the script itself.
-    const QByteArray Text = "#!/bin/sh\n"
-                            "# Deletes a program that has asked to be removed, then this script.\n"
-                            "exe=" + ShellQuote(Exe) + "\n"
-                            "script=" + ShellQuote(Script) + "\n"
-                            "n=0\n"
-                            "while [ -e \"$exe\" ] || [ -L \"$exe\" ]; do\n"
-                            "  rm -f -- \"$exe\" 2>/dev/null\n"
-                            "  if [ -e \"$exe\" ] || [ -L \"$exe\" ]; then\n"
-                            "    n=$((n + 1))\n"
-                            "    [ \"$n\" -ge 600 ] && break\n"
-                            "    sleep 1\n"
-                            "  fi\n"
-                            "done\n"
-                            "rm -f -- \"$script\"\n";
-    QSaveFile File(Script);
-    if (!File.open(QIODevice::WriteOnly) || File.write(Text) != Text.size() || !File.commit())
-        throw EVxFileError(QStringLiteral("Cannot write %1: %2").arg(Script, File.errorString()));
-    VxStartDetachedScript(Script);
+    VxDeleteExecutableAfterExit();
 }
 
 QString ContentTypeByFile(const QString& FileName)

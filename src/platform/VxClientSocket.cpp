@@ -1,4 +1,5 @@
 #include <vedidoredo/platform/VxClientSocket.h>
+#include <vedidoredo/platform/VxByteText.h>
 #include <vedidoredo/platform/VxHostLookup.h>
 #include <vedidoredo/platform/VxInternet.h>
 
@@ -71,24 +72,14 @@ void TVxClientSocket::Open()
     QHostAddress Target;
     if (!FHost.isEmpty()) {
         bool Expired = false;
-        const QHostInfo Info = VxLookupHost(FHost, FTimeout, Expired);
+        Target = VxPreferredHostAddress(FHost, FTimeout, Expired);
         if (Expired) {
             ReportError(eeLookup, ETIMEDOUT, TimedOutMessage(FTimeout, "lookup"));
             return;
         }
-        // Prefer IPv4, as the dotted-quad Address property does.
-        for (const QHostAddress& A : Info.addresses()) {
-            if (A.protocol() == QAbstractSocket::IPv4Protocol) {
-                Target = A;
-                break;
-            }
-        }
-        if (Target.isNull() && !Info.addresses().isEmpty())
-            Target = Info.addresses().constFirst();
         if (Target.isNull()) {
-            const QString Text = Info.errorString().isEmpty() ? QStringLiteral("Host not found")
-                                                              : Info.errorString();
-            ReportError(eeLookup, EHOSTUNREACH, ErrorMessage(Text, EHOSTUNREACH, "lookup"));
+            ReportError(eeLookup, EHOSTUNREACH,
+                        ErrorMessage(VxHostNotFoundText(FHost), EHOSTUNREACH, "lookup"));
             return;
         }
     } else if (!Target.setAddress(FAddress)) {
@@ -228,10 +219,8 @@ int TVxClientSocket::SendBuf(const char* Data, int Count)
     return Count;
 }
 
-int TVxClientSocket::SendText(const QString& ByteText)
+QByteArray VxByteTextToBytes(const QString& ByteText)
 {
-    // One byte per character; a character above 255 has no byte of its own and goes out
-    // as its UTF-8 form (surrogate pairs as one code point).
     QByteArray Bytes;
     Bytes.reserve(ByteText.size());
     for (qsizetype I = 0; I < ByteText.size(); ++I) {
@@ -244,9 +233,15 @@ int TVxClientSocket::SendText(const QString& ByteText)
         if (QChar::isHighSurrogate(C) && I + 1 < ByteText.size() &&
             QChar::isLowSurrogate(ByteText.at(I + 1).unicode()))
             Len = 2;
-        Bytes.append(ByteText.mid(I, Len).toUtf8());
+        Bytes.append(QStringView(ByteText).mid(I, Len).toUtf8());
         I += Len - 1;
     }
+    return Bytes;
+}
+
+int TVxClientSocket::SendText(const QString& ByteText)
+{
+    const QByteArray Bytes = VxByteTextToBytes(ByteText);
     return SendBuf(Bytes.constData(), int(Bytes.size()));
 }
 

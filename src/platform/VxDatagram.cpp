@@ -31,24 +31,18 @@ QString TimedOut(const QString& What)
 
 QHostAddress VxResolveHost(const QString& HostName, int TimeoutMs)
 {
-    QHostAddress Literal;
-    if (Literal.setAddress(HostName))
-        return Literal;
     if (HostName.isEmpty())
         throw EVxSocketError(QStringLiteral("Host not found: no host name given"),
                              VxSocketErrorCode(QAbstractSocket::HostNotFoundError));
     bool Expired = false;
-    const QHostInfo Info = VxLookupHost(HostName, TimeoutMs, Expired);
+    const QHostAddress Address = VxPreferredHostAddress(HostName, TimeoutMs, Expired);
     if (Expired)
         throw EVxSocketError(TimedOut(QStringLiteral("Looking up %1").arg(HostName)),
                              VxSocketErrorCode(QAbstractSocket::SocketTimeoutError));
-    if (Info.error() != QHostInfo::NoError || Info.addresses().isEmpty())
-        throw EVxSocketError(QStringLiteral("Host %1 not found").arg(HostName),
+    if (Address.isNull())
+        throw EVxSocketError(VxHostNotFoundText(HostName),
                              VxSocketErrorCode(QAbstractSocket::HostNotFoundError));
-    for (const QHostAddress& A : Info.addresses())
-        if (A.protocol() == QAbstractSocket::IPv4Protocol)
-            return A;
-    return Info.addresses().first();
+    return Address;
 }
 
 QByteArray VxUdpExchange(const QHostAddress& Peer, quint16 Port, const QByteArray& Request,

@@ -35,6 +35,27 @@ QHostInfo VxLookupHost(const QString& HostName, int TimeoutMs, bool& Expired)
     return State->Info;
 }
 
+QHostAddress VxPreferredHostAddress(const QString& HostName, int TimeoutMs, bool& Expired)
+{
+    Expired = false;
+    QHostAddress Literal;
+    if (Literal.setAddress(HostName))
+        return Literal;
+    const QHostInfo Info = VxLookupHost(HostName, TimeoutMs, Expired);
+    if (Expired || Info.error() != QHostInfo::NoError)
+        return {};
+    // IPv4 first: servers that listen on one family mostly listen on IPv4.
+    for (const QHostAddress& A : Info.addresses())
+        if (A.protocol() == QAbstractSocket::IPv4Protocol)
+            return A;
+    return Info.addresses().isEmpty() ? QHostAddress() : Info.addresses().constFirst();
+}
+
+QString VxHostNotFoundText(const QString& HostName)
+{
+    return QStringLiteral("Host %1 not found").arg(HostName);
+}
+
 int VxSocketErrorCode(QAbstractSocket::SocketError Error)
 {
     switch (Error) {

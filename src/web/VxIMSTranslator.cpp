@@ -14,10 +14,10 @@ namespace {
 TVxXMLItem* DocumentElement(TVxXMLEngine& Engine)
 {
     TVxXMLItem* Root = Engine.RootItem();
-    if (!Root || !Root->TagNameText().Equals(u"?xml"))
+    if (!Root || Root->TagName() != QLatin1String("?xml"))
         return Root;
     for (TVxXMLItem* Child : *Root->Items())
-        if (Child->Kind() == ikProperty && !Child->TagNameText().IsEmptyText())
+        if (Child->Kind() == ikProperty && !Child->TagName().isEmpty())
             return Child;
     return nullptr;
 }

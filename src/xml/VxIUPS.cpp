@@ -302,7 +302,7 @@ void TVxUPSTracker::ParseXMLResponse()
     if (!P)
         return;
     for (TVxXMLItem* C : *P->Items()) {
-        if (!C->TagNameText().Equals(u"Activity"))  // with case, unlike the look-ups
+        if (C->TagName() != QLatin1String("Activity"))  // with case, unlike the look-ups
             continue;
         TVxInetActivity* A = FActivities->Add();
         if (TVxXMLItem* L = Find(C, "ActivityLocation")) {

@@ -1,5 +1,7 @@
-// The XML node model: node texts, nodes, child lists and the shared free routines.
+// The XML node model: nodes, child lists and the shared free routines.
 #include "xml/VxXMLInternal.h"
+
+#include "core/VxUtf8.h"
 
 #include <vedidoredo/platform/VxException.h>
 
@@ -17,342 +19,9 @@ namespace VxXMLDetail {
 thread_local TParseWatch* ActiveWatch = nullptr;
 thread_local quint64 MutationCount = 0;
 
-namespace {
-
-// Text of its own lives in a malloc block whose first word holds the capacity in units.
-constexpr qsizetype BlockHeader = sizeof(qsizetype);
-constexpr qsizetype MaxTextSize = std::numeric_limits<quint32>::max();
-
-void* AllocateText(qsizetype Capacity, qsizetype Unit)
-{
-    void* Block = std::malloc(size_t(BlockHeader + Capacity * Unit));
-    if (!Block)
-        throw std::bad_alloc();
-    *static_cast<qsizetype*>(Block) = Capacity;
-    return static_cast<char*>(Block) + BlockHeader;
-}
-
-void FreeText(const void* Data)
-{
-    if (Data)
-        std::free(const_cast<char*>(static_cast<const char*>(Data)) - BlockHeader);
-}
-
-qsizetype TextCapacity(const void* Data)
-{
-    return Data ? *reinterpret_cast<const qsizetype*>(static_cast<const char*>(Data) - BlockHeader)
-                : 0;
-}
-
-bool FitsLatin1(QStringView S)
-{
-    for (QChar C : S)
-        if (C.unicode() > 0xFF)
-            return false;
-    return true;
-}
-
-char16_t FoldAscii(char16_t C)
-{
-    return (C >= u'A' && C <= u'Z') ? char16_t(C + 32) : C;
-}
-
-}  // namespace
-
-QString TText::ToString() const
-{
-    switch (FForm) {
-    case fLatin1Ref:
-    case fLatin1Own:
-        return QString::fromLatin1(Latin1Data(), qsizetype(FSize));
-    case fUtf16Ref:
-    case fUtf16Own:
-        return QString(reinterpret_cast<const QChar*>(FData), qsizetype(FSize));
-    case fVariant:
-        return static_cast<const QVariant*>(FData)->toString();
-    case fNone:
-        break;
-    }
-    return QString();
-}
-
-QVariant TText::ToVariant() const
-{
-    if (FForm == fNone)
-        return QVariant();
-    if (FForm == fVariant)
-        return *static_cast<const QVariant*>(FData);
-    return QVariant(ToString());
-}
-
-void TText::Clear()
-{
-    if (FForm == fLatin1Own || FForm == fUtf16Own)
-        FreeText(FData);
-    else if (FForm == fVariant)
-        delete static_cast<const QVariant*>(FData);
-    FData = nullptr;
-    FSize = 0;
-    FForm = fNone;
-}
-
-void TText::SetRef(const char* Data, qsizetype Size)
-{
-    if (Size > MaxTextSize)
-        return SetVariant(QString::fromLatin1(Data, Size));
-    Clear();
-    FData = Data;
-    FSize = quint32(Size);
-    FForm = fLatin1Ref;
-}
-
-void TText::SetRef(const char16_t* Data, qsizetype Size)
-{
-    if (Size > MaxTextSize)
-        return SetVariant(QString(reinterpret_cast<const QChar*>(Data), Size));
-    Clear();
-    FData = Data;
-    FSize = quint32(Size);
-    FForm = fUtf16Ref;
-}
-
-void TText::SetLatin1(const char* Data, qsizetype Size)
-{
-    if (Size > MaxTextSize)
-        return SetVariant(QString::fromLatin1(Data, Size));
-    void* Own = Size > 0 ? AllocateText(Size, 1) : nullptr;
-    if (Size > 0)
-        std::memcpy(Own, Data, size_t(Size));
-    Clear();
-    FData = Own;
-    FSize = quint32(Size);
-    FForm = fLatin1Own;
-}
-
-void TText::SetString(QStringView S)
-{
-    const qsizetype Size = S.size();
-    if (Size > MaxTextSize)
-        return SetVariant(S.toString());
-    void* Own = nullptr;
-    TForm Form = fLatin1Own;
-    if (Size > 0) {
-        if (FitsLatin1(S)) {
-            char* L = static_cast<char*>(AllocateText(Size, 1));
-            for (qsizetype I = 0; I < Size; ++I)
-                L[I] = char(S[I].unicode());
-            Own = L;
-        } else {
-            Own = AllocateText(Size, 2);
-            std::memcpy(Own, S.data(), size_t(Size) * 2);
-            Form = fUtf16Own;
-        }
-    }
-    Clear();
-    FData = Own;
-    FSize = quint32(Size);
-    FForm = Form;
-}
-
-void TText::SetVariant(const QVariant& V)
-{
-    if (!V.isValid())
-        return Clear();
-    if (V.typeId() == QMetaType::QString) {
-        const QString S = V.toString();
-        if (S.size() <= MaxTextSize)
-            return SetString(S);
-    }
-    QVariant* Own = new QVariant(V);
-    Clear();
-    FData = Own;
-    FForm = fVariant;
-}
-
-void TText::CopyFrom(const TText& Source)
-{
-    if (&Source == this)
-        return;
-    switch (Source.FForm) {
-    case fNone:
-        return Clear();
-    case fVariant:
-        return SetVariant(*static_cast<const QVariant*>(Source.FData));
-    case fLatin1Ref:
-    case fLatin1Own:
-        return SetLatin1(Source.Latin1Data(), Source.Size());
-    case fUtf16Ref:
-    case fUtf16Own:
-        return SetString(QStringView(Source.Utf16Data(), Source.Size()));
-    }
-}
-
-void TText::Append(QStringView S)
-{
-    if (S.isEmpty()) {
-        if (FForm == fNone)
-            SetLatin1(nullptr, 0);
-        return;
-    }
-    if (FForm == fVariant || FForm == fNone) {
-        const QString Old = ToString();
-        SetString(Old);
-    }
-    const qsizetype Old = qsizetype(FSize);
-    const qsizetype Size = Old + S.size();
-    if (Size > MaxTextSize)
-        return SetVariant(ToString() + S.toString());
-    const bool Latin1 = IsLatin1() && FitsLatin1(S);
-    const qsizetype Unit = Latin1 ? 1 : 2;
-    const bool Owned = FForm == (Latin1 ? fLatin1Own : fUtf16Own);
-    if (!Owned || TextCapacity(FData) < Size) {
-        const qsizetype Capacity =
-            std::min<qsizetype>(MaxTextSize, std::max<qsizetype>(Size, Old + Old / 2 + 16));
-        void* Grown = AllocateText(Capacity, Unit);
-        if (Latin1) {
-            std::memcpy(Grown, FData, size_t(Old));
-        } else if (IsLatin1()) {
-            char16_t* W = static_cast<char16_t*>(Grown);
-            for (qsizetype I = 0; I < Old; ++I)
-                W[I] = char16_t(uchar(Latin1Data()[I]));
-        } else {
-            std::memcpy(Grown, FData, size_t(Old) * 2);
-        }
-        const TForm Form = Latin1 ? fLatin1Own : fUtf16Own;
-        Clear();
-        FData = Grown;
-        FForm = Form;
-    }
-    if (Latin1) {
-        char* L = const_cast<char*>(Latin1Data()) + Old;
-        for (qsizetype I = 0; I < S.size(); ++I)
-            L[I] = char(S[I].unicode());
-    } else {
-        std::memcpy(const_cast<char16_t*>(Utf16Data()) + Old, S.data(), size_t(S.size()) * 2);
-    }
-    FSize = quint32(Size);
-}
-
-void TText::AppendLatin1(const char* Data, qsizetype Size)
-{
-    Append(QString::fromLatin1(Data, Size));
-}
-
-bool TText::Equals(QStringView S) const
-{
-    if (!IsText() || qsizetype(FSize) != S.size())
-        return false;
-    if (!IsLatin1())
-        return std::memcmp(FData, S.data(), size_t(FSize) * 2) == 0;
-    const char* L = Latin1Data();
-    for (qsizetype I = 0; I < S.size(); ++I)
-        if (char16_t(uchar(L[I])) != S[I].unicode())
-            return false;
-    return true;
-}
-
-bool TText::EqualsIgnoringAsciiCase(QStringView S) const
-{
-    if (!IsText() || qsizetype(FSize) != S.size())
-        return false;
-    for (qsizetype I = 0; I < S.size(); ++I)
-        if (FoldAscii(At(I)) != FoldAscii(S[I].unicode()))
-            return false;
-    return true;
-}
-
-namespace {
-
-// One sequence of the library's UTF-8 decoding at K: the number of bytes it takes (0 when
-// malformed) and the one or two units it gives. A byte with bit 0x80 clear is itself; a
-// four-byte form (11110xxx) gives a surrogate pair, or one unit when over-long, and is
-// malformed above U+10FFFF; every other lead takes its low six bits and, with bit 0x20
-// set, one continuation byte more; the result is cut to 16 bits. Over-long forms pass.
-inline qsizetype DecodeStep(const uchar* D, qsizetype Size, qsizetype K, char16_t (&U)[2],
-                            int& Units)
-{
-    const uint Lead = D[K];
-    Units = 1;
-    if (!(Lead & 0x80)) {
-        U[0] = char16_t(Lead);
-        return 1;
-    }
-    qsizetype J = K + 1;
-    if (J >= Size)
-        return 0;
-    uint Bits = 0;
-    auto Continuation = [&]() {
-        if (J >= Size)
-            return false;
-        const uint C = D[J++];
-        if ((C & 0xC0) != 0x80)
-            return false;
-        Bits = C & 0x3F;
-        return true;
-    };
-    if ((Lead & 0xF8) == 0xF0) {
-        uint V = Lead & 0x07;
-        for (int I = 0; I < 3; ++I) {
-            if (!Continuation())
-                return 0;
-            V = (V << 6) | Bits;
-        }
-        if (V > 0x10FFFF)
-            return 0;
-        if (V < 0x10000) {
-            U[0] = char16_t(V);
-        } else {
-            U[0] = QChar::highSurrogate(V);
-            U[1] = QChar::lowSurrogate(V);
-            Units = 2;
-        }
-        return J - K;
-    }
-    uint V = Lead & 0x3F;
-    if (V & 0x20) {
-        if (!Continuation() || J >= Size)
-            return 0;
-        V = (V << 6) | Bits;
-    }
-    if (!Continuation())
-        return 0;
-    U[0] = char16_t(((V << 6) | Bits) & 0xFFFF);
-    return J - K;
-}
-
-}  // namespace
-
 bool DecodeUtf8(const uchar* Data, qsizetype Size, char16_t* Out, qsizetype& OutSize)
 {
-    qsizetype K = 0;
-    qsizetype O = 0;
-    OutSize = 0;
-    while (K < Size) {
-        // ASCII runs, eight bytes at a time.
-        while (K + 8 <= Size) {
-            quint64 W;
-            std::memcpy(&W, Data + K, 8);
-            if (W & 0x8080808080808080ULL)
-                break;
-            for (int I = 0; I < 8; ++I)
-                Out[O + I] = char16_t(Data[K + I]);
-            K += 8;
-            O += 8;
-        }
-        if (K >= Size)
-            break;
-        char16_t U[2];
-        int Units;
-        const qsizetype Used = DecodeStep(Data, Size, K, U, Units);
-        if (Used == 0)
-            return false;
-        Out[O++] = U[0];
-        if (Units == 2)
-            Out[O++] = U[1];
-        K += Used;
-    }
-    OutSize = O;
-    return true;
+    return VxUtf8::Decode(Data, Size, Out, OutSize);
 }
 
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
@@ -362,7 +31,7 @@ TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
     while (K < Size) {
         char16_t U[2];
         int Units;
-        const qsizetype Used = DecodeStep(Data, Size, K, U, Units);
+        const qsizetype Used = VxUtf8::DecodeStep(Data, Size, K, U, Units);
         if (Used == 0)
             return R;
         if (Used > 1 && Units == 1 && U[0] < 0x80)
@@ -435,9 +104,14 @@ TVxXMLItem::TExtra* TVxXMLItem::Extra(bool Create) const
     return static_cast<TExtra*>(Slot);
 }
 
-TVxXMLItem::TVxXMLItem() = default;
+TVxXMLItem::TVxXMLItem()
+{
+    new (FTagName.Bytes) TText;
+    new (FValue.Bytes) TText;
+    new (FAttributes.Bytes) TText;
+}
 
-TVxXMLItem::TVxXMLItem(QObject* AOwner)
+TVxXMLItem::TVxXMLItem(QObject* AOwner) : TVxXMLItem()
 {
     if (!AOwner)
         return;
@@ -450,8 +124,9 @@ TVxXMLItem::TVxXMLItem(QObject* AOwner)
     });
 }
 
-TVxXMLItem::TVxXMLItem(TVxXMLItem* AOwner) : FParentItem(AOwner)
+TVxXMLItem::TVxXMLItem(TVxXMLItem* AOwner) : TVxXMLItem()
 {
+    FParentItem = AOwner;
     if (!AOwner)
         return;
     FFlags |= fOwnedByParent;
@@ -495,6 +170,9 @@ TVxXMLItem::~TVxXMLItem()
         }
         delete X;
     }
+    AsText(FTagName).~TText();
+    AsText(FValue).~TText();
+    AsText(FAttributes).~TText();
 }
 
 void TVxXMLItem::WatchDestroyed(TVxXMLItem* Item)
@@ -560,9 +238,34 @@ void TVxXMLItem::SetTag(qint64 Value)
     Extra(true)->Tag = Value;
 }
 
+QString TVxXMLItem::TagName() const
+{
+    return AsText(FTagName).ToString();
+}
+
+QVariant TVxXMLItem::Value() const
+{
+    return AsText(FValue).ToVariant();
+}
+
+void TVxXMLItem::SetValue(const QVariant& Value)
+{
+    AsText(FValue).SetVariant(Value);
+}
+
+bool TVxXMLItem::HasValue() const
+{
+    return !AsText(FValue).IsNone();
+}
+
+QString TVxXMLItem::Attributes() const
+{
+    return AsText(FAttributes).ToString();
+}
+
 void TVxXMLItem::SetTagName(const QString& Value)
 {
-    FTagName.SetString(Value);
+    AsText(FTagName).SetString(Value);
     ++MutationCount;
 }
 
@@ -608,7 +311,7 @@ TVxXMLItem* TVxXMLItem::GetChild(const QString& XMLTag, bool ExpandAllLevels)
 {
     const int StartLevel = FLevel;
     return FindPreOrder(
-        this, [&](const TVxXMLItem* N) { return N->TagNameText().Equals(XMLTag); },
+        this, [&](const TVxXMLItem* N) { return AsText(N->FTagName).Equals(XMLTag); },
         [&](const TVxXMLItem* N) {
             return ExpandAllLevels || qint64(N->Level()) - StartLevel < 2;
         });
@@ -616,7 +319,7 @@ TVxXMLItem* TVxXMLItem::GetChild(const QString& XMLTag, bool ExpandAllLevels)
 
 QString TVxXMLItem::GetTagXMLValue() const
 {
-    QString R = FValue.ToString();
+    QString R = AsText(FValue).ToString();
     if (!R.isEmpty() && R.front() == u'"') {
         qsizetype End = R.size();
         while (End > 0) {
@@ -640,7 +343,7 @@ QString TVxXMLItem::GetTagValue() const
 
 void TVxXMLItem::ProcessAttributes()
 {
-    const qsizetype N = FAttributes.Size();
+    const qsizetype N = AsText(FAttributes).Size();
     if (N == 0)
         return;
     bool InQuote = false;
@@ -648,7 +351,7 @@ void TVxXMLItem::ProcessAttributes()
     QString NameText;
     QString ValueText;
     for (qsizetype I = 0; I < N; ++I) {
-        const char16_t C = FAttributes.At(I);
+        const char16_t C = AsText(FAttributes).At(I);
         if (C == u'"')
             InQuote = !InQuote;
         if (!InQuote && C == u'=')
@@ -661,15 +364,15 @@ void TVxXMLItem::ProcessAttributes()
             if (!NameText.isEmpty() && !ValueText.isEmpty()) {
                 TVxXMLItem* A = FItems.AddItem(this);
                 A->FKind = ikAttribute;
-                A->FTagName.SetString(NameText);
-                A->FValue.SetString(ValueText);
+                AsText(A->FTagName).SetString(NameText);
+                AsText(A->FValue).SetString(ValueText);
             }
             NameText.resize(0);
             ValueText.resize(0);
             InName = true;
         }
     }
-    FAttributes.Clear();
+    AsText(FAttributes).Clear();
 }
 
 void TVxXMLItem::Assign(const TVxXMLItem* Source)
@@ -689,9 +392,9 @@ void TVxXMLItem::Assign(const TVxXMLItem* Source)
     FItems.Clear();
     auto CopyFields = [](const TVxXMLItem* S, TVxXMLItem* D) {
         D->FKind = S->FKind;
-        D->FTagName.CopyFrom(S->FTagName);
-        D->FValue.CopyFrom(S->FValue);
-        D->FAttributes.CopyFrom(S->FAttributes);
+        AsText(D->FTagName).CopyFrom(AsText(S->FTagName));
+        AsText(D->FValue).CopyFrom(AsText(S->FValue));
+        AsText(D->FAttributes).CopyFrom(AsText(S->FAttributes));
     };
     CopyFields(Source, this);
     std::vector<std::pair<const TVxXMLItem*, TVxXMLItem*>> Work;

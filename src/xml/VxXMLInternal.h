@@ -1,6 +1,8 @@
 // Shared between the XML node model and the engine; not part of the public interface.
 #pragma once
 
+#include "VxXMLText.h"
+
 #include <vedidoredo/VxInetXML.h>
 
 #include <QByteArrayView>
@@ -22,9 +24,9 @@ extern thread_local TParseWatch* ActiveWatch;
 // this thread, so that a parse can tell whether a callback changed the tree.
 extern thread_local quint64 MutationCount;
 
-// The library's UTF-8 decoding of byte text (Utf8Decode of vxiutil.h, which it must match
-// unit for unit) over raw bytes. Returns false for malformed input. Out must hold Size
-// units; OutSize receives the number written.
+// The library's UTF-8 decoding (core/VxUtf8.h, the one behind Utf8Decode) over raw
+// bytes. Returns false for malformed input. Out must hold Size units; OutSize receives
+// the number written.
 bool DecodeUtf8(const uchar* Data, qsizetype Size, char16_t* Out, qsizetype& OutSize);
 
 // What a document of UTF-8 bytes decodes to, as far as the scanner cares.
@@ -39,6 +41,22 @@ struct TUtf8Shape {
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size);
 
 // For tests: DecodeUtf8 as a string, empty for malformed input.
-VX_CORE_EXPORT QString Utf8DecodeBytes(QByteArrayView Bytes);
+VX_TEST_EXPORT QString Utf8DecodeBytes(QByteArrayView Bytes);
+
+// What the bytes of a document are taken as.
+enum class TSourceKind { Latin1, Utf8, Utf16 };
 
 }  // namespace VxXMLDetail
+
+// Runs one parse over a document (VxXMLScanner.cpp); friend of the engine and the nodes.
+struct VxXMLParser {
+    // Parses the first N units of S (Len in all) into Engine's tree, adding to what is
+    // there; LastStart is where the document's last character starts. Returns false when
+    // a handler destroyed the engine. Ch is uchar (Latin-1 or UTF-8) or char16_t.
+    template <typename Ch>
+    static bool Run(TVxXMLEngine* Engine, const Ch* S, qsizetype Len, qsizetype N,
+                    qsizetype LastStart, VxXMLDetail::TSourceKind Kind);
+
+private:
+    struct TEncodingCache;
+};

@@ -1,5 +1,7 @@
 #include "VxConsole.h"
 
+#include <vedidoredo/platform/VxByteText.h>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -79,22 +81,7 @@ QString CurrentCommand::Name()
 
 QByteArray TextToBytes(const QString& Text)
 {
-    QByteArray Bytes;
-    Bytes.reserve(Text.size());
-    for (qsizetype I = 0; I < Text.size(); ++I) {
-        const char16_t C = Text.at(I).unicode();
-        if (C <= 0xFF) {
-            Bytes.append(char(C));
-            continue;
-        }
-        // A surrogate pair is one character of its own.
-        qsizetype Len = 1;
-        if (QChar::isHighSurrogate(C) && I + 1 < Text.size() && Text.at(I + 1).isLowSurrogate())
-            Len = 2;
-        Bytes.append(QStringView(Text).mid(I, Len).toUtf8());
-        I += Len - 1;
-    }
-    return Bytes;
+    return VxByteTextToBytes(Text);
 }
 
 ConsoleCapture::ConsoleCapture() : FPrevious(CurrentCapture)

@@ -114,10 +114,9 @@ void PrintJson(TOut& Out, const TVxXMLItem* Root)
     while (!Stack.empty()) {
         auto& [Node, Next] = Stack.back();
         if (Next < 0) {
-            const VxXMLDetail::TText& V = Node->ValueText();
             Out << "{\"TagName\": " << JsonString(Node->TagName()) << ", \"Kind\": \""
                 << KindName(Node->Kind()) << "\", \"Value\": "
-                << (V.IsNone() ? QStringLiteral("null") : JsonString(V.ToString()))
+                << (Node->HasValue() ? JsonString(Node->Value().toString()) : QStringLiteral("null"))
                 << ", \"Attributes\": " << JsonString(Node->Attributes())
                 << ", \"Level\": " << QString::number(Node->Level()) << ", \"Items\": [";
             Next = 0;

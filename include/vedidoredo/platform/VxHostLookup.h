@@ -4,6 +4,7 @@
 #include <vedidoredo/VxGlobal.h>
 
 #include <QAbstractSocket>
+#include <QHostAddress>
 #include <QHostInfo>
 #include <QString>
 
@@ -12,6 +13,15 @@
 // is up (Expired is then set; the thread ends on its own and its answer is dropped).
 // TimeoutMs <= 0 waits without limit.
 VX_CORE_EXPORT QHostInfo VxLookupHost(const QString& HostName, int TimeoutMs, bool& Expired);
+
+// The address to connect to for HostName: the host itself when it is an address literal,
+// otherwise the first IPv4 address its lookup gives, or the first address when it gives
+// no IPv4 one. A null address when the lookup fails or gives nothing; Expired tells a
+// lookup that ran out of time (VxLookupHost).
+VX_CORE_EXPORT QHostAddress VxPreferredHostAddress(const QString& HostName, int TimeoutMs,
+                                                   bool& Expired);
+// The one message for a host name that gives no address.
+VX_CORE_EXPORT QString VxHostNotFoundText(const QString& HostName);
 
 // The errno-style code for a Qt socket error; never 0, so that an error handler that
 // sets a code to 0 is known to have suppressed it.

@@ -12,3 +12,8 @@ VX_CORE_EXPORT QString VxExecutablePath();
 // input or output and "/" as its working directory; the caller never waits for it.
 // Returns whether it started.
 VX_CORE_EXPORT bool VxStartDetachedScript(const QString& ScriptPath);
+
+// Writes a POSIX shell script beside the running program and starts it detached: once the
+// program has exited it deletes the program's file, then itself. EVxFileError when the
+// script cannot be written. The caller is expected to exit right after.
+VX_CORE_EXPORT void VxDeleteExecutableAfterExit();
