@@ -206,7 +206,10 @@ protected:
     // The same, telling the answer's HTTP status (0 when none came or the URL is not
     // HTTP). With Refused given, the body of an answer outside 200..299 goes there
     // instead of into Stream, which is then left untouched. A body that did not arrive
-    // whole leaves the reason in LastError.
+    // whole, or whose transfer OnProgress or the status window's Cancel aborted, leaves
+    // the reason in LastError. Each block read is reported with the byte count and a
+    // maximum of 0; outside Execute, with StatusDialog enabled, the status window is
+    // open for the request.
     int ReadHTTPGetResponse(const QString& Url, QIODevice* Stream, QByteArray* Refused);
     // The body of a URL as byte text (one character per byte).
     QString ReadHTTPGetResponseString(const QString& Url);

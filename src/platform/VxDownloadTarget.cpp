@@ -100,3 +100,22 @@ void TVxDownloadTarget::Fail(const QString& What, const QString& Why)
 {
     throw EVxFileError(QStringLiteral("%1 \"%2\". %3").arg(What, FFinal, Why.isEmpty() ? FFile.errorString() : Why));
 }
+
+void VxCopyFileReplacing(const QString& Source, const QString& Target)
+{
+    constexpr qint64 Block = 64 * 1024;
+    QFile In(Source);
+    if (!In.open(QIODevice::ReadOnly))
+        throw EVxFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(Source, In.errorString()));
+    TVxDownloadTarget Out(Target, Block);
+    Out.OpenTemporary();
+    for (;;) {
+        const qint64 N = In.read(Out.Space(), Block);
+        if (N < 0)
+            throw EVxFileError(QStringLiteral("Cannot read file \"%1\". %2").arg(Source, In.errorString()));
+        if (N == 0)
+            break;
+        Out.Written(N);
+    }
+    Out.Finish();
+}

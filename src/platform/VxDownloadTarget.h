@@ -43,3 +43,8 @@ private:
     std::vector<char> FBuffer;
     size_t FFill = 0;
 };
+
+// Copies Source over Target the same way: through a temporary file beside Target that
+// replaces it whole, so Target is either as it was or a complete copy. A file that cannot
+// be read or written raises EVxFileError.
+void VxCopyFileReplacing(const QString& Source, const QString& Target);

@@ -1,6 +1,7 @@
 // The transfer status window and its pictures, all drawn here.
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/VxInStat.h>
+#include "VxWindowThread.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -15,7 +16,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadialGradient>
-#include <QThread>
 
 #include <climits>
 
@@ -392,9 +392,7 @@ void TfrmVxInetUpdate::reject()
 
 std::unique_ptr<TVxStatusWindow> VxCreateInetStatusWindow(QObject*)
 {
-    // Windows need a widget application, on its thread; elsewhere there is no window.
-    const auto* App = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (!App || QThread::currentThread() != App->thread())
-        return nullptr;
+    if (!VxCanShowWindows())
+        return nullptr;  // no window off the application's thread or without widgets
     return std::make_unique<TVxInetStatusWindowAdapter>();
 }

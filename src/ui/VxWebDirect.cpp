@@ -1,6 +1,7 @@
 // The link directory window and its drawn bullets.
 #include <vedidoredo/platform/VxUiHooks.h>
 #include <vedidoredo/vxidirect.h>
+#include "VxWindowThread.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -10,17 +11,9 @@
 #include <QRadialGradient>
 #include <QScreen>
 #include <QStyledItemDelegate>
-#include <QThread>
 #include <QVBoxLayout>
 
 namespace {
-
-// Windows can be made only on the thread of a running QApplication.
-bool CanShowWindows()
-{
-    const auto* App = qobject_cast<QApplication*>(QCoreApplication::instance());
-    return App && QThread::currentThread() == App->thread();
-}
 
 // Draws the item under the mouse underlined in the highlight colour.
 class THotTrackDelegate : public QStyledItemDelegate {
@@ -205,7 +198,7 @@ void TVxWebDirect::ShowDirectory(bool Wait)
 {
     frm = nullptr;
     tree = nullptr;
-    if (!CanShowWindows())
+    if (!VxCanShowWindows())
         return;
     QWidget* Parent = FParentControl;
     auto* W = new TfrmVxWebDirect(Parent, Title());

@@ -2,26 +2,19 @@
 #include <vedidoredo/VxWidgets.h>
 #include <vedidoredo/platform/VxUiHooks.h>
 #include <vedidoredo/ui/VxILogOnForm.h>
+#include "VxWindowThread.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QThread>
 #include <QUrl>
 
 namespace {
 
-// Windows can be made only on the thread of a running QApplication.
-bool CanShowWindows()
-{
-    const auto* App = qobject_cast<QApplication*>(QCoreApplication::instance());
-    return App && QThread::currentThread() == App->thread();
-}
-
 bool AskLogon(const QString& Caption, QString& User, QString& Password)
 {
-    if (!CanShowWindows())
+    if (!VxCanShowWindows())
         return false;
     TfrmVxILogon Form(QApplication::activeWindow());
     if (!Caption.isEmpty())
@@ -37,20 +30,20 @@ bool AskLogon(const QString& Caption, QString& User, QString& Password)
 
 void ShowMessage(const QString& Title, const QString& Text)
 {
-    if (CanShowWindows())
+    if (VxCanShowWindows())
         QMessageBox::information(QApplication::activeWindow(), Title, Text);
 }
 
 void ShowError(const QString& Title, const QString& Text)
 {
-    if (CanShowWindows())
+    if (VxCanShowWindows())
         QMessageBox::critical(QApplication::activeWindow(), Title, Text);
 }
 
 bool OpenUrl(const QString& Url)
 {
     // A path or a bare host name is turned into a URL as a browser's address bar would.
-    return CanShowWindows() && QDesktopServices::openUrl(QUrl::fromUserInput(Url));
+    return VxCanShowWindows() && QDesktopServices::openUrl(QUrl::fromUserInput(Url));
 }
 
 void Install(bool OnlyEmpty)

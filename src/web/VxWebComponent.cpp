@@ -416,7 +416,14 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
     Session->SetTimeouts(FTimeout, FTimeout);
     if (Named)
         Session->SetProxyCredentials(FProxy->User(), FProxy->Password());
+    // Called outside Execute (the translator's calls are), the status window opens for
+    // this request alone.
+    const bool OwnWindow = !dlgStatus && FStatusDialog->Enabled();
+    if (OwnWindow)
+        PrepareStatusWindow();
     int Status = 0;
+    qint64 Total = 0;
+    bool Abort = false;
     std::vector<char> Buffer(UrlBlock);
     if (auto File = Session->OpenUrl(Url, VxInetFlagReload)) {
         Status = File->HttpStatus();
@@ -436,8 +443,15 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
             } else {
                 Stream->write(Buffer.data(), N);
             }
+            // The size of a whole URL's body is not asked for: the count alone.
+            Total += N;
+            UpdateProgress(VxLow32(Total), 0, Abort);
+            if (Abort)
+                break;
         }
-        if (!File->Completed())
+        if (Abort)
+            FLastError = QStringLiteral("Download aborted");
+        else if (!File->Completed())
             FLastError = File->LastError();
         if (!Refuse)
             Stream->seek(0);
@@ -445,6 +459,8 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
         FLastError = Session->LastError();
         Stream->seek(0);
     }
+    if (OwnWindow)
+        dlgStatus.reset();
     return Status;
 }
 

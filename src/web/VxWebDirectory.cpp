@@ -3,6 +3,7 @@
 #include <vedidoredo/platform/VxException.h>
 #include <vedidoredo/platform/VxIniFile.h>
 #include <vedidoredo/platform/VxProcess.h>
+#include "platform/VxDownloadTarget.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,8 +12,6 @@
 #include <QTemporaryFile>
 #include <QVariantMap>
 
-#include <filesystem>
-#include <system_error>
 
 TVxDirectory VxReadDirectory(const TVxIniFile& Current, const TVxIniFile* Previous)
 {
@@ -111,17 +110,7 @@ bool TVxCustomWebDirect::Execute()
     if (QFileInfo::exists(Current)) {
         // Through a copy beside the target and a rename, so that the previous cache is
         // either the old one or a whole copy of the current one.
-        const QString Previous = PreviousCacheFileName();
-        const QString Partial = Previous + QStringLiteral(".part");
-        QFile::remove(Partial);
-        std::error_code Error;
-        if (!QFile::copy(Current, Partial))
-            throw EVxFileError(QStringLiteral("Cannot copy %1 to %2").arg(Current, Partial));
-        std::filesystem::rename(QFile::encodeName(Partial).toStdString(), QFile::encodeName(Previous).toStdString(), Error);
-        if (Error) {
-            QFile::remove(Partial);
-            throw EVxFileError(QStringLiteral("Cannot replace %1: %2").arg(Previous, QString::fromLocal8Bit(Error.message())));
-        }
+        VxCopyFileReplacing(Current, PreviousCacheFileName());
     }
     const bool Result = TVxCustomWebUpdater::Execute();
     if (ShowsAfter(Result))

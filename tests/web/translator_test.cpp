@@ -1,6 +1,7 @@
 // The translator client against a scripted HTTP server in the test: each request line
 // as sent, the UTF-8 XML answers as read, and a refusal.
 #include "support/qstring_print.h"
+#include "support/web_recording_hooks.h"
 #include "support/web_script_server.h"
 
 #include <vedidoredo/VxIMSTranslator.h>
@@ -139,4 +140,24 @@ TEST_F(TranslatorTest, ARefusalIsAFailureWithTheServicesAnswer)
     T.SetHost(QStringLiteral("http://127.0.0.1:1/v2/Http.svc"));
     EXPECT_EQ(T.DetectLanguage(QStringLiteral("x")), "");
     EXPECT_FALSE(T.LastError().isEmpty());
+}
+
+TEST_F(TranslatorTest, ACallShowsItsProgressAndCanBeAborted)
+{
+    vxtest::TRecordingHooks Hooks;
+    T.StatusDialog()->SetEnabled(true);
+    T.StatusDialog()->SetTitle(QStringLiteral("speak"));
+    const QString File = Dir.filePath(QStringLiteral("hello.wav"));
+    T.SpeakText(QStringLiteral("en"), File, QStringLiteral("Hello"));
+    EXPECT_EQ(Hooks.Window.Windows, 1);
+    EXPECT_EQ(Hooks.Window.Destroyed, 1);  // open for the call alone
+    EXPECT_TRUE(Hooks.Window.Calls.contains(QStringLiteral("caption:speak")));
+    EXPECT_TRUE(Hooks.Window.Calls.contains(QStringLiteral("progress:12/0")));
+
+    // Aborted from OnProgress: no result, and no part of the audio kept.
+    T.SetOnProgress([](QObject*, int, int, bool& Abort) { Abort = true; });
+    T.SpeakText(QStringLiteral("en"), File, QStringLiteral("Hello"));
+    EXPECT_EQ(T.LastError(), "Download aborted");
+    EXPECT_EQ(QFile(File).size(), 0);
+    EXPECT_EQ(T.DetectLanguage(QStringLiteral("Bonjour")), "");
 }

@@ -132,3 +132,17 @@ TEST(WebDirectoryCache, BesideTheExecutableOrInTheUsersCacheWhenThatIsReadOnly)
         QFile::setPermissions(ReadOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 }
+
+TEST(WebDirectoryCache, ARunFirstKeepsAWholeCopyOfTheCurrentCacheAsThePreviousOne)
+{
+    QTemporaryDir Dir;
+    TVxCustomWebDirect D;
+    D.SetCacheFileName(Dir.filePath(u"prog.wdx"_s));
+    D.SetService(isNetwork);
+    D.SetRemoteFileName(Dir.filePath(u"missing.ini"_s));  // the run itself finds nothing
+    ASSERT_TRUE(WriteFile(D.CacheFileName(), "[News]\nhttp://a.example/1=One\n"));
+    ASSERT_TRUE(WriteFile(D.PreviousCacheFileName(), "[Old]\n"));
+    D.Execute();
+    EXPECT_EQ(ReadFile(D.PreviousCacheFileName()), "[News]\nhttp://a.example/1=One\n");
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files), QStringList({u"prog.wdx"_s, u"prog.~wdx"_s}));
+}

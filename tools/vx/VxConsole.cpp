@@ -1,9 +1,9 @@
 #include "VxConsole.h"
+#include "VxTerminal.h"
 
 #include <vedidoredo/platform/VxByteText.h>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace vx {
 namespace {
@@ -45,7 +45,7 @@ void WriteOutBytes(const QString& ByteText)
 
 bool OutIsTerminal()
 {
-    return !CurrentCapture && ::isatty(STDOUT_FILENO);
+    return !CurrentCapture && StandardOutputIsTerminal();
 }
 
 void WriteErrBytes(const QByteArray& Bytes)

@@ -115,6 +115,11 @@ bool StandardInputIsTerminal()
     return ::isatty(STDIN_FILENO) == 1;
 }
 
+bool StandardOutputIsTerminal()
+{
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
 int StandardErrorColumns()
 {
     if (!::isatty(STDERR_FILENO))

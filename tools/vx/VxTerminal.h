@@ -33,6 +33,7 @@ private:
 };
 
 bool StandardInputIsTerminal();
+bool StandardOutputIsTerminal();
 // The width of the terminal on standard error; 0 when standard error is no terminal.
 int StandardErrorColumns();
 

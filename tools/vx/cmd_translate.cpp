@@ -19,8 +19,10 @@ std::vector<vx::Option> TranslatorOptions(std::vector<vx::Option> Own)
     return Declared;
 }
 
-void Configure(TVxMSTranslator& T, const vx::OptionReader& R)
+void Configure(TVxMSTranslator& T, const vx::OptionReader& R, const QString& Command)
 {
+    T.StatusDialog()->SetEnabled(true);  // a progress bar where vx can draw one
+    T.StatusDialog()->SetTitle(Command);
     QString Error;
     if (!vxweb::ConfigureConnection(&T, vxweb::ReadConnectionOptions(R), Error))
         throw vx::UsageError{Error};
@@ -55,7 +57,7 @@ int RunTranslate(const QStringList& Args)
     const vx::OptionReader R(
         Args, TranslatorOptions({{"--to", "LANG"}, {"--from", "LANG"}, {"--detect"}, {"--languages"}, {"--speak"}}));
     TVxMSTranslator T;
-    Configure(T, R);
+    Configure(T, R, QStringLiteral("translate"));
     if (R.Has("--languages")) {
         if (!R.Positional().isEmpty() || R.Has("--detect") || R.Has("--to") || R.Has("--from"))
             throw vx::UsageError{QStringLiteral("--languages takes no text and no other mode")};
@@ -97,7 +99,7 @@ int RunSpeak(const QStringList& Args)
     if (!R.Has("--language") || !R.Has("--out"))
         throw vx::UsageError{QStringLiteral("--language LANG and --out FILE are needed")};
     TVxMSTranslator T;
-    Configure(T, R);
+    Configure(T, R, QStringLiteral("speak"));
     const QString Out = R.Value("--out");
     T.SpeakText(R.Value("--language"), Out, Text(R, QStringLiteral("TEXT")));
     if (Failed(T))
