@@ -2,11 +2,14 @@
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/platform/VxUiHooks.h>
 
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
+
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
 
 namespace {
 
@@ -19,16 +22,16 @@ public:
 };
 
 // Reads the query's header block, answers, closes.
-TVxTestServer::Script Answer(QByteArray Reply)
+TScriptedServer::Script Answer(QByteArray Reply)
 {
-    return [Reply](TVxTestConnection& C) {
+    return [Reply](TConnection& C) {
         C.ReadUntil("\r\n\r\n");
         C.Send(Reply);
         C.Close();
     };
 }
 
-void Target(TVxInetBase& Client, const TVxTestServer& Server)
+void Target(TVxInetBase& Client, const TScriptedServer& Server)
 {
     Client.SetHost(QStringLiteral("127.0.0.1"));
     Client.SetPort(Server.Port());
@@ -76,7 +79,7 @@ TEST(InetBase, AddrIsIPAcceptsExactlyFourNumbersUpTo255)
 
 TEST(InetBase, SendsQueryWithKeepAliveBlockAndReturnsAnswer)
 {
-    TVxTestServer Server(Answer("record text\r\n"));
+    TScriptedServer Server(Answer("record text\r\n"));
     TQueryClient C;
     Target(C, Server);
     C.Query = QStringLiteral("example\r\n");
@@ -87,7 +90,7 @@ TEST(InetBase, SendsQueryWithKeepAliveBlockAndReturnsAnswer)
 TEST(InetBase, ExactBytesWithoutAndWithProxy)
 {
     {
-        TVxTestServer Server(Answer("ok"));
+        TScriptedServer Server(Answer("ok"));
         TQueryClient C;
         Target(C, Server);
         C.Query = QStringLiteral("example\r\n");
@@ -96,7 +99,7 @@ TEST(InetBase, ExactBytesWithoutAndWithProxy)
     }
     {
         // The proxy becomes the target and the login lines follow the query.
-        TVxTestServer Proxy(Answer("ok"));
+        TScriptedServer Proxy(Answer("ok"));
         TQueryClient C;
         C.SetHost(QStringLiteral("whois.example"));
         C.SetPort(43);
@@ -153,7 +156,7 @@ TEST(InetBase, ProxyLoginPromptStoresOnlyAcceptedAnswers)
 
 TEST(InetBase, EmptyQuerySendsNothingAndAsksNoLogin)
 {
-    TVxTestServer Server([](TVxTestConnection& C) {
+    TScriptedServer Server([](TConnection& C) {
         C.ReadSome(300);
         C.Send("hello");
         C.Close();
@@ -183,7 +186,7 @@ TEST(InetBase, StatusCheckOnFirstPiece)
         {"no-space-at-all", QStringLiteral("no-space-at-all")},
     };
     for (const Case& K : Cases) {
-        TVxTestServer Server(Answer(K.Reply));
+        TScriptedServer Server(Answer(K.Reply));
         TQueryClient C;
         Target(C, Server);
         C.Query = QStringLiteral("GET / HTTP/1.0\r\n");
@@ -195,7 +198,7 @@ TEST(InetBase, StatusCheckOnFirstPiece)
 
 TEST(InetBase, NotificationsInOrderAndDisconnectOnce)
 {
-    TVxTestServer Server(Answer("answer"));
+    TScriptedServer Server(Answer("answer"));
     TQueryClient C;
     Target(C, Server);
     C.Query = QStringLiteral("q\r\n");
@@ -220,7 +223,7 @@ TEST(InetBase, NotificationsInOrderAndDisconnectOnce)
 
 TEST(InetBase, KeepConnectionReusesTheOpenConnection)
 {
-    TVxTestServer Server(Answer("first"), 2);
+    TScriptedServer Server(Answer("first"), 2);
     TQueryClient C;
     Target(C, Server);
     C.SetKeepConnection(true);
@@ -265,7 +268,7 @@ namespace {
 quint16 ClosedPort()
 {
     quint16 Port;
-    { TVxTestServer Probe([](TVxTestConnection&) {}, 0); Port = Probe.Port(); }
+    { TScriptedServer Probe([](TConnection&) {}, 0); Port = Probe.Port(); }
     return Port;
 }
 
@@ -292,7 +295,7 @@ TEST(InetBase, ConnectFailureRaisesUnlessOnErrorSuppressesIt)
 
 TEST(InetBase, TimeoutBoundsTheWaitForData)
 {
-    TVxTestServer Server([](TVxTestConnection& C) { C.ReadAll(3000); });
+    TScriptedServer Server([](TConnection& C) { C.ReadAll(3000); });
     TQueryClient C;
     Target(C, Server);
     C.SetTimeout(200);
@@ -314,7 +317,7 @@ TEST(InetBase, LongAnswerArrivesByteForByte)
     QByteArray Body(Size, Qt::Uninitialized);
     for (int I = 0; I < Size; ++I)
         Body[I] = char((I * 7 + I / 256) & 0xFF);
-    TVxTestServer Server([&Body](TVxTestConnection& C) {
+    TScriptedServer Server([&Body](TConnection& C) {
         C.Send(Body);
         C.Close();
     });
@@ -327,7 +330,7 @@ TEST(InetBase, LongAnswerArrivesByteForByte)
 
 TEST(InetBase, CharactersAbove255AreSentAsUtf8)
 {
-    TVxTestServer Server(Answer("ok"));
+    TScriptedServer Server(Answer("ok"));
     TQueryClient C;
     Target(C, Server);
     C.Query = QString::fromUtf8("b\xC3\xBC\xE2\x82\xAC\xF0\x9F\x98\x80\r\n");  // ü stays one byte

@@ -2,7 +2,7 @@
 #include <vedidoredo/VxIHTTP.h>
 
 #include "sockets_daemons.h"
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <QTcpSocket>
 
@@ -10,10 +10,13 @@
 #include <thread>
 #include <unistd.h>
 
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
+
 TEST(SocketsHttpProxyIntegration, TheRequestReachesTheTargetThroughTinyproxy)
 {
     VX_REQUIRE_PROGRAM(Tinyproxy, "tinyproxy");
-    TVxTestServer Origin([](TVxTestConnection& C) {
+    TScriptedServer Origin([](TConnection& C) {
         C.ReadUntil("\r\n\r\n");
         C.Send("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nfrom the origin\r\n");
         C.Close();

@@ -1,8 +1,11 @@
 #include <vedidoredo/VxITime.h>
 
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
+
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
 
 namespace {
 
@@ -45,8 +48,8 @@ TEST(Daytime, FieldsOutOfRangeFailWithAConversionError)
 TEST(Daytime, EveryReadAsksTheServerAgain)
 {
     int Served = 0;
-    TVxTestServer Server(
-        [&Served](TVxTestConnection& C) {
+    TScriptedServer Server(
+        [&Served](TConnection& C) {
             ++Served;
             C.Send(Served % 2 ? "\n60303 23-12-25 14:30:15 00 0 0 50.0 UTC(NIST) *\r\n"
                               : "\n60304 23-12-26 00:00:01 00 0 0 50.0 UTC(NIST) *\r\n");

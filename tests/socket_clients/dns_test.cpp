@@ -2,11 +2,15 @@
 #include <vedidoredo/VxIDNSReply.h>
 
 #include "socket_test_helpers.h"
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <QUdpSocket>
 
 #include <gtest/gtest.h>
+
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
+using vxtest::TScriptedUdpServer;
 
 namespace {
 
@@ -130,7 +134,7 @@ TEST(DnsWire, SendsTheMessageAsOneDatagramAndReturnsTheRawReply)
 {
     const QByteArray Answer = ReplyHeader(1, 1, 0, 0) + Name("example.org") + U16(1) + U16(1)
                               + Rr(QByteArray("\xc0\x0c", 2), 1, 300, QByteArray("\xc0\x00\x02\x00", 4));
-    TVxTestUdpServer Server([&](const QByteArray& Q) { return Answering(Q, Answer); });
+    TScriptedUdpServer Server([&](const QByteArray& Q) { return Answering(Q, Answer); });
     TVxIDNSResolver R;
     R.SetAddress(QStringLiteral("127.0.0.1"));
     R.SetPort(Server.Port());
@@ -148,7 +152,7 @@ TEST(DnsWire, TakesOnlyTheReplyWithTheQuerysIdFromTheServer)
 {
     const QByteArray Answer = ReplyHeader(1, 0, 0, 0) + Name("example.org") + U16(1) + U16(1);
     std::vector<QByteArray> Ids;
-    TVxTestUdpServer Server(
+    TScriptedUdpServer Server(
         [&](const QByteArray& Q, quint16 ClientPort) {
             Ids.push_back(Q.left(2));
             // The right ID from another port, then a wrong ID from the server's port.
@@ -173,7 +177,7 @@ TEST(DnsWire, TakesOnlyTheReplyWithTheQuerysIdFromTheServer)
     EXPECT_FALSE(Ids[0] == Ids[1] && Ids[1] == Ids[2]);
 
     // Nothing but mismatched replies: the wait ends with the time limit.
-    TVxTestUdpServer Silent([&](const QByteArray& Q) {
+    TScriptedUdpServer Silent([&](const QByteArray& Q) {
         QByteArray WrongId = Answering(Q, Answer);
         WrongId[0] = char(WrongId[0] ^ 0x80);
         return WrongId;
@@ -187,13 +191,13 @@ TEST(DnsWire, RepeatsATruncatedQueryOverTcp)
 {
     const QByteArray Query = BuildQuery(QStringLiteral("big.example"), irText);
     const QByteArray Full = ReplyHeader(0, 1, 0, 0) + Rr(Name("big.example"), 16, 60, "\x05hello");
-    TVxTestServer Tcp([&](TVxTestConnection& C) {
+    TScriptedServer Tcp([&](TConnection& C) {
         const QByteArray Len = C.ReadCount(2);
         C.ReadCount((quint8(Len[0]) << 8) | quint8(Len[1]));
         C.Send(U16(int(Full.size())) + Full);
         C.Close();
     });
-    TVxTestUdpServer Udp(Tcp.Port(), [](const QByteArray& Q) { return Answering(Q, ReplyHeader(0, 0, 0, 0, 0x0200)); });
+    TScriptedUdpServer Udp(Tcp.Port(), [](const QByteArray& Q) { return Answering(Q, ReplyHeader(0, 0, 0, 0, 0x0200)); });
     if (!Udp.Bound())
         GTEST_SKIP() << "the UDP port of the same number is taken";
     TVxIDNSResolver R;
@@ -207,7 +211,7 @@ TEST(DnsWire, RepeatsATruncatedQueryOverTcp)
 
 TEST(DnsWire, RefusesALongLabelBeforeSending)
 {
-    TVxTestUdpServer Server([](const QByteArray&) { return QByteArray("x"); });
+    TScriptedUdpServer Server([](const QByteArray&) { return QByteArray("x"); });
     TVxIDNSResolver R;
     R.SetAddress(QStringLiteral("127.0.0.1"));
     R.SetPort(Server.Port());

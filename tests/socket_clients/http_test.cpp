@@ -1,17 +1,20 @@
 #include <vedidoredo/VxIHTTP.h>
 
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
+
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
 
 namespace {
 
 const QString RawBlock = QStringLiteral("Proxy-Connection: Keep-Alive\r\n\r\n");
 
 // A server that reads one request and answers with Answer, then closes.
-TVxTestServer::Script Answering(const QByteArray& Answer)
+TScriptedServer::Script Answering(const QByteArray& Answer)
 {
-    return [Answer](TVxTestConnection& C) {
+    return [Answer](TConnection& C) {
         C.ReadUntil("Keep-Alive\r\n\r\n");  // the end of the raw header block
         C.Send(Answer);
         C.Close();
@@ -97,7 +100,7 @@ TEST(HttpAnswer, SplitsHeadersFromTheBody)
 
 TEST(HttpWire, SendsTheRequestAndFindsResponseLines)
 {
-    TVxTestServer Server(Answering("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nLOCATIONS: none\r\n\r\nhello\r\n"));
+    TScriptedServer Server(Answering("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nLOCATIONS: none\r\n\r\nhello\r\n"));
     TVxIHTTPClient H;
     H.SetAddress(QStringLiteral("127.0.0.1"));
     H.SetPort(Server.Port());
@@ -118,7 +121,7 @@ TEST(HttpWire, SendsTheRequestAndFindsResponseLines)
 
 TEST(HttpRedirect, IsNotFollowedWithoutAHandler)
 {
-    TVxTestServer Server(Answering("HTTP/1.0 302 Found\r\nLocation: http://other/\r\n\r\nmoved\r\n"), 2);
+    TScriptedServer Server(Answering("HTTP/1.0 302 Found\r\nLocation: http://other/\r\n\r\nmoved\r\n"), 2);
     TVxIHTTPClient H;
     H.SetAddress(QStringLiteral("127.0.0.1"));
     H.SetPort(Server.Port());
@@ -129,8 +132,8 @@ TEST(HttpRedirect, IsNotFollowedWithoutAHandler)
 TEST(HttpRedirect, FollowsOnceToTheHandlersHostAndReturnsTheSecondAnswer)
 {
     int Served = 0;
-    TVxTestServer Server(
-        [&](TVxTestConnection& C) {
+    TScriptedServer Server(
+        [&](TConnection& C) {
             C.ReadUntil("Keep-Alive\r\n\r\n");
             // Both answers redirect: only the first is looked at.
             C.Send(++Served == 1 ? QByteArray("HTTP/1.0 301 Moved\r\nLocation: http://127.0.0.1/\r\n\r\nold\r\n")
@@ -167,7 +170,7 @@ TEST(HttpRedirect, FollowsOnceToTheHandlersHostAndReturnsTheSecondAnswer)
 
 TEST(HttpRedirect, AnAbortingHandlerStopsIt)
 {
-    TVxTestServer Server(Answering("HTTP/1.0 302 Found\r\nLocation: x\r\n\r\n"), 2);
+    TScriptedServer Server(Answering("HTTP/1.0 302 Found\r\nLocation: x\r\n\r\n"), 2);
     TVxIHTTPClient H;
     H.SetAddress(QStringLiteral("127.0.0.1"));
     H.SetPort(Server.Port());
@@ -178,8 +181,8 @@ TEST(HttpRedirect, AnAbortingHandlerStopsIt)
 
 TEST(HttpProxy, ThroughTheProxyTheRequestNamesTheTarget)
 {
-    TVxTestServer Proxy(
-        [](TVxTestConnection& C) {
+    TScriptedServer Proxy(
+        [](TConnection& C) {
             C.ReadUntil("\r\n\r\n");
             C.Send("HTTP/1.0 200 OK\r\n\r\nvia proxy\r\n");
             C.Close();

@@ -1,18 +1,21 @@
 #include <vedidoredo/VxIFedEx.h>
 #include <vedidoredo/VxIWeath.h>
 
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
+
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
 
 namespace {
 
 const QString TrackPath = QStringLiteral(
     "/cgi-bin/tracking?template_type=plugin&action=track&language=english&cntry_code=us&tracknumbers=");
 
-TVxTestServer::Script Answering(const QByteArray& Answer)
+TScriptedServer::Script Answering(const QByteArray& Answer)
 {
-    return [Answer](TVxTestConnection& C) {
+    return [Answer](TConnection& C) {
         C.ReadUntil("Keep-Alive\r\n\r\n");
         C.Send(Answer);
         C.Close();
@@ -82,7 +85,7 @@ TEST(FedExWire, ReturnsThePageAndFillsTheLists)
     const QByteArray Page = "HTTP/1.0 200 OK\r\n\r\n<!-- shipment info --><tr><td>Status</td><td>In transit</td></tr>"
                             "<!-- BEGIN Scan Activity --><tr><td>Jun 2</td><td>Departed</td></tr>"
                             "<!-- END Scan Activity -->";
-    TVxTestServer Server(Answering(Page));
+    TScriptedServer Server(Answering(Page));
     TVxFedExTracker F;
     F.SetAddress(QStringLiteral("127.0.0.1"));
     F.SetPort(Server.Port());
@@ -126,7 +129,7 @@ TEST(WeatherAnswer, ReadsTheNumberAfterTheMarker)
 TEST(WeatherWire, SetsTheTemperatureAndKeepsItOnAFailedExchange)
 {
     const QByteArray Page = "HTTP/1.0 200 OK\r\n\r\n<td CLASS=obsTempTextA>68&deg;F</td>";
-    TVxTestServer Server(Answering(Page));
+    TScriptedServer Server(Answering(Page));
     TVxWeatherInfo W;
     W.SetAddress(QStringLiteral("127.0.0.1"));
     W.SetPort(Server.Port());
@@ -134,7 +137,7 @@ TEST(WeatherWire, SetsTheTemperatureAndKeepsItOnAFailedExchange)
     EXPECT_EQ(W.Execute(), QString::fromLatin1(Page));
     EXPECT_EQ(W.Temperature(), 68);
 
-    TVxTestServer Missing(Answering("HTTP/1.0 404 Not Found\r\n\r\n"));
+    TScriptedServer Missing(Answering("HTTP/1.0 404 Not Found\r\n\r\n"));
     W.SetPort(Missing.Port());
     EXPECT_NE(W.Execute(), QString());
     EXPECT_EQ(W.Temperature(), 68);

@@ -1,6 +1,6 @@
 #include <vedidoredo/VxISMTP.h>
 
-#include <support/VxTestServer.h>
+#include "support/scripted_server.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +13,9 @@
 
 #include <cstdlib>
 #include <ctime>
+
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
 
 // Readable QString values in failure messages.
 static void PrintTo(const QString& S, std::ostream* Os)
@@ -35,7 +38,7 @@ struct TFakeSmtp {
         return Replies.value(Verb, Default);
     }
 
-    void operator()(TVxTestConnection& C) const
+    void operator()(TConnection& C) const
     {
         auto Answer = [&](const QByteArray& Verb, const QByteArray& Default) {
             const QByteArray R = ReplyFor(Verb, Default);
@@ -153,7 +156,7 @@ private:
 
 TEST(SMTPDialogue, PlainMessageLineByLine)
 {
-    TVxTestServer Server(TFakeSmtp{});
+    TScriptedServer Server(TFakeSmtp{});
     TTestSMTP Mail(Server.Port());
     EXPECT_EQ(Mail.Execute(), QString());
     EXPECT_FALSE(Mail.Connected());
@@ -196,7 +199,7 @@ TEST(SMTPDialogue, LoginCopiesBlindCopiesReplyAddressesAndAttachments)
         B.write(Bytes);
     }
 
-    TVxTestServer Server(TFakeSmtp{});
+    TScriptedServer Server(TFakeSmtp{});
     TTestSMTP Mail(Server.Port());
     Mail.Login()->SetUseLogin(true);
     Mail.Login()->SetUserID(QStringLiteral("ann"));
@@ -278,7 +281,7 @@ TEST(SMTPDialogue, LoginCopiesBlindCopiesReplyAddressesAndAttachments)
 
 TEST(SMTPDialogue, BodyLinesAreSplitAndDotStuffed)
 {
-    TVxTestServer Server(TFakeSmtp{});
+    TScriptedServer Server(TFakeSmtp{});
     TTestSMTP Mail(Server.Port());
     Mail.SetBody({QStringLiteral("."), QStringLiteral("..two"), QStringLiteral("a\n.\r\nb\rc"),
                   QStringLiteral("x.y")});
@@ -296,7 +299,7 @@ TEST(SMTPDialogue, TextAttachmentsKeepTheirLastLineBreak)
     ASSERT_TRUE(F.open(QIODevice::WriteOnly));
     F.write("a=b \n" + QByteArray(80, 'x') + "\n");
     F.close();
-    TVxTestServer Server(TFakeSmtp{});
+    TScriptedServer Server(TFakeSmtp{});
     TTestSMTP Mail(Server.Port());
     for (const char* Encoding : {"quoted-printable", "8bit"}) {
         TVxIEMailAttachment* A = Mail.Attachments()->Add();
@@ -312,7 +315,7 @@ TEST(SMTPDialogue, TextAttachmentsKeepTheirLastLineBreak)
 
 TEST(SMTPDialogue, Utf8BodyAndEncodedHeaders)
 {
-    TVxTestServer Server(TFakeSmtp{});
+    TScriptedServer Server(TFakeSmtp{});
     TTestSMTP Mail(Server.Port());
     Mail.SetCharSet(QStringLiteral("utf-8"));
     Mail.SetEncoding(QStringLiteral("8bit"));
@@ -331,7 +334,7 @@ TEST(SMTPDialogue, MultiLineRepliesAreReadWholeAnd251Accepted)
     TFakeSmtp Peer;
     Peer.Replies["GREETING"] = "220-first line\r\n220-second\r\n220 ready\r\n";
     Peer.Replies["RCPT"] = "251-User not local;\r\n251 will forward\r\n";
-    TVxTestServer Server(Peer);
+    TScriptedServer Server(Peer);
     TTestSMTP Mail(Server.Port());
     EXPECT_EQ(Mail.Execute(), QString());
     EXPECT_TRUE(Server.Received().endsWith(".\r\nQUIT\r\n"));
@@ -342,7 +345,7 @@ TEST(SMTPDialogue, FallsBackToHeloWhenEhloIsUnknown)
     TFakeSmtp Peer;
     Peer.Replies["EHLO"] = "500 5.5.1 Command unrecognized\r\n";
     Peer.GoOn = {"EHLO"};
-    TVxTestServer Server(Peer);
+    TScriptedServer Server(Peer);
     TTestSMTP Mail(Server.Port());
     EXPECT_EQ(Mail.Execute(), QString());
     const QString Text = Normalize(Server.Received(), Mail.LocalName());
@@ -367,7 +370,7 @@ TEST_P(SMTPRefusal, IsReportedAndStopsTheExchange)
     const TRefusal& R = GetParam();
     TFakeSmtp Peer;
     Peer.Replies[R.Verb] = R.Reply;
-    TVxTestServer Server(Peer);
+    TScriptedServer Server(Peer);
     TTestSMTP Mail(Server.Port());
     Mail.Login()->SetUseLogin(true);
     Mail.Login()->SetUserID(QStringLiteral("ann"));
@@ -424,7 +427,7 @@ TEST(SMTPDialogue, RefusedHeloAndBadQuitAreReported)
     Peer.Replies["EHLO"] = "502 not implemented\r\n";
     Peer.GoOn = {"EHLO"};
     Peer.Replies["HELO"] = "550 not you\r\n";
-    TVxTestServer Server(Peer);
+    TScriptedServer Server(Peer);
     TTestSMTP Mail(Server.Port());
     try {
         Mail.Execute();
@@ -435,7 +438,7 @@ TEST(SMTPDialogue, RefusedHeloAndBadQuitAreReported)
 
     TFakeSmtp Quit;
     Quit.Replies["QUIT"] = "500 what?\r\n";
-    TVxTestServer Server2(Quit);
+    TScriptedServer Server2(Quit);
     TTestSMTP Mail2(Server2.Port());
     EXPECT_EQ(Mail2.Execute(), QStringLiteral("Error 221: 500 what?"));
     EXPECT_FALSE(Mail2.Connected());  // closed all the same
@@ -460,7 +463,7 @@ TEST(SMTPDialogue, StartTlsNotOfferedOrRefusedEndsItBeforeLoginOrMessage)
             Peer.Replies["EHLO"] = C.Ehlo;
             if (!C.StartTls.isEmpty())
                 Peer.Replies["STARTTLS"] = C.StartTls;
-            TVxTestServer Server(Peer);
+            TScriptedServer Server(Peer);
             TTestSMTP Mail(Server.Port());
             Mail.SetTLSMode(tmStartTLS);
             Mail.Login()->SetUseLogin(WithLogin);
@@ -485,8 +488,8 @@ TEST(SMTPDialogue, StartTlsNotOfferedOrRefusedEndsItBeforeLoginOrMessage)
 TEST(SMTPDialogue, ServerThatClosesOrFallsSilentEndsTheExchange)
 {
     // Closes right after MAIL: reported, and the next Execute opens a new connection.
-    TVxTestServer Server(
-        [](TVxTestConnection& C) {
+    TScriptedServer Server(
+        [](TConnection& C) {
             C.Send("220 hi\r\n");
             C.ReadLine();
             C.Send("250 ok\r\n");
@@ -503,7 +506,7 @@ TEST(SMTPDialogue, ServerThatClosesOrFallsSilentEndsTheExchange)
     EXPECT_EQ(Server.Connections(), 2);
 
     // Never answers: the wait is bounded by Timeout.
-    TVxTestServer Silent([](TVxTestConnection& C) { C.ReadAll(3000); });
+    TScriptedServer Silent([](TConnection& C) { C.ReadAll(3000); });
     TTestSMTP Mail2(Silent.Port());
     Mail2.SetTimeout(200);
     EXPECT_THROW(Mail2.Execute(), EVxError);
@@ -512,7 +515,7 @@ TEST(SMTPDialogue, ServerThatClosesOrFallsSilentEndsTheExchange)
 
 TEST(SMTPDialogue, KeepConnectionReusesTheSession)
 {
-    TVxTestServer Server(TFakeSmtp{});
+    TScriptedServer Server(TFakeSmtp{});
     TTestSMTP Mail(Server.Port());
     Mail.SetKeepConnection(true);
     Mail.Login()->SetUseLogin(true);
@@ -530,7 +533,7 @@ TEST(SMTPDialogue, KeepConnectionReusesTheSession)
 
 TEST(SMTPDialogue, BadInputIsRefusedBeforeConnecting)
 {
-    TVxTestServer Server(TFakeSmtp{});
+    TScriptedServer Server(TFakeSmtp{});
     auto Refused = [&](const std::function<void(TTestSMTP&)>& Spoil, const QString& Message) {
         TTestSMTP Mail(Server.Port());
         Spoil(Mail);

@@ -2,11 +2,13 @@
 #include <vedidoredo/platform/VxDateTime.h>
 
 #include "socket_test_helpers.h"
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+using vxtest::TScriptedUdpServer;
 
 namespace {
 
@@ -106,7 +108,7 @@ TEST(SntpWire, SendsOneDatagramAndReadsTheReply)
 {
     TZGuard Utc("UTC");
     const quint32 Secs = NtpSeconds(2030, 1, 2, 3, 4, 5);
-    TVxTestUdpServer Server([&](const QByteArray&) { return Reply(Secs, 0x40000000u, 1); });
+    TScriptedUdpServer Server([&](const QByteArray&) { return Reply(Secs, 0x40000000u, 1); });
     TVxInetSNTP S;
     S.SetAddress(QStringLiteral("127.0.0.1"));
     S.SetPort(Server.Port());
@@ -119,7 +121,7 @@ TEST(SntpWire, SendsOneDatagramAndReadsTheReply)
 
 TEST(SntpWire, ALostReplyReadsAsZeroWithinTheTimeout)
 {
-    TVxTestUdpServer Server([](const QByteArray&) { return QByteArray(); });
+    TScriptedUdpServer Server([](const QByteArray&) { return QByteArray(); });
     TVxInetSNTP S;
     EXPECT_GT(S.Timeout(), 0);
     S.SetTimeout(300);
@@ -137,7 +139,7 @@ TEST(SntpWire, ALostReplyReadsAsZeroWithinTheTimeout)
 
 TEST(SntpWire, AShortReplyReadsAsZero)
 {
-    TVxTestUdpServer Server([](const QByteArray&) { return QByteArray(47, '\x01'); });
+    TScriptedUdpServer Server([](const QByteArray&) { return QByteArray(47, '\x01'); });
     TVxInetSNTP S;
     S.SetAddress(QStringLiteral("127.0.0.1"));
     S.SetPort(Server.Port());

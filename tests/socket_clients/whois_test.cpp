@@ -1,10 +1,13 @@
 #include <vedidoredo/VxWhoIs.h>
 
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
 
 #include <QSet>
+
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
 
 namespace {
 
@@ -131,7 +134,7 @@ TEST(WhoIsServerChoice, FallsBackToTheDefaultServer)
 TEST(WhoIsWire, SendsTheDomainAndReturnsTheRecordUnchanged)
 {
     const QByteArray Record = "Domain Name: EXAMPLE.ORG\r\n% 401 lines\r\n\x01\xff end\r\n";
-    TVxTestServer Server([&](TVxTestConnection& C) {
+    TScriptedServer Server([&](TConnection& C) {
         C.ReadUntil("\r\n\r\n");
         C.Send(Record);
         C.Close();

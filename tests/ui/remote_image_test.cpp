@@ -2,7 +2,7 @@
 // the label going away, and refreshes that never overlap.
 #include "support/qstring_print.h"
 #include "support/web_recording_hooks.h"
-#include "support/web_script_server.h"
+#include "support/scripted_http_server.h"
 #include "support/widgets_app.h"
 
 #include <vedidoredo/platform/VxException.h>

@@ -1,7 +1,7 @@
 // The link directory window: its tree, its bullets and fonts, clicks, embedding in a
 // control, several windows at once, and Execute against a local HTTP server.
 #include "support/qstring_print.h"
-#include "support/web_script_server.h"
+#include "support/scripted_http_server.h"
 #include "support/widgets_app.h"
 
 #include <vedidoredo/platform/VxUiHooks.h>

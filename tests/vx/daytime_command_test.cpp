@@ -1,19 +1,23 @@
 // `vx daytime` and `vx run TVxInetDateTime` against a daytime server on 127.0.0.1.
 #include "tool_harness.h"
 
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
+using vxtest::TScriptedUdpServer;
+
 namespace {
 
 const QByteArray NistLine = "\n60303 23-12-25 14:30:15 00 0 0 50.0 UTC(NIST) *\r\n";
 
-TVxTestServer::Script Sends(const QByteArray& Answer)
+TScriptedServer::Script Sends(const QByteArray& Answer)
 {
-    return [Answer](TVxTestConnection& C) {
+    return [Answer](TConnection& C) {
         C.Send(Answer);
         C.Close();
     };
@@ -23,7 +27,7 @@ TVxTestServer::Script Sends(const QByteArray& Answer)
 
 TEST(VxDaytime, PrintsTheServersTimeReadably)
 {
-    TVxTestServer Server(Sends(NistLine));
+    TScriptedServer Server(Sends(NistLine));
     const QString Target = QStringLiteral("127.0.0.1:%1").arg(Server.Port());
     const VxResult R = RunVx({"daytime", Target, "--timeout", "5"});
     EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
@@ -36,7 +40,7 @@ TEST(VxDaytime, AnAnswerWithoutADateIsAnErrorNotADate)
 {
     // The component would decode these as 2001-01-01 01:01:01.
     for (const QByteArray& Answer : {QByteArray(), QByteArray("HTTP/1.0 400 Bad request\r\n")}) {
-        TVxTestServer Server(Sends(Answer));
+        TScriptedServer Server(Sends(Answer));
         const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Server.Port())});
         EXPECT_EQ(R.Status, 2);
         EXPECT_EQ(R.Out, QByteArray());
@@ -46,7 +50,7 @@ TEST(VxDaytime, AnAnswerWithoutADateIsAnErrorNotADate)
 
 TEST(VxDaytime, TimeoutEndsTheWaitForASilentServer)
 {
-    TVxTestServer Server([](TVxTestConnection& C) { C.ReadAll(10000); });
+    TScriptedServer Server([](TConnection& C) { C.ReadAll(10000); });
     const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Server.Port()), "--timeout=0.2"});
     EXPECT_EQ(R.Status, 2);
     EXPECT_FALSE(R.Err.isEmpty());
@@ -56,7 +60,7 @@ TEST(VxDaytime, ARefusedConnectionIsAnError)
 {
     quint16 Port;
     {
-        TVxTestServer Closed(Sends({}), 0);
+        TScriptedServer Closed(Sends({}), 0);
         Port = Closed.Port();
     }
     const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Port)});
@@ -66,7 +70,7 @@ TEST(VxDaytime, ARefusedConnectionIsAnError)
 
 TEST(VxBinary, RunReadsTheDateTimeOfALocalServer)
 {
-    TVxTestServer Server(Sends(NistLine));
+    TScriptedServer Server(Sends(NistLine));
     const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Host=127.0.0.1",
                                     QStringLiteral("Port=%1").arg(Server.Port()), "--read", "DateTime"});
     EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
@@ -76,7 +80,7 @@ TEST(VxBinary, RunReadsTheDateTimeOfALocalServer)
 TEST(VxBinary, RunWritesTheAnswerAsItCame)
 {
     const QByteArray Answer = NistLine + QByteArray("\x00\x80\xff", 3);
-    TVxTestServer Server(Sends(Answer));
+    TScriptedServer Server(Sends(Answer));
     const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Host=127.0.0.1",
                                     QStringLiteral("Port=%1").arg(Server.Port())});
     EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
@@ -85,7 +89,7 @@ TEST(VxBinary, RunWritesTheAnswerAsItCame)
 
 TEST(VxBinary, JsonAfterReadingDateTimeAsksTheServerOnce)
 {
-    TVxTestServer Server(Sends(NistLine));
+    TScriptedServer Server(Sends(NistLine));
     // The server answers once: a second exchange would fail (timeout) and show as null.
     const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Address=127.0.0.1", "Timeout=5000",
                                     QStringLiteral("Port=%1").arg(Server.Port()), "--read", "DateTime", "--json"});
@@ -105,8 +109,8 @@ TEST(VxBinary, NoHostIsAnExceptionWithStatusTwo)
 
 TEST(VxBinary, JsonAsksNoServerBeyondTheAction)
 {
-    TVxTestServer Daytime(Sends(NistLine));
-    TVxTestUdpServer Sntp([](const QByteArray&) { return QByteArray(); });
+    TScriptedServer Daytime(Sends(NistLine));
+    TScriptedUdpServer Sntp([](const QByteArray&) { return QByteArray(); });
     for (const auto& [Class, Port] : {std::pair{"TVxInetDateTime", Daytime.Port()}, std::pair{"TVxInetSNTP", Sntp.Port()}}) {
         const VxResult R = RunVxBinary({"run", Class, "Address=127.0.0.1", "Timeout=300",
                                         QStringLiteral("Port=%1").arg(Port), "--read", "Port", "--json"});

@@ -1,6 +1,6 @@
 // `vx directory` and `vx run TVxWebDirect` against a local HTTP server.
 #include "tool_harness.h"
-#include "support/web_script_server.h"
+#include "support/scripted_http_server.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

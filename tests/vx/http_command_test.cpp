@@ -1,22 +1,25 @@
 // `vx http` against scripted servers on 127.0.0.1: the answer as received, redirects.
 #include "tool_harness.h"
 
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
 
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
+
 namespace {
 
-TVxTestServer::Script Answers(const QByteArray& Answer)
+TScriptedServer::Script Answers(const QByteArray& Answer)
 {
-    return [Answer](TVxTestConnection& C) {
+    return [Answer](TConnection& C) {
         C.ReadUntil("\r\n\r\n");
         C.Send(Answer);
         C.Close();
     };
 }
 
-QString Target(const TVxTestServer& S)
+QString Target(const TScriptedServer& S)
 {
     return QStringLiteral("127.0.0.1:%1").arg(S.Port());
 }
@@ -27,7 +30,7 @@ TEST(VxHttp, PrintsTheBodyByteForByte)
 {
     const QByteArray Head = "HTTP/1.0 200 OK\r\nServer: t\r\n\r\n";
     const QByteArray Body("one\ntwo\r\n\r\n\x00\xff" "three", 17);
-    TVxTestServer Server(Answers(Head + Body), 2);
+    TScriptedServer Server(Answers(Head + Body), 2);
     VxResult R = RunVx({"http", Target(Server), "/"});
     EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
     EXPECT_EQ(R.Out, Body);
@@ -37,18 +40,18 @@ TEST(VxHttp, PrintsTheBodyByteForByte)
 
 TEST(VxHttp, AFollowedRedirectIsTheAnswerAndItsFailureAnError)
 {
-    TVxTestServer Second(Answers("HTTP/1.0 200 OK\r\n\r\nmoved here"));
-    TVxTestServer First(Answers("HTTP/1.0 302 Found\r\nLocation: http://" + Target(Second).toLatin1() + "/n\r\n\r\nold"));
+    TScriptedServer Second(Answers("HTTP/1.0 200 OK\r\n\r\nmoved here"));
+    TScriptedServer First(Answers("HTTP/1.0 302 Found\r\nLocation: http://" + Target(Second).toLatin1() + "/n\r\n\r\nold"));
     VxResult R = RunVx({"http", Target(First), "/o", "-L", "--timeout", "5"});
     EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
     EXPECT_EQ(R.Out, QByteArray("moved here"));
 
     quint16 Closed;
     {
-        TVxTestServer Gone(Answers({}), 0);
+        TScriptedServer Gone(Answers({}), 0);
         Closed = Gone.Port();
     }
-    TVxTestServer Redirects(Answers("HTTP/1.0 301 Moved\r\nLocation: http://127.0.0.1:" + QByteArray::number(Closed) +
+    TScriptedServer Redirects(Answers("HTTP/1.0 301 Moved\r\nLocation: http://127.0.0.1:" + QByteArray::number(Closed) +
                                     "/\r\n\r\n"));
     R = RunVx({"http", Target(Redirects), "/", "-L", "--timeout=5"});
     EXPECT_EQ(R.Status, 2);

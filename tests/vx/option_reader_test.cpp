@@ -3,9 +3,12 @@
 
 #include "VxOptionReader.h"
 #include "VxRegistry.h"
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
+
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
 
 namespace {
 
@@ -126,7 +129,7 @@ TEST(VxCommands, EveryCommandReadsItsOptionsAlike)
 
 TEST(VxCommands, SocketCommandsWriteThroughTheConsoleAndHonourTheTimeout)
 {
-    TVxTestServer Whois([](TVxTestConnection& C) {
+    TScriptedServer Whois([](TConnection& C) {
         C.ReadUntil("\r\n\r\n");
         C.Send("caf\xc3\xa9 \x80\xff\r\n");
         C.Close();
@@ -141,7 +144,7 @@ TEST(VxCommands, SocketCommandsWriteThroughTheConsoleAndHonourTheTimeout)
     EXPECT_TRUE(R.Err.startsWith("vx: dns: unknown record kind '\xf0\x9f\x98\x80'")) << R.Err.toStdString();
 
     for (const char* Command : {"whois", "http"}) {
-        TVxTestServer Silent([](TVxTestConnection& C) { C.ReadAll(10000); });
+        TScriptedServer Silent([](TConnection& C) { C.ReadAll(10000); });
         const QString Target = QStringLiteral("127.0.0.1:%1").arg(Silent.Port());
         R = RunVx(QString::fromLatin1(Command) == "whois" ? QStringList{"whois", "example.org", "--server", Target, "--timeout", "0.3"}
                                                           : QStringList{"http", Target, "/", "--timeout=0.3"});

@@ -1,6 +1,6 @@
 // `vx links` and `vx image --save` as the built binary against a local HTTP server.
 #include "tool_harness.h"
-#include "support/web_script_server.h"
+#include "support/scripted_http_server.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,6 +1,6 @@
 // `vx rss` end to end against a scripted HTTP server, and its --json against `vx run`.
 #include "tool_harness.h"
-#include "support/web_script_server.h"
+#include "support/scripted_http_server.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,7 +1,7 @@
 // The socket subcommands and `vx run` with the socket classes, through the built vx.
 #include <vedidoredo/platform/VxDateTime.h>
 
-#include "support/VxTestServer.h"
+#include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,10 @@
 
 #include <cstdio>
 #include <sys/wait.h>
+
+using vxtest::TConnection;
+using vxtest::TScriptedServer;
+using vxtest::TScriptedUdpServer;
 
 namespace {
 
@@ -56,7 +60,7 @@ protected:
 TEST_F(VxSocketCommands, DnsPrintsTheDecodedReply)
 {
     // Echoes the question with one MX record.
-    TVxTestUdpServer Server([](const QByteArray& Query) {
+    TScriptedUdpServer Server([](const QByteArray& Query) {
         QByteArray Reply = Query.left(2) + U16(0x8180) + U16(1) + U16(1) + U16(0) + U16(0) + Query.mid(12);
         Reply += QByteArray("\xc0\x0c", 2) + U16(15) + U16(1) + QByteArray("\0\0\0\x3c", 4) + U16(9) + U16(10)
                  + QByteArray("\x04mail\xc0\x0c", 7);
@@ -71,7 +75,7 @@ TEST_F(VxSocketCommands, DnsPrintsTheDecodedReply)
 
 TEST_F(VxSocketCommands, DnsReportsALostReply)
 {
-    TVxTestUdpServer Server([](const QByteArray&) { return QByteArray(); });
+    TScriptedUdpServer Server([](const QByteArray&) { return QByteArray(); });
     const VxRun R = Vx({"dns", "example.org", QStringLiteral("@127.0.0.1:%1").arg(Server.Port()), "--timeout", "0.2"});
     EXPECT_EQ(R.Status, 2);
     EXPECT_TRUE(R.Out.isEmpty());
@@ -79,7 +83,7 @@ TEST_F(VxSocketCommands, DnsReportsALostReply)
 
 TEST_F(VxSocketCommands, RunSetsTheKindsOfAQueryByName)
 {
-    TVxTestUdpServer Server([](const QByteArray& Query) { return Query; });
+    TScriptedUdpServer Server([](const QByteArray& Query) { return Query; });
     const VxRun R = Vx({"run", "TVxIDNSResolver", "Address=127.0.0.1", QStringLiteral("Port=%1").arg(Server.Port()),
                       "Domain=example.org", "Requests=[irMX,irA]", "--json"});
     EXPECT_EQ(R.Status, 0);
@@ -90,7 +94,7 @@ TEST_F(VxSocketCommands, RunSetsTheKindsOfAQueryByName)
 
 TEST_F(VxSocketCommands, WhoisSendsTheDomainToTheGivenServer)
 {
-    TVxTestServer Server([](TVxTestConnection& C) {
+    TScriptedServer Server([](TConnection& C) {
         C.ReadUntil("\r\n\r\n");
         C.Send("Domain Name: EXAMPLE.ORG\r\n");
         C.Close();
@@ -103,7 +107,7 @@ TEST_F(VxSocketCommands, WhoisSendsTheDomainToTheGivenServer)
 
 TEST_F(VxSocketCommands, HttpPrintsTheBody)
 {
-    TVxTestServer Server([](TVxTestConnection& C) {
+    TScriptedServer Server([](TConnection& C) {
         C.ReadUntil("Keep-Alive\r\n\r\n");
         C.Send("HTTP/1.0 200 OK\r\nServer: t\r\n\r\nbody\r\n");
         C.Close();
@@ -120,7 +124,7 @@ TEST_F(VxSocketCommands, HttpPrintsTheBody)
 
 TEST_F(VxSocketCommands, SntpPrintsTheTimeAndTheOffset)
 {
-    TVxTestUdpServer Server([](const QByteArray&) {
+    TScriptedUdpServer Server([](const QByteArray&) {
         QByteArray M(48, '\0');
         M[0] = char(0x1C);
         M[1] = 1;

@@ -1,8 +1,8 @@
 // `vx ups` and `vx translate` as the built binary, against servers of the test.
 #include "tool_harness.h"
 
-#include "support/VxTlsTestServer.h"
-#include "support/web_script_server.h"
+#include "support/scripted_tls_server.h"
+#include "support/scripted_http_server.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -25,8 +25,8 @@ const QByteArray TrackAnswer =
 
 TEST(XmlClientCommands, UpsPrintsTheShipmentAndGivesJson)
 {
-    vxtest::TTlsTestServer Server(
-        [](vxtest::TTlsTestConnection& C) {
+    vxtest::TScriptedTlsServer Server(
+        [](vxtest::TConnection& C) {
             const QByteArray Head = C.ReadUntil("\r\n\r\n");
             if (Head.isEmpty())
                 return;  // the connection check

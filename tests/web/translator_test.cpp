@@ -2,7 +2,7 @@
 // as sent, the UTF-8 XML answers as read, and a refusal.
 #include "support/qstring_print.h"
 #include "support/web_recording_hooks.h"
-#include "support/web_script_server.h"
+#include "support/scripted_http_server.h"
 
 #include <vedidoredo/VxIMSTranslator.h>
 

@@ -1,7 +1,7 @@
 // The link extractor: the scan over page texts, and the component's run against a local
 // server with its private downloaded file.
 #include "web_test_helpers.h"
-#include "support/web_script_server.h"
+#include "support/scripted_http_server.h"
 
 #include <vedidoredo/platform/VxException.h>
 #include <vedidoredo/vxixtract.h>

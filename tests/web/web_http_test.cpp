@@ -2,7 +2,7 @@
 // statuses that are not content, answers without a status, and downloads that end early.
 #include "web_test_helpers.h"
 #include "support/web_recording_hooks.h"
-#include "support/web_script_server.h"
+#include "support/scripted_http_server.h"
 
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/vxidir.h>

@@ -1,6 +1,6 @@
 // The feed parser: feed texts of every kind through the scanner (whole, and read from a
 // file in tiny blocks), and Execute against a scripted HTTP server.
-#include "support/web_script_server.h"
+#include "support/scripted_http_server.h"
 
 #include <vedidoredo/VxIRSS.h>
 

@@ -2,7 +2,7 @@
 // byte, and the reading of answers.
 #include "xml_test_helpers.h"
 
-#include "support/VxTlsTestServer.h"
+#include "support/scripted_tls_server.h"
 
 #include <vedidoredo/VxIUPS.h>
 
@@ -47,7 +47,7 @@ const QByteArray ShipmentAnswer =
 struct TTrackServer {
     explicit TTrackServer(QByteArray Answer, bool WithLength = true)
         : Server(
-              [this, Answer, WithLength](vxtest::TTlsTestConnection& C) {
+              [this, Answer, WithLength](vxtest::TConnection& C) {
                   const QByteArray Head = C.ReadUntil("\r\n\r\n");
                   if (Head.isEmpty())
                       return;
@@ -79,7 +79,7 @@ struct TTrackServer {
 
     std::mutex Lock;
     QList<QByteArray> Heads, Bodies;
-    vxtest::TTlsTestServer Server;
+    vxtest::TScriptedTlsServer Server;
 };
 
 // Reads a saved answer without a transfer.

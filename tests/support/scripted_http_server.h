@@ -1,13 +1,12 @@
-// A small HTTP server inside the test process, on 127.0.0.1 and an ephemeral port, that
-// answers each request with what a script function returns. Each connection is served
-// by a thread of its own; the server records every request it read.
+// A small HTTP server on 127.0.0.1 and an ephemeral port that answers each request with
+// what a script function returns: the scripted TCP server serving every connection, each
+// on a thread of its own, until it is destroyed. It records every request it read.
 #pragma once
 
-#include <atomic>
-#include <functional>
+#include "support/scripted_server.h"
+
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace vxtest {
@@ -26,12 +25,11 @@ public:
     using Script = std::function<TScriptReply(const std::string& Request)>;
 
     explicit TScriptedHttpServer(Script Handler);
-    ~TScriptedHttpServer();
     TScriptedHttpServer(const TScriptedHttpServer&) = delete;
     TScriptedHttpServer& operator=(const TScriptedHttpServer&) = delete;
 
-    int Port() const { return FPort; }
-    // Requests with a request line (connections closed without one are not counted).
+    int Port() const { return FServer.Port(); }
+    // Requests with a request head (connections closed without one are not counted).
     std::vector<std::string> Requests() const;
     size_t RequestCount() const { return Requests().size(); }
 
@@ -41,17 +39,12 @@ public:
                                 const std::string& Headers = {}, bool NoLength = false);
 
 private:
-    void AcceptLoop();
-    void Serve(int Socket);
+    void Serve(TConnection& C);
 
     Script FHandler;
-    int FListen = -1;
-    int FPort = 0;
-    std::atomic<bool> FStop{false};
-    std::thread FAcceptThread;
     mutable std::mutex FLock;
     std::vector<std::string> FRequests;
-    std::vector<std::thread> FWorkers;
+    TScriptedServer FServer;  // last: it stops, and its scripts end, before the rest goes
 };
 
 }  // namespace vxtest
