@@ -13,7 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "support/web_peers.h"
+#include "support/test_certificates.h"
 
 #include <gtest/gtest.h>
 

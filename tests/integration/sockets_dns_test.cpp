@@ -2,7 +2,7 @@
 #include <vedidoredo/VxIDNS.h>
 #include <vedidoredo/VxIDNSReply.h>
 
-#include "sockets_daemons.h"
+#include "support/peer_process.h"
 
 #include <QHostAddress>
 #include <QUdpSocket>
@@ -16,13 +16,8 @@ class DnsmasqTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Program = TVxTestDaemon::FindProgram(QStringLiteral("dnsmasq"));
-        if (Program.isEmpty()) {
-            if (std::getenv("CI"))
-                FAIL() << "dnsmasq is not installed (scripts/deps.sh installs it)";
-            GTEST_SKIP() << "dnsmasq is not installed";
-        }
-        Port = TVxTestDaemon::FreePort();
+        VX_REQUIRE_PROGRAM(Dnsmasq, "dnsmasq");
+        Port = vxtest::FreeLocalPort();
         ASSERT_NE(Port, 0);
         QByteArray Conf = QStringLiteral("port=%1\n"
                                          "listen-address=127.0.0.1\n"
@@ -47,7 +42,7 @@ protected:
                         .arg(i, 2, 10, QLatin1Char('0'))
                         .toLocal8Bit();
         const QString Path = Daemon.WriteFile(QStringLiteral("dnsmasq.conf"), Conf);
-        ASSERT_TRUE(Daemon.Start(Program, {QStringLiteral("-k"), QStringLiteral("-C"), Path,
+        ASSERT_TRUE(Daemon.Start(Dnsmasq, {QStringLiteral("-k"), QStringLiteral("-C"), Path,
                                            QStringLiteral("--log-facility=-")}));
         // Ready when it answers.
         for (int Try = 0; Try < 40 && Daemon.Running(); ++Try) {
@@ -88,8 +83,7 @@ protected:
         return Lines;
     }
 
-    TVxTestDaemon Daemon;
-    QString Program;
+    vxtest::TPeerProcess Daemon;
     quint16 Port = 0;
 };
 

@@ -1,13 +1,11 @@
 // The raw HTTP client through tinyproxy on 127.0.0.1 to an origin server in the test.
 #include <vedidoredo/VxIHTTP.h>
 
-#include "sockets_daemons.h"
+#include "support/peer_process.h"
 #include "support/scripted_server.h"
 
-#include <QTcpSocket>
+#include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
 #include <unistd.h>
 
 using vxtest::TConnection;
@@ -21,8 +19,8 @@ TEST(SocketsHttpProxyIntegration, TheRequestReachesTheTargetThroughTinyproxy)
         C.Send("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nfrom the origin\r\n");
         C.Close();
     });
-    TVxTestDaemon Daemon;
-    const quint16 Port = TVxTestDaemon::FreePort();
+    vxtest::TPeerProcess Daemon;
+    const quint16 Port = vxtest::FreeLocalPort();
     ASSERT_NE(Port, 0);
     const QString Conf = Daemon.WriteFile(QStringLiteral("tinyproxy.conf"),
                                           QStringLiteral("Port %1\n"
@@ -36,15 +34,7 @@ TEST(SocketsHttpProxyIntegration, TheRequestReachesTheTargetThroughTinyproxy)
                                               .toLocal8Bit()
                                               + (::geteuid() == 0 ? QByteArray("User root\nGroup root\n") : QByteArray()));
     ASSERT_TRUE(Daemon.Start(Tinyproxy, {QStringLiteral("-d"), QStringLiteral("-c"), Conf}));
-    bool Listening = false;
-    for (int Try = 0; Try < 50 && !Listening && Daemon.Running(); ++Try) {
-        QTcpSocket Probe;
-        Probe.connectToHost(QStringLiteral("127.0.0.1"), Port);
-        Listening = Probe.waitForConnected(200);
-        if (!Listening)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    ASSERT_TRUE(Listening) << Daemon.Log().toStdString();
+    ASSERT_TRUE(vxtest::WaitForLocalPort(Port, 15000)) << Daemon.Log().toStdString();
 
     TVxIHTTPClient H;
     H.SetAddress(QStringLiteral("127.0.0.1"));

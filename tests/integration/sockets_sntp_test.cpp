@@ -2,7 +2,9 @@
 #include <vedidoredo/VxISNTP.h>
 #include <vedidoredo/platform/VxDateTime.h>
 
-#include "sockets_daemons.h"
+#include "support/peer_process.h"
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cmath>
@@ -11,8 +13,8 @@
 TEST(SocketsSntpIntegration, ChronyGivesTheTimeOfTheLocalClock)
 {
     VX_REQUIRE_PROGRAM(Chronyd, "chronyd");
-    TVxTestDaemon Daemon;
-    const quint16 Port = TVxTestDaemon::FreePort();
+    vxtest::TPeerProcess Daemon;
+    const quint16 Port = vxtest::FreeLocalPort();
     ASSERT_NE(Port, 0);
     // A local reference so that the server answers as synchronised; no command socket,
     // no control of the system clock (-x).

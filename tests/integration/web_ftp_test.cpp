@@ -1,6 +1,6 @@
 // The web updater and the remote file lister against an FTP server (pyftpdlib) started
 // here on 127.0.0.1, with a login and a tree of directories.
-#include "support/web_peers.h"
+#include "support/peer_servers.h"
 #include "support/web_recording_hooks.h"
 
 #include <vedidoredo/vxidir.h>

@@ -1,6 +1,6 @@
 // The web updater against nginx (HTTP and HTTPS with a test CA) and tinyproxy (basic
 // authentication), all started here on 127.0.0.1.
-#include "support/web_peers.h"
+#include "support/peer_servers.h"
 #include "support/web_recording_hooks.h"
 
 #include <vedidoredo/VxInCnst.h>

@@ -2,7 +2,7 @@
 // against nginx and pyftpdlib started here on 127.0.0.1, and FTP URLs against vsftpd with
 // a local user who is not chrooted: paths are relative to the login directory (the
 // user's home), "//" makes them absolute, and no message shows a password.
-#include "support/web_peers.h"
+#include "support/peer_servers.h"
 
 #include <vedidoredo/vxiupdate.h>
 

@@ -1,6 +1,6 @@
 #include "scripted_tls_server.h"
 
-#include "support/web_peers.h"
+#include "support/test_certificates.h"
 
 #include <QFile>
 #include <QSslSocket>

@@ -1,35 +1,17 @@
 // Real servers for the web integration tests, started from their Debian packages on
-// 127.0.0.1 with configuration written into a temporary directory, and stopped when
-// the object is destroyed: nginx (HTTP and HTTPS with a CA and a certificate made by
-// openssl), pyftpdlib (FTP) and tinyproxy (HTTP proxy with basic authentication).
-// Every wait is bounded. Start() returns false with a reason in Error when the
+// 127.0.0.1 with configuration written into the directory of their TPeerProcess, and
+// stopped when the object is destroyed: nginx, apache2 and lighttpd (HTTP and HTTPS with
+// a CA and a certificate made by openssl), pyftpdlib and vsftpd (FTP), tinyproxy and
+// squid (HTTP proxies with basic authentication). Every wait is bounded. Start() returns false with a reason in Error when the
 // package is missing or the server did not come up.
 #pragma once
 
-#include <QProcess>
+#include "support/peer_process.h"
+
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
-#include <memory>
 
 namespace vxtest {
-
-// A port on 127.0.0.1 that was free a moment ago.
-int FreeLocalPort();
-// Waits until something accepts connections on 127.0.0.1:Port.
-bool WaitForLocalPort(int Port, int TimeoutMs);
-
-// A child process stopped (terminate, then kill) when the object goes.
-class TPeerProcess {
-public:
-    ~TPeerProcess();
-    bool Start(const QString& Program, const QStringList& Args, const QString& WorkDir);
-    void Stop();
-    QProcess* Process() { return FProcess.get(); }
-
-private:
-    std::unique_ptr<QProcess> FProcess;
-};
 
 // nginx serving Root over HTTP and HTTPS. /private/ asks for basic authentication
 // (User / Password); /error500 answers 500. The CA that signed the server's
@@ -44,7 +26,6 @@ public:
     QString Error;
 
 private:
-    QTemporaryDir FDir;
     TPeerProcess FProcess;
 };
 
@@ -58,7 +39,6 @@ public:
     QString Error;
 
 private:
-    QTemporaryDir FDir;
     TPeerProcess FProcess;
 };
 
@@ -72,7 +52,6 @@ public:
     QString Error;
 
 private:
-    QTemporaryDir FDir;
     TPeerProcess FProcess;
 };
 
@@ -88,7 +67,6 @@ public:
     QString Error;
 
 private:
-    QTemporaryDir FDir;
     TPeerProcess FProcess;
 };
 
@@ -106,16 +84,7 @@ public:
     bool NotRoot = false;
 
 private:
-    QTemporaryDir FDir;
     TPeerProcess FProcess;
 };
-
-// Writes ca.crt, server.key and server.crt (for 127.0.0.1 and localhost, signed by the
-// CA) into Dir.
-bool MakeTestCertificates(const QString& Dir, QString& Error);
-
-// Runs a program to its end (bounded); true when it exited with status 0.
-bool RunTool(const QString& Program, const QStringList& Args, const QString& WorkDir,
-             QString* Output = nullptr, int TimeoutMs = 60000);
 
 }  // namespace vxtest
