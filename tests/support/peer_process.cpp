@@ -100,6 +100,30 @@ bool TPeerProcess::Start(const QString& Program, const QStringList& Args)
     return FProcess->waitForStarted(10000);
 }
 
+bool TPeerProcess::StartListening(const QString& Program, int PortCount,
+                                  const std::function<QStringList(const QList<quint16>& Ports)>& Configure,
+                                  QString& Error, int WaitMs)
+{
+    const QString Name = QFileInfo(Program).fileName();
+    for (int Attempt = 0; Attempt < 5; ++Attempt) {
+        QList<quint16> Ports;
+        for (int I = 0; I < PortCount; ++I)
+            Ports << FreeLocalPort();
+        if (!Start(Program, Configure(Ports))) {
+            Error = Name + QStringLiteral(" did not start");
+            return false;
+        }
+        bool Listening = true;
+        for (quint16 Port : Ports)
+            Listening = Listening && WaitForLocalPort(Port, WaitMs);
+        if (Listening)
+            return true;
+        Stop();
+    }
+    Error = Name + QStringLiteral(" did not listen: ") + Log();
+    return false;
+}
+
 bool TPeerProcess::Running()
 {
     // Without an event loop the process's end is only seen by waiting for it.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 namespace vxtest {
@@ -45,6 +47,14 @@ public:
     QString WriteFile(const QString& Name, const QString& Text) const { return WriteFile(Name, Text.toUtf8()); }
     // Starts Program with Args in the directory (stopping the one before, if any).
     bool Start(const QString& Program, const QStringList& Args);
+    // Starts Program on ports found free just before, for servers that are told their
+    // ports: Configure gets the ports, writes what the program reads and returns its
+    // arguments. Done when the program accepts connections on every port within WaitMs;
+    // tried 5 times, as a port may be taken in the meantime. False with the reason and
+    // the program's output in Error.
+    bool StartListening(const QString& Program, int PortCount,
+                        const std::function<QStringList(const QList<quint16>& Ports)>& Configure, QString& Error,
+                        int WaitMs = 10000);
     // False once the program has ended.
     bool Running();
     void Stop();

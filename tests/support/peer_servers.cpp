@@ -44,8 +44,8 @@ bool StartSquid(const QString& D, TPeerProcess& FProcess, const QString& User, c
         return false;
     }
     FProcess.WriteFile(QStringLiteral("passwd"), User + QLatin1Char(':') + Hash.trimmed() + QLatin1Char('\n'));
-    for (int Attempt = 0; Attempt < 5; ++Attempt) {
-        Port = FreeLocalPort();
+    const auto Configure = [&](const QList<quint16>& Ports) {
+        Port = Ports[0];
         FProcess.WriteFile(QStringLiteral("squid.conf"),
                            QStringLiteral("http_port 127.0.0.1:%1\nvisible_hostname localhost\n"
                                           "auth_param basic program %3 %2/passwd\nauth_param basic realm vx\n"
@@ -54,16 +54,11 @@ bool StartSquid(const QString& D, TPeerProcess& FProcess, const QString& User, c
                                           "coredump_dir %2\nshutdown_lifetime 0 seconds\n")
                                .arg(Port)
                                .arg(D, Helper));
-        if (!FProcess.Start(Squid, {QStringLiteral("-N"), QStringLiteral("-f"), D + QStringLiteral("/squid.conf")})) {
-            Error = QStringLiteral("squid did not start");
-            return false;
-        }
-        if (WaitForLocalPort(Port, 20000))
-            return true;
-        FProcess.Stop();
-    }
-    Error = QStringLiteral("squid did not listen: ") +
-            LogsOf(D, {QStringLiteral("cache.log")}) + FProcess.Log();
+        return QStringList{QStringLiteral("-N"), QStringLiteral("-f"), D + QStringLiteral("/squid.conf")};
+    };
+    if (FProcess.StartListening(Squid, 1, Configure, Error, 20000))
+        return true;
+    Error += LogsOf(D, {QStringLiteral("cache.log")});
     return false;
 }
 
@@ -88,9 +83,9 @@ bool TNginxPeer::Start(const QString& Root, const QString& User, const QString& 
     FProcess.WriteFile(QStringLiteral("htpasswd"), User + QStringLiteral(":{PLAIN}") + Password + QLatin1Char('\n'));
     QDir().mkpath(D + QStringLiteral("/temp"));
 
-    for (int Attempt = 0; Attempt < 5; ++Attempt) {
-        HttpPort = FreeLocalPort();
-        HttpsPort = FreeLocalPort();
+    const auto Configure = [&](const QList<quint16>& Ports) {
+        HttpPort = Ports[0];
+        HttpsPort = Ports[1];
         const QString Conf = QStringLiteral(
                                  "daemon off;\nmaster_process off;\nworker_processes 1;\n"
                                  "error_log %1/error.log;\npid %1/nginx.pid;\n"
@@ -115,15 +110,11 @@ bool TNginxPeer::Start(const QString& Root, const QString& User, const QString& 
                                  .arg(HttpsPort)
                                  .arg(Root);
         FProcess.WriteFile(QStringLiteral("nginx.conf"), Conf);
-        if (!FProcess.Start(Nginx, {QStringLiteral("-p"), D, QStringLiteral("-c"), D + QStringLiteral("/nginx.conf")})) {
-            Error = QStringLiteral("nginx did not start");
-            return false;
-        }
-        if (WaitForLocalPort(HttpPort, 10000) && WaitForLocalPort(HttpsPort, 10000))
-            return true;
-        FProcess.Stop();  // most likely a port taken in the meantime: try others
-    }
-    Error = QStringLiteral("nginx did not listen: ") + LogsOf(D, {QStringLiteral("error.log")});
+        return QStringList{QStringLiteral("-p"), D, QStringLiteral("-c"), D + QStringLiteral("/nginx.conf")};
+    };
+    if (FProcess.StartListening(Nginx, 2, Configure, Error))
+        return true;
+    Error += LogsOf(D, {QStringLiteral("error.log")});
     return false;
 }
 
@@ -152,21 +143,10 @@ bool TFtpPeer::Start(const QString& Root, const QString& User, const QString& Pa
         "server = FTPServer(('127.0.0.1', port), Handler)\n"
         "server.serve_forever(timeout=0.5)\n");
     FProcess.WriteFile(QStringLiteral("ftpserver.py"), Script);
-    for (int Attempt = 0; Attempt < 5; ++Attempt) {
-        Port = FreeLocalPort();
-        if (!FProcess.Start(Python,
-                            QStringList{D + QStringLiteral("/ftpserver.py"), Root, User, Password,
-                                        QString::number(Port)} +
-                                Locked)) {
-            Error = QStringLiteral("python3 did not start");
-            return false;
-        }
-        if (WaitForLocalPort(Port, 10000))
-            return true;
-        FProcess.Stop();
-    }
-    Error = QStringLiteral("pyftpdlib did not listen: ") + FProcess.Log();
-    return false;
+    return FProcess.StartListening(Python, 1, [&](const QList<quint16>& Ports) {
+        Port = Ports[0];
+        return QStringList{D + QStringLiteral("/ftpserver.py"), Root, User, Password, QString::number(Port)} + Locked;
+    }, Error);
 }
 
 bool TProxyPeer::Start(const QString& User, const QString& Password, TServer Server)
@@ -179,8 +159,8 @@ bool TProxyPeer::Start(const QString& User, const QString& Password, TServer Ser
         return false;
     }
     const QString D = FProcess.Dir();
-    for (int Attempt = 0; Attempt < 5; ++Attempt) {
-        Port = FreeLocalPort();
+    return FProcess.StartListening(Tinyproxy, 1, [&](const QList<quint16>& Ports) {
+        Port = Ports[0];
         const QString Conf = QStringLiteral(
                                  "Port %1\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\n"
                                  "LogFile \"%2/tinyproxy.log\"\nLogLevel Info\nPidFile \"%2/tinyproxy.pid\"\n"
@@ -188,16 +168,8 @@ bool TProxyPeer::Start(const QString& User, const QString& Password, TServer Ser
                                  .arg(Port)
                                  .arg(D, User, Password);
         FProcess.WriteFile(QStringLiteral("tinyproxy.conf"), Conf);
-        if (!FProcess.Start(Tinyproxy, {QStringLiteral("-d"), QStringLiteral("-c"), D + QStringLiteral("/tinyproxy.conf")})) {
-            Error = QStringLiteral("tinyproxy did not start");
-            return false;
-        }
-        if (WaitForLocalPort(Port, 10000))
-            return true;
-        FProcess.Stop();
-    }
-    Error = QStringLiteral("tinyproxy did not listen: ") + FProcess.Log();
-    return false;
+        return QStringList{QStringLiteral("-d"), QStringLiteral("-c"), D + QStringLiteral("/tinyproxy.conf")};
+    }, Error);
 }
 
 bool THttpsPeer::Start(TServer Server, const QString& Root)
@@ -213,12 +185,10 @@ bool THttpsPeer::Start(TServer Server, const QString& Root)
         return false;
     CaFile = D + QStringLiteral("/ca.crt");
     // apache2 started as root serves as www-data: the tree must be readable to others.
-    const auto Readable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
-    QFile::setPermissions(Root, Readable);
-    QFile::setPermissions(D, Readable);
-    for (int Attempt = 0; Attempt < 5; ++Attempt) {
-        HttpsPort = FreeLocalPort();
+    QFile::setPermissions(Root, OpenToOthers);
+    QFile::setPermissions(D, OpenToOthers);
+    const auto Configure = [&](const QList<quint16>& Ports) {
+        HttpsPort = Ports[0];
         QString Conf;
         QStringList Args;
         if (IsApache) {
@@ -257,15 +227,11 @@ bool THttpsPeer::Start(TServer Server, const QString& Root)
             FProcess.WriteFile(QStringLiteral("lighttpd.conf"), Conf);
             Args = {QStringLiteral("-D"), QStringLiteral("-f"), D + QStringLiteral("/lighttpd.conf")};
         }
-        if (!FProcess.Start(Program, Args)) {
-            Error = Program + QStringLiteral(" did not start");
-            return false;
-        }
-        if (WaitForLocalPort(HttpsPort, 10000))
-            return true;
-        FProcess.Stop();
-    }
-    Error = Program + QStringLiteral(" did not listen: ") + LogsOf(D, {QStringLiteral("error.log")}) + FProcess.Log();
+        return Args;
+    };
+    if (FProcess.StartListening(Program, 1, Configure, Error))
+        return true;
+    Error += LogsOf(D, {QStringLiteral("error.log")});
     return false;
 }
 
@@ -309,8 +275,8 @@ bool TVsftpdPeer::Start(const QString& Password)
     User = Name;
     QFile::setPermissions(Home, OpenToOthers);
     QDir().mkpath(D + QStringLiteral("/empty"));
-    for (int Attempt = 0; Attempt < 5; ++Attempt) {
-        Port = FreeLocalPort();
+    return FProcess.StartListening(Vsftpd, 1, [&](const QList<quint16>& Ports) {
+        Port = Ports[0];
         FProcess.WriteFile(QStringLiteral("vsftpd.conf"),
                            QStringLiteral("listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=%1\n"
                                           "background=NO\nanonymous_enable=NO\nlocal_enable=YES\nwrite_enable=NO\n"
@@ -318,16 +284,8 @@ bool TVsftpdPeer::Start(const QString& Password)
                                           "secure_chroot_dir=%2/empty\nxferlog_enable=NO\nvsftpd_log_file=%2/vsftpd.log\n")
                                .arg(Port)
                                .arg(D));
-        if (!FProcess.Start(Vsftpd, {D + QStringLiteral("/vsftpd.conf")})) {
-            Error = QStringLiteral("vsftpd did not start");
-            return false;
-        }
-        if (WaitForLocalPort(Port, 10000))
-            return true;
-        FProcess.Stop();
-    }
-    Error = QStringLiteral("vsftpd did not listen: ") + FProcess.Log();
-    return false;
+        return QStringList{D + QStringLiteral("/vsftpd.conf")};
+    }, Error);
 }
 
 }  // namespace vxtest
