@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 
 #include "support/test_certificates.h"
+#include "support/vx_process.h"
 
 #include <gtest/gtest.h>
 
@@ -277,7 +278,6 @@ TEST_F(MailSmtp, VxMailDeliversWithAndWithoutLogin)
     const QByteArray Text = "Gr\xc3\xbc\xc3\x9f" "e,\n.\nline three\n";
 
     for (const bool WithLogin : {false, true}) {
-        QProcess Vx;
         QStringList Args{QStringLiteral("mail"), QStringLiteral("--server"),
                          QStringLiteral("127.0.0.1:%1").arg(FPort), QStringLiteral("--from"),
                          QStringLiteral("Ann <ann@example.org>"), QStringLiteral("--to"),
@@ -291,13 +291,8 @@ TEST_F(MailSmtp, VxMailDeliversWithAndWithoutLogin)
             Args << QStringLiteral("--login") << QStringLiteral("ann");
             Env.insert(QStringLiteral("VX_SMTP_PASSWORD"), QStringLiteral("s3cret pass"));
         }
-        Vx.setProcessEnvironment(Env);
-        Vx.start(Tool, Args);
-        ASSERT_TRUE(Vx.waitForStarted(10000));
-        Vx.write(Text);
-        Vx.closeWriteChannel();
-        ASSERT_TRUE(Vx.waitForFinished(60000));
-        EXPECT_EQ(Vx.exitCode(), 0) << Vx.readAllStandardError().constData();
+        const vxtest::VxResult Vx = vxtest::RunVxBinary(Args, Text, Env);
+        EXPECT_EQ(Vx.Status, 0) << Vx.Err.constData();
 
         QJsonObject Envelope, Parsed;
         const int N = WithLogin ? 2 : 1;
@@ -323,29 +318,10 @@ TEST_F(MailSmtp, VxMailDeliversWithAndWithoutLogin)
 
 namespace {
 
-struct TVxResult {
-    int Status = -1;
-    QByteArray Err;
-};
-
-TVxResult RunVx(const QStringList& Args, const QProcessEnvironment& Env = QProcessEnvironment::systemEnvironment())
+// vx mail with a message on its standard input.
+vxtest::VxResult RunVx(const QStringList& Args, const QProcessEnvironment& Env = QProcessEnvironment::systemEnvironment())
 {
-    TVxResult R;
-    QProcess Vx;
-    Vx.setProcessEnvironment(Env);
-    Vx.start(QStringLiteral(VX_TOOL_PATH), Args);
-    if (!Vx.waitForStarted(10000))
-        return R;
-    Vx.write("Over TLS.\n");
-    Vx.closeWriteChannel();
-    if (!Vx.waitForFinished(60000)) {
-        Vx.kill();
-        Vx.waitForFinished(5000);
-        return R;
-    }
-    R.Status = Vx.exitCode();
-    R.Err = Vx.readAllStandardError();
-    return R;
+    return vxtest::RunVxBinary(Args, "Over TLS.\n", Env);
 }
 
 // The server with TLS; a second CA, which signed nothing the server shows, for the
@@ -445,23 +421,21 @@ TEST_F(MailSmtpTls, StartTlsCarriesTheLoginAndAnotherCaIsRefused)
     if (QStringLiteral(VX_TOOL_PATH).isEmpty())
         return;
     // vx mail: the certificate is checked against --cacert; without it, exit 2 and why.
-    const TVxResult Unverified = RunVx(VxArgs(QStringLiteral("--starttls")), WithPassword());
+    const vxtest::VxResult Unverified = RunVx(VxArgs(QStringLiteral("--starttls")), WithPassword());
     EXPECT_EQ(Unverified.Status, 2);
     EXPECT_TRUE(Unverified.Err.contains("does not verify")) << Unverified.Err.constData();
-    const TVxResult Sent = RunVx(VxArgs(QStringLiteral("--starttls")) + QStringList{"--cacert", Ca()}, WithPassword());
+    const vxtest::VxResult Sent = RunVx(VxArgs(QStringLiteral("--starttls")) + QStringList{"--cacert", Ca()}, WithPassword());
     EXPECT_EQ(Sent.Status, 0) << Sent.Err.constData();
     EXPECT_EQ(LoginOf(4), QStringLiteral("ann"));
     // vx run, with the CA from the environment.
     QProcessEnvironment Env = WithPassword();
     Env.insert(QStringLiteral("VEDIDOREDO_CA_FILE"), Ca());
-    QProcess Run;
-    Run.setProcessEnvironment(Env);
-    Run.start(QStringLiteral(VX_TOOL_PATH),
-              {"run", "TVxISMTP", "Host=127.0.0.1", QStringLiteral("Port=%1").arg(FPort), "TLSMode=tmStartTLS",
-               "Timeout=20000", "Login.UseLogin=true", "Login.UserID=ann", "Login.Password=s3cret pass",
-               "From.Text=ann@example.org", "Recipients.EMailAddresses=bob@example.net", "Body=By vx run."});
-    ASSERT_TRUE(Run.waitForFinished(60000));
-    EXPECT_EQ(Run.exitCode(), 0) << Run.readAllStandardError().constData();
+    const vxtest::VxResult Run = vxtest::RunVxBinary(
+        {"run", "TVxISMTP", "Host=127.0.0.1", QStringLiteral("Port=%1").arg(FPort), "TLSMode=tmStartTLS",
+         "Timeout=20000", "Login.UseLogin=true", "Login.UserID=ann", "Login.Password=s3cret pass",
+         "From.Text=ann@example.org", "Recipients.EMailAddresses=bob@example.net", "Body=By vx run."},
+        {}, Env);
+    EXPECT_EQ(Run.Status, 0) << Run.Err.constData();
     EXPECT_EQ(LoginOf(5), QStringLiteral("ann"));
 }
 
@@ -476,10 +450,10 @@ TEST_F(MailSmtpTls, ImplicitTlsFromTheFirstByte)
     VxInetClearTrustedCertificates();
     if (QStringLiteral(VX_TOOL_PATH).isEmpty())
         return;
-    const TVxResult Sent = RunVx(VxArgs(QStringLiteral("--tls")) + QStringList{"--cacert", Ca()}, WithPassword());
+    const vxtest::VxResult Sent = RunVx(VxArgs(QStringLiteral("--tls")) + QStringList{"--cacert", Ca()}, WithPassword());
     EXPECT_EQ(Sent.Status, 0) << Sent.Err.constData();
     EXPECT_EQ(LoginOf(2), QStringLiteral("ann"));
-    const TVxResult Other = RunVx(VxArgs(QStringLiteral("--tls")) + QStringList{"--cacert", OtherCa()}, WithPassword());
+    const vxtest::VxResult Other = RunVx(VxArgs(QStringLiteral("--tls")) + QStringList{"--cacert", OtherCa()}, WithPassword());
     EXPECT_EQ(Other.Status, 2);
     EXPECT_TRUE(Other.Err.contains("does not verify")) << Other.Err.constData();
 }
@@ -499,7 +473,7 @@ TEST_F(MailSmtpTls, StartTlsNotOfferedIsRefusedBeforeTheLogin)
     EXPECT_FALSE(Arrived(1, Envelope, Parsed));
     if (QStringLiteral(VX_TOOL_PATH).isEmpty())
         return;
-    const TVxResult R = RunVx(VxArgs(QStringLiteral("--starttls")), WithPassword());
+    const vxtest::VxResult R = RunVx(VxArgs(QStringLiteral("--starttls")), WithPassword());
     EXPECT_EQ(R.Status, 2);
     EXPECT_TRUE(R.Err.contains("does not offer STARTTLS")) << R.Err.constData();
 }

@@ -3,6 +3,7 @@
 // a local user who is not chrooted: paths are relative to the login directory (the
 // user's home), "//" makes them absolute, and no message shows a password.
 #include "support/peer_servers.h"
+#include "support/vx_process.h"
 
 #include <vedidoredo/vxiupdate.h>
 
@@ -12,7 +13,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -26,21 +26,8 @@ struct VxRun {
 
 VxRun Vx(const QStringList& Args)
 {
-    VxRun R;
-    QProcess P;
-    P.setStandardInputFile(QProcess::nullDevice());
-    P.start(QStringLiteral(VX_TOOL_PATH), Args);
-    if (!P.waitForStarted(10000))
-        return R;
-    if (!P.waitForFinished(60000)) {
-        P.kill();
-        P.waitForFinished(5000);
-        return R;
-    }
-    R.Status = P.exitStatus() == QProcess::NormalExit ? P.exitCode() : -1;
-    R.Out = QString::fromUtf8(P.readAllStandardOutput());
-    R.Err = QString::fromUtf8(P.readAllStandardError());
-    return R;
+    const vxtest::VxResult R = vxtest::RunVxBinary(Args);
+    return {R.Status, QString::fromUtf8(R.Out), QString::fromUtf8(R.Err)};
 }
 
 bool Write(const QString& Path, const QByteArray& Data)

@@ -2,13 +2,12 @@
 #include <vedidoredo/platform/VxDateTime.h>
 
 #include "support/scripted_server.h"
+#include "tool_harness.h"
 
 #include <gtest/gtest.h>
 
 #include <QStringList>
 
-#include <cstdio>
-#include <sys/wait.h>
 
 using vxtest::TConnection;
 using vxtest::TScriptedServer;
@@ -16,29 +15,11 @@ using vxtest::TScriptedUdpServer;
 
 namespace {
 
-struct VxRun {
-    int Status = -1;
-    QByteArray Out;
-};
+using VxRun = VxResult;
 
-// Runs vx with Args (single-quoted for the shell); standard error is dropped.
 VxRun Vx(const QStringList& Args)
 {
-    QByteArray Command = QByteArray(VX_TOOL_PATH);
-    for (const QString& A : Args)
-        Command += " '" + A.toUtf8().replace("'", "'\\''") + "'";
-    Command += " 2>/dev/null </dev/null";
-    VxRun R;
-    FILE* P = ::popen(Command.constData(), "r");
-    if (!P)
-        return R;
-    char Buf[4096];
-    size_t N;
-    while ((N = std::fread(Buf, 1, sizeof Buf, P)) > 0)
-        R.Out.append(Buf, qsizetype(N));
-    const int Status = ::pclose(P);
-    R.Status = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-    return R;
+    return RunVxBinary(Args);
 }
 
 QByteArray U16(int V)

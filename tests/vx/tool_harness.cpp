@@ -7,9 +7,7 @@
 #include "VxRegistry.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 VX_REGISTER_CLASS(TVxTestComponent)
 VX_REGISTER_CLASS(TVxTestWebComponent)
@@ -46,27 +44,5 @@ VxResult RunVx(const QStringList& Args)
     R.Status = vx::RunCommandLine(Args);
     R.Out = Capture.Out;
     R.Err = Capture.Err;
-    return R;
-}
-
-VxResult RunVxBinary(const QStringList& Args)
-{
-    QProcess P;
-    P.setProgram(QStringLiteral(VX_TOOL_PATH));
-    P.setArguments(Args);
-    // A session of its own has no controlling terminal, so a logon prompt answers Cancel.
-    P.setChildProcessModifier([] { ::setsid(); });
-    P.start();
-    P.closeWriteChannel();
-    VxResult R;
-    if (!P.waitForFinished(60000)) {
-        P.kill();
-        P.waitForFinished(5000);
-        ADD_FAILURE() << "vx did not finish: " << Args.join(QLatin1Char(' ')).toStdString();
-        return R;
-    }
-    R.Status = P.exitStatus() == QProcess::NormalExit ? P.exitCode() : -1;
-    R.Out = P.readAllStandardOutput();
-    R.Err = P.readAllStandardError();
     return R;
 }

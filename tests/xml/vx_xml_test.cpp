@@ -3,32 +3,18 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "support/vx_process.h"
+
 namespace {
 
-struct TRun {
-    int Status = -1;
-    QByteArray Out, Err;
-};
+using TRun = vxtest::VxResult;
 
 TRun Vx(const QStringList& Args)
 {
-    QProcess P;
-    P.start(QStringLiteral(VX_TOOL_PATH), QStringList{"xml"} + Args);
-    P.closeWriteChannel();
-    TRun R;
-    if (!P.waitForFinished(60000)) {
-        P.kill();
-        P.waitForFinished();
-        return R;
-    }
-    R.Status = P.exitStatus() == QProcess::NormalExit ? P.exitCode() : -1;
-    R.Out = P.readAllStandardOutput();
-    R.Err = P.readAllStandardError();
-    return R;
+    return vxtest::RunVxBinary(QStringList{"xml"} + Args);
 }
 
 class VxXml : public ::testing::Test {
