@@ -2,6 +2,7 @@
 // here on 127.0.0.1, with a login and a tree of directories.
 #include "support/peer_servers.h"
 #include "support/web_recording_hooks.h"
+#include "support/test_files.h"
 
 #include <vedidoredo/vxidir.h>
 #include <vedidoredo/vxiupdate.h>
@@ -19,16 +20,7 @@ const QDateTime FileTime(QDate(2022, 11, 3), QTime(8, 9, 10), Qt::UTC);
 
 bool Write(const QString& Path, const QByteArray& Data, const QDateTime& Time = FileTime)
 {
-    QDir().mkpath(QFileInfo(Path).path());
-    QFile F(Path);
-    return F.open(QIODevice::WriteOnly | QIODevice::Truncate) && F.write(Data) == Data.size() &&
-           F.setFileTime(Time, QFileDevice::FileModificationTime);
-}
-
-QByteArray Read(const QString& Path)
-{
-    QFile F(Path);
-    return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray("<missing>");
+    return WriteTree(Path, Data, Time);
 }
 
 class WebFtp : public ::testing::Test {
@@ -111,7 +103,7 @@ TEST_F(WebFtp, DownloadsStampsAndThenSkips)
     EXPECT_EQ(U.Status(), isFinished);
     EXPECT_EQ(U.RemoteFileSize(), 150000u);
     EXPECT_EQ(DateTimeToQDateTime(U.RemoteFileCreated(), Qt::UTC), FileTime);
-    EXPECT_EQ(Read(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), Content);
     EXPECT_EQ(QFileInfo(LocalFile).lastModified().toUTC(), FileTime);
     EXPECT_TRUE(U.Execute());
     EXPECT_EQ(U.Status(), isSkipped);
@@ -122,7 +114,7 @@ TEST_F(WebFtp, RelativeNamesAndMissingFiles)
     U.SetRemoteFileName(QStringLiteral("readme.txt"));
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
     EXPECT_EQ(U.Status(), isFinished);
-    EXPECT_EQ(Read(LocalFile), QByteArray("read me"));
+    EXPECT_EQ(ReadFile(LocalFile), QByteArray("read me"));
 
     U.SetRemoteFileName(QStringLiteral("/pub/none.bin"));
     EXPECT_TRUE(U.Execute());
@@ -130,7 +122,7 @@ TEST_F(WebFtp, RelativeNamesAndMissingFiles)
     U.SetRemoteFileName(QStringLiteral("/pub/sub"));  // a directory is not a file to fetch
     EXPECT_TRUE(U.Execute());
     EXPECT_NE(U.Status(), isFinished);
-    EXPECT_EQ(Read(LocalFile), QByteArray("read me"));
+    EXPECT_EQ(ReadFile(LocalFile), QByteArray("read me"));
 }
 
 TEST_F(WebFtp, LoginIsCheckedWhenConnecting)
@@ -151,7 +143,7 @@ TEST_F(WebFtp, ResumeContinuesAfterThePresentBytes)
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
     EXPECT_EQ(U.Status(), isFinished);
     EXPECT_EQ(Last, 100000);
-    EXPECT_EQ(Read(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), Content);
 }
 
 TEST_F(WebFtp, AbortKeepsTheOldCopy)
@@ -159,11 +151,11 @@ TEST_F(WebFtp, AbortKeepsTheOldCopy)
     ASSERT_TRUE(Write(LocalFile, "old"));
     U.SetOnProgress([](QObject*, int Cur, int, bool& Abort) { Abort = Cur > 20000; });
     EXPECT_FALSE(U.Execute());
-    EXPECT_EQ(Read(LocalFile), QByteArray("old"));
+    EXPECT_EQ(ReadFile(LocalFile), QByteArray("old"));
     // The connection is usable again on the next run.
     U.SetOnProgress(nullptr);
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
-    EXPECT_EQ(Read(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), Content);
 }
 
 TEST_F(WebFtp, ListsTheRootWithBareNames)

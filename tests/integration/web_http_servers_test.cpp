@@ -2,6 +2,7 @@
 // authentication), all started here on 127.0.0.1.
 #include "support/peer_servers.h"
 #include "support/web_recording_hooks.h"
+#include "support/test_files.h"
 
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/vxiupdate.h>
@@ -27,21 +28,6 @@ QByteArray Pattern(int Size, quint32 Seed)
     return B;
 }
 
-bool Write(const QString& Path, const QByteArray& Data, const QDateTime& Time = {})
-{
-    QDir().mkpath(QFileInfo(Path).path());
-    QFile F(Path);
-    if (!F.open(QIODevice::WriteOnly | QIODevice::Truncate) || F.write(Data) != Data.size())
-        return false;
-    return !Time.isValid() || F.setFileTime(Time, QFileDevice::FileModificationTime);
-}
-
-QByteArray Read(const QString& Path)
-{
-    QFile F(Path);
-    return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray("<missing>");
-}
-
 class WebServers : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -49,8 +35,8 @@ protected:
         Root = new QTemporaryDir;
         Nginx = new vxtest::TNginxPeer;
         Content = Pattern(300000, 7);
-        Write(Root->filePath(QStringLiteral("files/app.bin")), Content, FileTime);
-        Write(Root->filePath(QStringLiteral("private/secret.txt")), "for members only", FileTime);
+        WriteTree(Root->filePath(QStringLiteral("files/app.bin")), Content, FileTime);
+        WriteTree(Root->filePath(QStringLiteral("private/secret.txt")), "for members only", FileTime);
         if (!Nginx->Start(Root->path()))
             StartError = Nginx->Error;
     }
@@ -104,7 +90,7 @@ TEST_F(WebServers, HttpDownloadsOnceAndThenSkips)
     EXPECT_EQ(U.Status(), isFinished);
     EXPECT_EQ(U.RemoteFileSize(), 300000u);
     EXPECT_EQ(DateTimeToQDateTime(U.RemoteFileCreated(), Qt::UTC), FileTime);
-    EXPECT_EQ(Read(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), Content);
     EXPECT_EQ(QFileInfo(LocalFile).lastModified().toUTC(), FileTime);
     EXPECT_TRUE(Actions.contains(iaDownloaded));
 
@@ -124,18 +110,18 @@ TEST_F(WebServers, HttpDownloadsOnceAndThenSkips)
 
 TEST_F(WebServers, MissingFilesAndServerErrorsLeaveTheLocalFileAlone)
 {
-    ASSERT_TRUE(Write(LocalFile, "keep me"));
+    ASSERT_TRUE(WriteTree(LocalFile, "keep me"));
     for (const char* Path : {"/files/none.bin", "/error500"}) {
         U.SetRemoteFileName(QLatin1String(Path));
         EXPECT_TRUE(U.Execute()) << Path;
         EXPECT_EQ(U.Status(), isNotFound) << Path;
-        EXPECT_EQ(Read(LocalFile), QByteArray("keep me"));
+        EXPECT_EQ(ReadFile(LocalFile), QByteArray("keep me"));
     }
 }
 
 TEST_F(WebServers, AbortFromOnProgressKeepsTheOldCopy)
 {
-    ASSERT_TRUE(Write(LocalFile, "old copy"));
+    ASSERT_TRUE(WriteTree(LocalFile, "old copy"));
     int Calls = 0;
     U.SetOnProgress([&](QObject*, int, int Max, bool& Abort) {
         EXPECT_EQ(Max, 300000);
@@ -144,20 +130,20 @@ TEST_F(WebServers, AbortFromOnProgressKeepsTheOldCopy)
     EXPECT_FALSE(U.Execute());
     EXPECT_EQ(U.Status(), isFailed);
     EXPECT_EQ(Calls, 10);
-    EXPECT_EQ(Read(LocalFile), QByteArray("old copy"));
+    EXPECT_EQ(ReadFile(LocalFile), QByteArray("old copy"));
     EXPECT_EQ(QDir(Local.path()).entryList(QDir::Files), QStringList({"app.bin"}));
 }
 
 TEST_F(WebServers, ResumeContinuesAPartialFile)
 {
     U.SetResumeDownload(true);
-    ASSERT_TRUE(Write(LocalFile, Content.left(123456)));
+    ASSERT_TRUE(WriteTree(LocalFile, Content.left(123456)));
     int Last = 0;
     U.SetOnProgress([&](QObject*, int Cur, int, bool&) { Last = Cur; });
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
     EXPECT_EQ(U.Status(), isFinished);
     EXPECT_EQ(Last, 300000 - 123456);
-    EXPECT_EQ(Read(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), Content);
     EXPECT_EQ(QFileInfo(LocalFile).lastModified().toUTC(), FileTime);
 }
 
@@ -181,7 +167,7 @@ TEST_F(WebServers, BasicAuthenticationWithRightAndWrongCredentials)
     U.SetLoginPrompt(true);
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
     EXPECT_EQ(U.Status(), isFinished);
-    EXPECT_EQ(Read(LocalFile), QByteArray("for members only"));
+    EXPECT_EQ(ReadFile(LocalFile), QByteArray("for members only"));
     EXPECT_EQ(Hooks.LogonCaptions, QStringList({strVxInLogon + QStringLiteral("|user|wrong")}));
     EXPECT_EQ(U.Password(), QStringLiteral("secret"));
 }
@@ -192,7 +178,7 @@ TEST_F(WebServers, HttpsWithTheTestCaTrusted)
     ASSERT_TRUE(VxInetAddTrustedCertificates(Nginx->CaFile));
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
     EXPECT_EQ(U.Status(), isFinished);
-    EXPECT_EQ(Read(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), Content);
     EXPECT_EQ(QFileInfo(LocalFile).lastModified().toUTC(), FileTime);
 }
 
@@ -234,7 +220,7 @@ TEST_F(WebServers, HttpsAgainstApacheAndLighttpd)
         ASSERT_TRUE(VxInetAddTrustedCertificates(Peer.CaFile));
         EXPECT_TRUE(U.Execute()) << Name << ": " << U.LastError().toStdString();
         EXPECT_EQ(U.Status(), isFinished) << Name;
-        EXPECT_EQ(Read(LocalFile), Content) << Name;
+        EXPECT_EQ(ReadFile(LocalFile), Content) << Name;
         EXPECT_EQ(QFileInfo(LocalFile).lastModified().toUTC(), FileTime) << Name;
         VxInetClearTrustedCertificates();
     }
@@ -259,7 +245,7 @@ TEST_F(WebServers, ProxyLoginFromTheEnvironment)
         QFile::remove(LocalFile);
         if (*Login) {
             EXPECT_TRUE(Fresh.Execute()) << Fresh.LastError().toStdString();
-            EXPECT_EQ(Read(LocalFile), Content);
+            EXPECT_EQ(ReadFile(LocalFile), Content);
             EXPECT_EQ(Fresh.Proxy()->Password(), QString());  // not published in Proxy
         } else {
             EXPECT_FALSE(Fresh.Execute());
@@ -309,14 +295,14 @@ TEST_F(WebProxy, DownloadsThroughTheProxyWithItsLogin)
     U.Proxy()->SetPassword(QStringLiteral("proxypass"));
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
     EXPECT_EQ(U.Status(), isFinished);
-    EXPECT_EQ(Read(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), Content);
 
     // HTTPS goes through a tunnel of the same proxy.
     QFile::remove(LocalFile);
     UseHttps();
     VxInetAddTrustedCertificates(Nginx->CaFile);
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
-    EXPECT_EQ(Read(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), Content);
 }
 
 TEST_F(WebProxy, WholeUrlThroughTheProxyWithItsLogin)
@@ -355,7 +341,7 @@ TEST_F(WebProxy, ProxyLoginFromThePrompt)
     EXPECT_EQ(U.Status(), isFinished);
     EXPECT_EQ(Hooks.LogonCaptions, QStringList({strVxInProxyLogon + QStringLiteral("||")}));
     EXPECT_EQ(U.Proxy()->User(), QStringLiteral("proxyuser"));
-    EXPECT_EQ(Read(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), Content);
 }
 
 TEST_F(WebProxy, UnreachableProxyFails)

@@ -4,6 +4,7 @@
 // user's home), "//" makes them absolute, and no message shows a password.
 #include "support/peer_servers.h"
 #include "support/vx_process.h"
+#include "support/test_files.h"
 
 #include <vedidoredo/vxiupdate.h>
 
@@ -30,19 +31,6 @@ VxRun Vx(const QStringList& Args)
     return {R.Status, QString::fromUtf8(R.Out), QString::fromUtf8(R.Err)};
 }
 
-bool Write(const QString& Path, const QByteArray& Data)
-{
-    QDir().mkpath(QFileInfo(Path).path());
-    QFile F(Path);
-    return F.open(QIODevice::WriteOnly) && F.write(Data) == Data.size();
-}
-
-QByteArray Read(const QString& Path)
-{
-    QFile F(Path);
-    return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray("<missing>");
-}
-
 class WebVx : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -51,10 +39,10 @@ protected:
         Nginx = new vxtest::TNginxPeer;
         Ftp = new vxtest::TFtpPeer;
         Content = QByteArray(70000, 'v');
-        Write(Root->filePath(QStringLiteral("www/file.bin")), Content);
-        Write(Root->filePath(QStringLiteral("ftp/pub/file.bin")), Content);
-        Write(Root->filePath(QStringLiteral("ftp/pub/sub/deep.txt")), "deep");
-        Write(Root->filePath(QStringLiteral("ftp/top.txt")), "top");
+        WriteTree(Root->filePath(QStringLiteral("www/file.bin")), Content);
+        WriteTree(Root->filePath(QStringLiteral("ftp/pub/file.bin")), Content);
+        WriteTree(Root->filePath(QStringLiteral("ftp/pub/sub/deep.txt")), "deep");
+        WriteTree(Root->filePath(QStringLiteral("ftp/top.txt")), "top");
         if (!Nginx->Start(Root->filePath(QStringLiteral("www"))))
             StartError = Nginx->Error;
         else if (!Ftp->Start(Root->filePath(QStringLiteral("ftp"))))
@@ -111,7 +99,7 @@ TEST_F(WebVx, UpdateOverEveryService)
         VxRun R = Vx(Args);
         EXPECT_EQ(R.Status, 0) << Source.toStdString() << ": " << R.Err.toStdString();
         EXPECT_EQ(R.Out, LocalFile + QStringLiteral(": downloaded 70000 bytes\n"));
-        EXPECT_EQ(Read(LocalFile), Content);
+        EXPECT_EQ(ReadFile(LocalFile), Content);
         R = Vx(Args);
         EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
         EXPECT_EQ(R.Out, LocalFile + QStringLiteral(": up to date\n"));
@@ -120,7 +108,7 @@ TEST_F(WebVx, UpdateOverEveryService)
 
 TEST_F(WebVx, UpdateReportsMissingFilesRefusalsAndUsage)
 {
-    ASSERT_TRUE(Write(LocalFile, "mine"));
+    ASSERT_TRUE(WriteTree(LocalFile, "mine"));
     VxRun R = Vx({QStringLiteral("update"), QStringLiteral("http://127.0.0.1:%1/none").arg(Nginx->HttpPort), LocalFile});
     EXPECT_EQ(R.Status, 1);
     EXPECT_TRUE(R.Err.contains(QStringLiteral("not found"))) << R.Err.toStdString();
@@ -131,7 +119,7 @@ TEST_F(WebVx, UpdateReportsMissingFilesRefusalsAndUsage)
     R = Vx({QStringLiteral("update"), FtpUrl(QStringLiteral("/pub/file.bin")).replace(QStringLiteral("secret"), QStringLiteral("bad")),
             LocalFile});
     EXPECT_EQ(R.Status, 1);
-    EXPECT_EQ(Read(LocalFile), QByteArray("mine"));
+    EXPECT_EQ(ReadFile(LocalFile), QByteArray("mine"));
 
     for (const QStringList& Bad : {QStringList{QStringLiteral("update")},
                                    QStringList{QStringLiteral("update"), QStringLiteral("http://x/")},
@@ -177,7 +165,7 @@ TEST_F(WebVx, RunDrivesTheComponentsByProperty)
     EXPECT_EQ(J.value(QStringLiteral("Status")).toString(), QStringLiteral("isFinished"));
     EXPECT_EQ(J.value(QStringLiteral("Action")).toString(), QStringLiteral("iaDisconnected"));
     EXPECT_EQ(J.value(QStringLiteral("RemoteFileSize")).toInt(), 70000);
-    EXPECT_EQ(Read(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), Content);
 
     R = Vx({QStringLiteral("run"), QStringLiteral("TVxRemoteFiles"), QStringLiteral("Service=isFTP"),
             QStringLiteral("Host=127.0.0.1"), QStringLiteral("Port=%1").arg(Ftp->Port), QStringLiteral("User=user"),
@@ -214,9 +202,9 @@ protected:
             StartError = Peer->Error;
             return;
         }
-        Write(Peer->Home + QStringLiteral("/pub/f.txt"), "file in pub");
-        Write(Peer->Home + QStringLiteral("/pub/sub/deep.txt"), "deep");
-        Write(Peer->Home + QStringLiteral("/top.txt"), "top");
+        WriteTree(Peer->Home + QStringLiteral("/pub/f.txt"), "file in pub");
+        WriteTree(Peer->Home + QStringLiteral("/pub/sub/deep.txt"), "deep");
+        WriteTree(Peer->Home + QStringLiteral("/top.txt"), "top");
     }
     static void TearDownTestSuite()
     {
@@ -253,7 +241,7 @@ TEST_F(WebVsftpd, PathsAreRelativeToTheLoginDirectoryUnlessDoublySlashed)
         QFile::remove(Out);
         const VxRun R = Vx({QStringLiteral("update"), Url(Path), Out});
         EXPECT_EQ(R.Status, 0) << Path.toStdString() << ": " << R.Err.toStdString();
-        EXPECT_EQ(Read(Out), QByteArray("file in pub")) << Path.toStdString();
+        EXPECT_EQ(ReadFile(Out), QByteArray("file in pub")) << Path.toStdString();
     }
 
     // The login directory itself lists with bare names; a directory below it with the

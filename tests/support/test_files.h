@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -28,4 +29,12 @@ inline bool SetModified(const QString& Path, const QDateTime& Time)
 inline QDateTime Modified(const QString& Path)
 {
     return QFileInfo(Path).lastModified().toUTC();
+}
+
+// Writes a file, making the directories on its path; with a valid Time, also sets its
+// modification time.
+inline bool WriteTree(const QString& Path, const QByteArray& Data, const QDateTime& Time = {})
+{
+    QDir().mkpath(QFileInfo(Path).path());
+    return WriteFile(Path, Data) && (!Time.isValid() || SetModified(Path, Time));
 }
