@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/peer_process.h"
 #include "support/test_certificates.h"
 #include "support/vx_process.h"
 
@@ -21,7 +22,7 @@
 namespace {
 
 const char* const SmtpServerScript = R"PY(
-import json, os, socket, ssl, sys, warnings
+import json, os, ssl, sys, threading, warnings
 warnings.simplefilter("ignore")
 from aiosmtpd.controller import Controller
 from aiosmtpd.smtp import AuthResult, LoginPassword
@@ -50,26 +51,19 @@ def authenticator(server, session, envelope, mechanism, auth_data):
     # handled=False: a refusal is answered with 535 by the server itself.
     return AuthResult(success=ok, handled=False, auth_data=auth_data if ok else None)
 
-probe = socket.socket()
-probe.bind(("127.0.0.1", 0))
-port = probe.getsockname()[1]
-probe.close()
-mode = sys.argv[2] if len(sys.argv) > 2 else "plain"
+port = int(sys.argv[2])
+mode = sys.argv[3] if len(sys.argv) > 3 else "plain"
 kw = dict(authenticator=authenticator, auth_require_tls=False, auth_required=False)
 if mode != "plain":
     ctx = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
-    ctx.load_cert_chain(os.path.join(sys.argv[3], "server.crt"), os.path.join(sys.argv[3], "server.key"))
+    ctx.load_cert_chain(os.path.join(sys.argv[4], "server.crt"), os.path.join(sys.argv[4], "server.key"))
     if mode == "starttls":
         kw.update(tls_context=ctx, require_starttls=True, auth_require_tls=True, auth_required=True)
     else:  # TLS from the first byte
         kw.update(ssl_context=ctx, auth_required=True)
 controller = Controller(Handler(), hostname="127.0.0.1", port=port, **kw)
 controller.start()
-print("READY", port, flush=True)
-try:
-    sys.stdin.read()  # runs until the test closes our standard input
-finally:
-    controller.stop()
+threading.Event().wait()  # serves until the test stops the process
 )PY";
 
 // Prints the parsed message as JSON: header fields in order, the text of the body,
@@ -109,38 +103,21 @@ class MailSmtp : public testing::Test {
 protected:
     void SetUp() override { Start({}); }
 
-    // Starts the server; Args after the inbox: the mode and the certificate directory.
+    // Starts the server; Args after the inbox and the port: the mode and the certificate
+    // directory.
     void Start(const QStringList& Args)
     {
         ASSERT_TRUE(FDir.isValid());
         ASSERT_TRUE(QDir().mkpath(Inbox()));
-        const QString Script = FDir.filePath(QStringLiteral("smtpd.py"));
-        QFile F(Script);
-        ASSERT_TRUE(F.open(QIODevice::WriteOnly));
-        F.write(SmtpServerScript);
-        F.close();
-        FServer.start(QStringLiteral("/usr/bin/python3"), QStringList{Script, Inbox()} + Args);
-        ASSERT_TRUE(FServer.waitForStarted(10000));
-        QByteArray Line;
-        for (int I = 0; I < 100 && !Line.endsWith('\n'); ++I) {
-            FServer.waitForReadyRead(200);
-            Line += FServer.readLine();
-        }
-        ASSERT_TRUE(Line.startsWith("READY ")) << FServer.readAllStandardError().constData();
-        FPort = quint16(Line.mid(6).trimmed().toInt());
-        ASSERT_NE(FPort, 0);
+        const QString Script = FServer.WriteFile(QStringLiteral("smtpd.py"), QByteArray(SmtpServerScript));
+        QString Error;
+        ASSERT_TRUE(FServer.StartListening(QStringLiteral("/usr/bin/python3"), 1, [&](const QList<quint16>& Ports) {
+            FPort = Ports[0];
+            return QStringList{Script, Inbox(), QString::number(FPort)} + Args;
+        }, Error)) << Error.toStdString();
     }
 
-    void TearDown() override
-    {
-        if (FServer.state() != QProcess::NotRunning) {
-            FServer.closeWriteChannel();
-            if (!FServer.waitForFinished(10000)) {
-                FServer.kill();
-                FServer.waitForFinished(5000);
-            }
-        }
-    }
+    void TearDown() override { FServer.Stop(); }
 
     QString Inbox() const { return FDir.filePath(QStringLiteral("inbox")); }
 
@@ -176,7 +153,7 @@ protected:
     }
 
     QTemporaryDir FDir;
-    QProcess FServer;
+    vxtest::TPeerProcess FServer;
     quint16 FPort = 0;
 };
 
