@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QChar>
+#include <QString>
 #include <QtGlobal>
 #include <cstring>
 
@@ -91,7 +92,7 @@ inline bool Decode(const Unit* Data, qsizetype Size, char16_t* Out, qsizetype& O
             if (K >= Size)
                 break;
         }
-        char16_t U[2];
+        char16_t U[2] = {};
         int Units;
         const qsizetype Used = DecodeStep(Data, Size, K, U, Units);
         if (Used == 0)
@@ -103,6 +104,18 @@ inline bool Decode(const Unit* Data, qsizetype Size, char16_t* Out, qsizetype& O
     }
     OutSize = O;
     return true;
+}
+
+// Data decoded as a string; a null string for malformed input.
+template <class Unit>
+inline QString DecodeToString(const Unit* Data, qsizetype Size)
+{
+    QString Out(Size, Qt::Uninitialized);
+    qsizetype N = 0;
+    if (!Decode(Data, Size, reinterpret_cast<char16_t*>(Out.data()), N))
+        return QString();
+    Out.truncate(N);
+    return Out;
 }
 
 }  // namespace VxUtf8

@@ -13,13 +13,7 @@ QString Utf8Decode(const QString& S)
 {
     if (S.isEmpty())
         return QString();
-    QString Result(S.size(), Qt::Uninitialized);
-    qsizetype Size = 0;
-    if (!VxUtf8::Decode(reinterpret_cast<const char16_t*>(S.constData()), S.size(),
-                        reinterpret_cast<char16_t*>(Result.data()), Size))
-        return QString();
-    Result.truncate(Size);
-    return Result;
+    return VxUtf8::DecodeToString(reinterpret_cast<const char16_t*>(S.constData()), S.size());
 }
 
 QString Encode64(const QString& S)

@@ -19,11 +19,6 @@ namespace VxXMLDetail {
 thread_local TParseWatch* ActiveWatch = nullptr;
 thread_local quint64 MutationCount = 0;
 
-bool DecodeUtf8(const uchar* Data, qsizetype Size, char16_t* Out, qsizetype& OutSize)
-{
-    return VxUtf8::Decode(Data, Size, Out, OutSize);
-}
-
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
 {
     TUtf8Shape R;
@@ -48,13 +43,7 @@ TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
 
 QString Utf8DecodeBytes(QByteArrayView Bytes)
 {
-    QString Out(Bytes.size(), Qt::Uninitialized);
-    qsizetype N = 0;
-    if (!DecodeUtf8(reinterpret_cast<const uchar*>(Bytes.data()), Bytes.size(),
-                    reinterpret_cast<char16_t*>(Out.data()), N))
-        return QString();
-    Out.truncate(N);
-    return Out;
+    return VxUtf8::DecodeToString(reinterpret_cast<const uchar*>(Bytes.data()), Bytes.size());
 }
 
 }  // namespace VxXMLDetail

@@ -24,11 +24,6 @@ extern thread_local TParseWatch* ActiveWatch;
 // this thread, so that a parse can tell whether a callback changed the tree.
 extern thread_local quint64 MutationCount;
 
-// The library's UTF-8 decoding (core/VxUtf8.h, the one behind Utf8Decode) over raw
-// bytes. Returns false for malformed input. Out must hold Size units; OutSize receives
-// the number written.
-bool DecodeUtf8(const uchar* Data, qsizetype Size, char16_t* Out, qsizetype& OutSize);
-
 // What a document of UTF-8 bytes decodes to, as far as the scanner cares.
 struct TUtf8Shape {
     bool Valid = false;            // DecodeUtf8 would succeed
@@ -40,7 +35,8 @@ struct TUtf8Shape {
 };
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size);
 
-// For tests: DecodeUtf8 as a string, empty for malformed input.
+// For tests: the library's UTF-8 decoding (core/VxUtf8.h) over raw bytes, the form the
+// engine uses; empty for malformed input.
 VX_TEST_EXPORT QString Utf8DecodeBytes(QByteArrayView Bytes);
 
 // What the bytes of a document are taken as.

@@ -7,6 +7,8 @@
 // is copied. The engine keeps the documents alive while nodes made from them exist.
 #include "xml/VxXMLInternal.h"
 
+#include "core/VxUtf8.h"
+
 #include <vedidoredo/vxiutil.h>
 
 #include <QPointer>
@@ -195,13 +197,7 @@ public:
         if (Bytes.isNull() && IsAscii(D, N) && (FMode == Utf8 || FAsciiSafe))
             return;
         if (FMode == Utf8) {
-            QString Out(N, Qt::Uninitialized);
-            qsizetype OutSize = 0;
-            if (DecodeUtf8(D, N, reinterpret_cast<char16_t*>(Out.data()), OutSize))
-                Out.truncate(OutSize);
-            else
-                Out.clear();
-            P.SetOwn(std::move(Out));
+            P.SetOwn(VxUtf8::DecodeToString(D, N));
         } else {
             FDecoder->resetState();
             P.SetOwn(FDecoder->decode(QByteArrayView(D, N)));
@@ -343,11 +339,7 @@ TPiece Slice(const Ch* S, qsizetype From, qsizetype To, TSourceKind Kind)
         const uchar* D = S + From;
         const qsizetype Size = To - From;
         if (Kind == TSourceKind::Utf8 && !IsAscii(D, Size)) {
-            QString Out(Size, Qt::Uninitialized);
-            qsizetype OutSize = 0;
-            DecodeUtf8(D, Size, reinterpret_cast<char16_t*>(Out.data()), OutSize);
-            Out.truncate(OutSize);
-            R.SetOwn(std::move(Out));
+            R.SetOwn(VxUtf8::DecodeToString(D, Size));
         } else {
             R.Data = D;
             R.Size = Size;

@@ -4,6 +4,8 @@
 #include "VxConsole.h"
 #include "VxPropertyValues.h"
 
+#include <vedidoredo/platform/VxByteText.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -142,10 +144,10 @@ TEST(VxRunValues, PathsThatDoNotFitAreUsageErrors)
 TEST(VxRunValues, ByteTextAndByteArrays)
 {
     EXPECT_EQ(SetAndRead("Data=\\x01\\xfe", "Data"), QByteArray("\x01\xfe"));
-    EXPECT_EQ(vx::TextToBytes(QString::fromUtf16(u"a\u00ff\U0001F600")), QByteArray("a\xff\xf0\x9f\x98\x80"));
+    EXPECT_EQ(VxByteTextToBytes(QString::fromUtf16(u"a\u00ff\U0001F600")), QByteArray("a\xff\xf0\x9f\x98\x80"));
     // A lone surrogate cannot be encoded; it must not swallow the next character.
     QString Lone = QStringLiteral("x");
     Lone += QChar(0xD800);
     Lone += QLatin1Char('y');
-    EXPECT_TRUE(vx::TextToBytes(Lone).endsWith('y'));
+    EXPECT_TRUE(VxByteTextToBytes(Lone).endsWith('y'));
 }

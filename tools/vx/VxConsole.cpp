@@ -40,7 +40,7 @@ void WriteOutLine(const QString& Text)
 
 void WriteOutBytes(const QString& ByteText)
 {
-    Write(stdout, &ConsoleCapture::Out, TextToBytes(ByteText));
+    Write(stdout, &ConsoleCapture::Out, VxByteTextToBytes(ByteText));
 }
 
 bool OutIsTerminal()
@@ -77,11 +77,6 @@ CurrentCommand::~CurrentCommand()
 QString CurrentCommand::Name()
 {
     return CommandName;
-}
-
-QByteArray TextToBytes(const QString& Text)
-{
-    return VxByteTextToBytes(Text);
 }
 
 ConsoleCapture::ConsoleCapture() : FPrevious(CurrentCapture)

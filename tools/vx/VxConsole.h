@@ -13,7 +13,7 @@ void WriteOut(const QByteArray& Bytes);
 void WriteOutText(const QString& Text);
 // Writes the text and a line feed to standard output in UTF-8.
 void WriteOutLine(const QString& Text);
-// Writes byte text (a socket component's answer) as TextToBytes makes it.
+// Writes byte text (a socket component's answer) as VxByteTextToBytes makes it.
 void WriteOutBytes(const QString& ByteText);
 // Whether standard output is a terminal (false while captured), for bold and colours.
 bool OutIsTerminal();
@@ -37,9 +37,6 @@ public:
 private:
     QString FPrevious;
 };
-
-// Text as bytes: characters up to 255 are one byte each (byte text), others UTF-8.
-QByteArray TextToBytes(const QString& Text);
 
 // While it lives, everything written goes into Out and Err instead.
 class ConsoleCapture {

@@ -5,6 +5,7 @@
 #include "VxPropertyValues.h"
 #include "VxRegistry.h"
 
+#include <vedidoredo/platform/VxByteText.h>
 #include <vedidoredo/platform/VxCollection.h>
 #include <vedidoredo/platform/VxException.h>
 
@@ -260,12 +261,12 @@ void PrintValue(const Outcome& Result)
         const QStringList Items = Result.Value.toStringList();
         QByteArray Bytes;
         for (const QString& Item : Items)
-            Bytes += TextToBytes(Item) + '\n';
+            Bytes += VxByteTextToBytes(Item) + '\n';
         WriteOut(Bytes);
         return;
     }
     default:
-        WriteOut(TextToBytes(ValueToText(Result.Type, Result.Value)) + '\n');
+        WriteOut(VxByteTextToBytes(ValueToText(Result.Type, Result.Value)) + '\n');
     }
 }
 
@@ -354,7 +355,7 @@ int Run(const QStringList& Args)
         if (O.Read.isEmpty() && O.Call.isEmpty() &&
             (Result.Type.Kind == ValueKind::String || Result.Type.Kind == ValueKind::Boolean)) {
             if (Result.Type.Kind == ValueKind::String)
-                WriteOut(TextToBytes(Result.Value.toString()));
+                WriteOut(VxByteTextToBytes(Result.Value.toString()));
         } else {
             PrintValue(Result);
         }
