@@ -52,16 +52,10 @@ int RunDirectory(const QStringList& Args)
         throw vx::UsageError{QStringLiteral("--mode says when --show opens the window; give --show as well")};
     const TVxIShowMode Mode = O.Reader->Has("--mode") ? ParseMode(ModeText) : omAlways;
     TVxWebDirect D;
-    QString Error;
-    const QString Remote = vxweb::Configure(&D, O, Error);
-    if (Remote.isEmpty())
-        throw vx::UsageError{Error};
-    D.SetRemoteFileName(Remote);
+    vxweb::SetUpUpdater(&D, O, QStringLiteral("directory"));
     if (!Cache.isEmpty())
         D.SetCacheFileName(QFileInfo(Cache).absoluteFilePath());
     D.SetShowMode(omNever);  // the window comes after the listing
-    D.StatusDialog()->SetEnabled(true);  // a progress bar where vx can draw one
-    D.StatusDialog()->SetTitle(QStringLiteral("directory"));
     bool Result = false;
     try {
         Result = D.Execute();

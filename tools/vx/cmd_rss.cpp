@@ -101,13 +101,7 @@ int RunRss(const QStringList& Args)
     if (!O.Rest.isEmpty())
         throw vx::UsageError{QStringLiteral("one URL or file only, got '%1' as well").arg(O.Rest.first())};
     TVxIRSSParser P;
-    QString Error;
-    const QString Remote = vxweb::Configure(&P, O, Error);
-    if (Remote.isEmpty())
-        throw vx::UsageError{Error};
-    P.SetRemoteFileName(Remote);
-    P.StatusDialog()->SetEnabled(true);  // a progress bar where vx can draw one
-    P.StatusDialog()->SetTitle(QStringLiteral("rss"));
+    vxweb::SetUpUpdater(&P, O, QStringLiteral("rss"));
     try {
         P.Execute();
     } catch (const EVxError& E) {  // the download could not be written or read

@@ -21,8 +21,7 @@ std::vector<vx::Option> TranslatorOptions(std::vector<vx::Option> Own)
 
 void Configure(TVxMSTranslator& T, const vx::OptionReader& R, const QString& Command)
 {
-    T.StatusDialog()->SetEnabled(true);  // a progress bar where vx can draw one
-    T.StatusDialog()->SetTitle(Command);
+    vxweb::ShowProgress(&T, Command);
     QString Error;
     if (!vxweb::ConfigureConnection(&T, vxweb::ReadConnectionOptions(R), Error))
         throw vx::UsageError{Error};

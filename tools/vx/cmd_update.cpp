@@ -16,16 +16,10 @@ int RunUpdate(const QStringList& Args)
     if (O.Rest.size() != 1)
         throw vx::UsageError{QStringLiteral("expected URL and LOCALFILE")};
     TVxWebUpdater U;
-    QString Error;
-    const QString Remote = vxweb::Configure(&U, O, Error);
-    if (Remote.isEmpty())
-        throw vx::UsageError{Error};
+    vxweb::SetUpUpdater(&U, O, QStringLiteral("update"));
     const QString Local = O.Rest.first();
-    U.SetRemoteFileName(Remote);
     U.SetLocalFileName(QFileInfo(Local).absoluteFilePath());
     U.SetResumeDownload(O.Resume);
-    U.StatusDialog()->SetEnabled(true);  // a progress bar where vx can draw one
-    U.StatusDialog()->SetTitle(QStringLiteral("update"));
     try {
         U.Execute();
     } catch (const EVxError& E) {  // the local file could not be written

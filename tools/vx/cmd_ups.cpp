@@ -99,8 +99,7 @@ int RunUps(const QStringList& Args)
     if (R.Has("--license"))
         T.SetAccessLicenseNumber(R.Value("--license"));
     T.SetTrackingNumber(R.Positional(0));
-    T.StatusDialog()->SetEnabled(true);  // a progress bar where vx can draw one
-    T.StatusDialog()->SetTitle(QStringLiteral("ups"));
+    vxweb::ShowProgress(&T, QStringLiteral("ups"));
 
     const bool Ok = T.Execute();
     if (R.Has("--json")) {

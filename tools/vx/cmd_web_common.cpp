@@ -130,6 +130,12 @@ QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
     return Remote;
 }
 
+void ShowProgress(TVxCustomWebComponent* C, const QString& Title)
+{
+    C->StatusDialog()->SetEnabled(true);
+    C->StatusDialog()->SetTitle(Title);
+}
+
 void SetUpUpdater(TVxCustomWebUpdater* C, const Options& O, const QString& Title)
 {
     QString Error;
@@ -137,8 +143,7 @@ void SetUpUpdater(TVxCustomWebUpdater* C, const Options& O, const QString& Title
     if (Remote.isEmpty())
         throw vx::UsageError{Error};
     C->SetRemoteFileName(Remote);
-    C->StatusDialog()->SetEnabled(true);
-    C->StatusDialog()->SetTitle(Title);
+    ShowProgress(C, Title);
 }
 
 bool RunUpdater(TVxCustomWebUpdater* C, const Options& O)

@@ -48,8 +48,10 @@ Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx
 // "%2F", and "." for the login directory itself), or an empty string with Error set.
 QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error);
 
+// Shows C's progress bar, titled Title, where vx can draw one (on a terminal).
+void ShowProgress(TVxCustomWebComponent* C, const QString& Title);
 // Configure for a command that runs one updater: names the remote file and shows the
-// progress bar (where vx can draw one) titled Title. Throws vx::UsageError.
+// progress bar (ShowProgress). Throws vx::UsageError.
 void SetUpUpdater(TVxCustomWebUpdater* C, const Options& O, const QString& Title);
 // Runs C once; false, with the reason on standard error, when the run failed or the
 // remote file is missing. An EVxError goes on to the caller.
