@@ -188,8 +188,15 @@ void TVxDownloadTarget::Discard()
 
 void TVxDownloadTarget::Write(const char* Data, size_t N)
 {
-    if (N > 0 && FFile.write(Data, static_cast<qint64>(N)) != static_cast<qint64>(N))
-        Fail(QStringLiteral("Cannot write file"));
+    // A write the disk takes only in part is followed by one for the rest, whose failure
+    // tells why ("No space left on device"); the short one tells nothing.
+    while (N > 0) {
+        const qint64 Done = FFile.write(Data, static_cast<qint64>(N));
+        if (Done <= 0)
+            Fail(QStringLiteral("Cannot write file"));
+        Data += Done;
+        N -= static_cast<size_t>(Done);
+    }
 }
 
 void TVxDownloadTarget::Fail(const QString& What, const QString& Why)
