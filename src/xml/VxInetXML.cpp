@@ -17,7 +17,6 @@
 namespace VxXMLDetail {
 
 thread_local TParseWatch* ActiveWatch = nullptr;
-thread_local quint64 MutationCount = 0;
 
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
 {
@@ -120,12 +119,10 @@ TVxXMLItem::TVxXMLItem(TVxXMLItem* AOwner) : TVxXMLItem()
         return;
     FFlags |= fOwnedByParent;
     AOwner->Extra(true)->Owned.append(this);
-    ++MutationCount;
 }
 
 TVxXMLItem::~TVxXMLItem()
 {
-    ++MutationCount;
     DestroyChildren();
     TExtra* X = Extra(false);
     if (X) {
@@ -255,7 +252,6 @@ QString TVxXMLItem::Attributes() const
 void TVxXMLItem::SetTagName(const QString& Value)
 {
     AsText(FTagName).SetString(Value);
-    ++MutationCount;
 }
 
 namespace {
@@ -377,7 +373,6 @@ void TVxXMLItem::Assign(const TVxXMLItem* Source)
         Assign(&Copy);
         return;
     }
-    ++MutationCount;
     FItems.Clear();
     auto CopyFields = [](const TVxXMLItem* S, TVxXMLItem* D) {
         D->FKind = S->FKind;
@@ -427,7 +422,6 @@ TVxXMLItem* TVxXMLItems::AddItem(TVxXMLItem* ParentItem)
         delete Item;
         throw;
     }
-    ++MutationCount;
     return Item;
 }
 
