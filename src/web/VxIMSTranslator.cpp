@@ -2,6 +2,7 @@
 #include <vedidoredo/VxIMSTranslator.h>
 #include <vedidoredo/VxInetXML.h>
 #include <vedidoredo/vxiutil.h>
+#include "platform/VxRunState.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -90,8 +91,9 @@ bool TVxMSTranslator::FetchXML(const QString& Url, TVxXMLEngine& Engine)
 
 QString TVxMSTranslator::TranslateText(const QString& AText, const QString& SourceLng, const QString& DestLng)
 {
+    TVxRunScope Run(RunState());
     SetLastError({});
-    TVxXMLEngine Engine(this);
+    TVxXMLEngine Engine;
     if (!FetchXML(RequestUrl(QStringLiteral("/Translate?appId=%s&text=%s&from=%s&to=%s"),
                              {FBingAppId, AText, SourceLng, DestLng}),
                   Engine))
@@ -102,8 +104,9 @@ QString TVxMSTranslator::TranslateText(const QString& AText, const QString& Sour
 
 QString TVxMSTranslator::DetectLanguage(const QString& AText)
 {
+    TVxRunScope Run(RunState());
     SetLastError({});
-    TVxXMLEngine Engine(this);
+    TVxXMLEngine Engine;
     if (!FetchXML(RequestUrl(QStringLiteral("/Detect?appId=%s&text=%s"), {FBingAppId, AText}), Engine))
         return {};
     TVxXMLItem* E = DocumentElement(Engine);
@@ -112,11 +115,12 @@ QString TVxMSTranslator::DetectLanguage(const QString& AText)
 
 void TVxMSTranslator::GetLanguages(const char* Path, QStringList* AList)
 {
+    TVxRunScope Run(RunState());
     SetLastError({});
     if (!AList)
         return;
     AList->clear();
-    TVxXMLEngine Engine(this);
+    TVxXMLEngine Engine;
     if (!FetchXML(RequestUrl(QLatin1String(Path), {FBingAppId}), Engine))
         return;
     if (TVxXMLItem* E = DocumentElement(Engine))
@@ -137,6 +141,7 @@ void TVxMSTranslator::GetLanguagesForSpeak(QStringList* AList)
 
 void TVxMSTranslator::SpeakText(const QString& Language, const QString& DestFileName, const QString& AText)
 {
+    TVxRunScope Run(RunState());
     SetLastError({});
     QFile File(DestFileName);
     if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -3,6 +3,7 @@
 // FTP and network paths is in the services (VxWebHttp.cpp, VxWebFtp.cpp,
 // VxWebNetwork.cpp); the local file of a download is written by TVxDownloadTarget.
 #include "platform/VxDownloadTarget.h"
+#include "platform/VxRunState.h"
 #include "web/VxWebService.h"
 
 #include <vedidoredo/VxILogOn.h>
@@ -77,7 +78,7 @@ void TVxInetStatusDialog::Assign(TVxPersistent* Source)
 // ---- TVxCustomWebComponent ---------------------------------------------------------
 
 TVxCustomWebComponent::TVxCustomWebComponent(QObject* Owner)
-    : QObject(Owner),
+    : TVxComponent(Owner),
       FWEBAgent(QStringLiteral("Quillmoss WebUpdater")),
       FProxy(new TVxInetProxy(this)),
       FStatusDialog(new TVxInetStatusDialog(this))
@@ -85,7 +86,10 @@ TVxCustomWebComponent::TVxCustomWebComponent(QObject* Owner)
     FProxy->SetPort(0);
 }
 
-TVxCustomWebComponent::~TVxCustomWebComponent() = default;
+TVxCustomWebComponent::~TVxCustomWebComponent()
+{
+    EndRun();
+}
 
 void TVxCustomWebComponent::SetService(TVxIService Value)
 {
@@ -144,11 +148,14 @@ void TVxCustomWebComponent::SetAction(TVxIAction Value)
         case iaDownloading: L = {&strVxInDownloading, 3, 0}; break;
         case iaDownloaded: L = {&strVxInDownloaded, 3, 4}; break;
         }
-        if (L.Text) {
-            dlgStatus->SetStatusText(*L.Text);
-            dlgStatus->SetStepImage(L.Step, L.Image);
-        }
-        dlgStatus->ProcessEvents();
+        // The window's updates and the events it lets through are callbacks of the run.
+        RunCallback([&] {
+            if (L.Text) {
+                dlgStatus->SetStatusText(*L.Text);
+                dlgStatus->SetStepImage(L.Step, L.Image);
+            }
+            dlgStatus->ProcessEvents();
+        });
     }
     if (FOnActionChange)
         FOnActionChange(this);
@@ -157,24 +164,35 @@ void TVxCustomWebComponent::SetAction(TVxIAction Value)
 void TVxCustomWebComponent::UpdateProgress(quint32 CurValue, quint32 MaxValue, bool& Abort)
 {
     if (dlgStatus && FStatusDialog->Enabled()) {
-        Abort = dlgStatus->IsCanceled();
-        dlgStatus->SetProgress(CurValue, MaxValue);
         // Printed as signed 32-bit numbers; the percentage is worked out in 64 bits.
         const qint64 Cur = static_cast<qint32>(CurValue);
-        if (MaxValue == 0) {
-            dlgStatus->SetStatusText(FormatInts(strVxInProgressBytes, {Cur}));
-        } else {
-            const qint64 Percent = static_cast<qint64>(CurValue) * 100 / MaxValue;
-            dlgStatus->SetStatusText(FormatInts(
-                strVxInProgress, {Cur, static_cast<qint32>(MaxValue), static_cast<qint32>(Percent)}));
-        }
-        dlgStatus->ProcessEvents();
+        const QString Text =
+            MaxValue == 0 ? FormatInts(strVxInProgressBytes, {Cur})
+                          : FormatInts(strVxInProgress, {Cur, static_cast<qint32>(MaxValue),
+                                                         static_cast<qint32>(static_cast<qint64>(CurValue) * 100 / MaxValue)});
+        RunCallback([&] {
+            Abort = dlgStatus->IsCanceled();
+            dlgStatus->SetProgress(CurValue, MaxValue);
+            dlgStatus->SetStatusText(Text);
+            dlgStatus->ProcessEvents();
+        });
     }
     if (FOnProgress)
         FOnProgress(this, static_cast<int>(CurValue), static_cast<int>(MaxValue), Abort);
 }
 
 void TVxCustomWebComponent::PrepareStatusWindow()
+{
+    RunCallback([this] { ShowStatusWindow(); });
+}
+
+void TVxCustomWebComponent::CloseStatusWindow()
+{
+    if (dlgStatus)
+        RunCallback([this] { dlgStatus.reset(); });
+}
+
+void TVxCustomWebComponent::ShowStatusWindow()
 {
     if (!dlgStatus) {
         const auto& Create = VxUiHooks().CreateStatusWindow;
@@ -200,6 +218,7 @@ void TVxCustomWebComponent::PrepareStatusWindow()
 
 bool TVxCustomWebComponent::Execute()
 {
+    TVxRunScope Run(RunState());
     if (FOnBeforeExecute)
         FOnBeforeExecute(this);
     if (FStatusDialog->Enabled())
@@ -210,7 +229,7 @@ bool TVxCustomWebComponent::Execute()
     if (FStatus == isInProgress)
         SetStatus(isFinished);
     const bool Result = FStatus != isFailed;
-    dlgStatus.reset();
+    CloseStatusWindow();
     if (FOnAfterExecute)
         FOnAfterExecute(this);
     return Result;
@@ -460,7 +479,7 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
         Stream->seek(0);
     }
     if (OwnWindow)
-        dlgStatus.reset();
+        CloseStatusWindow();
     return Status;
 }
 

@@ -1,5 +1,6 @@
 // The XML engine: stream reading and decoding, loading documents into the node tree
 // through the scanner (VxXMLScanner.cpp), and lookups on the tree.
+#include "platform/VxRunState.h"
 #include "xml/VxXMLInternal.h"
 
 #include <vedidoredo/platform/VxException.h>
@@ -94,13 +95,14 @@ QString Utf16FromBytes(const uchar* D, qsizetype Size, bool BigEndian)
 
 }  // namespace
 
-TVxXMLEngine::TVxXMLEngine(QObject* AOwner) : QObject(AOwner)
+TVxXMLEngine::TVxXMLEngine(QObject* AOwner) : TVxComponent(AOwner)
 {
     FRootItem = new TVxXMLItem(static_cast<QObject*>(this));
 }
 
 TVxXMLEngine::~TVxXMLEngine()
 {
+    EndRun();
     FDestroying = true;
     delete FRootItem;
     FRootItem = nullptr;
@@ -167,6 +169,7 @@ struct TKeepDocument {
 
 void TVxXMLEngine::ParseXMLFromString(const QString& S, qsizetype N)
 {
+    TVxRunScope Run(RunState());
     ReleaseDocumentsIfUnused();
     // Nodes keep slices of the text: a string over foreign memory is copied first.
     const QString Doc = S.data_ptr().isMutable() ? S : QString(S.constData(), S.size());
@@ -177,6 +180,7 @@ void TVxXMLEngine::ParseXMLFromString(const QString& S, qsizetype N)
 
 void TVxXMLEngine::LoadFromStream(qint64 AStreamSize, QIODevice* AStream)
 {
+    TVxRunScope Run(RunState());
     FRootItem->FItems.Clear();
     ReleaseDocumentsIfUnused();
     if (!AStream)
@@ -235,6 +239,7 @@ void TVxXMLEngine::LoadFromStream(qint64 AStreamSize, QIODevice* AStream)
 
 void TVxXMLEngine::LoadFromFile(const QString& AFileName)
 {
+    TVxRunScope Run(RunState());
     FRootItem->FItems.Clear();
     ReleaseDocumentsIfUnused();
     QFile File(AFileName);
