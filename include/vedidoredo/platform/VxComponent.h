@@ -16,6 +16,8 @@
 
 class TVxRunState;
 
+/// The base of the components that run operations: the socket clients (TVxInetBase), the
+/// web components (TVxCustomWebComponent) and the XML engine. It keeps the run going on.
 class VX_CORE_EXPORT TVxComponent : public QObject {
     Q_OBJECT
 public:
