@@ -1,3 +1,5 @@
+#include <vedidoredo/platform/VxComponent.h>
+
 #include "platform/VxRunState.h"
 
 #include <vedidoredo/platform/VxException.h>

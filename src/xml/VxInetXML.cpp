@@ -1,4 +1,6 @@
 // The XML node model: nodes, child lists and the shared free routines.
+#include <vedidoredo/VxInetXML.h>
+
 #include "xml/VxXMLInternal.h"
 
 #include "core/VxUtf8.h"
@@ -39,11 +41,6 @@ TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
     }
     R.Valid = true;
     return R;
-}
-
-QString Utf8DecodeBytes(QByteArrayView Bytes)
-{
-    return VxUtf8::DecodeToString(reinterpret_cast<const uchar*>(Bytes.data()), Bytes.size());
 }
 
 }  // namespace VxXMLDetail

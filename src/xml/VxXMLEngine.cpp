@@ -1,5 +1,7 @@
 // The XML engine: stream reading and decoding, loading documents into the node tree
 // through the scanner (VxXMLScanner.cpp), and lookups on the tree.
+#include <vedidoredo/VxInetXML.h>
+
 #include "platform/VxRunState.h"
 #include "xml/VxXMLInternal.h"
 

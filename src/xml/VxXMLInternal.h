@@ -2,6 +2,7 @@
 #pragma once
 
 #include "VxXMLText.h"
+#include "core/VxUtf8.h"
 
 #include <vedidoredo/VxInetXML.h>
 
@@ -35,9 +36,12 @@ struct TUtf8Shape {
 };
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size);
 
-// For tests: the library's UTF-8 decoding (core/VxUtf8.h) over raw bytes, the form the
-// engine uses; empty for malformed input.
-VX_TEST_EXPORT QString Utf8DecodeBytes(QByteArrayView Bytes);
+// The library's UTF-8 decoding (core/VxUtf8.h) over raw bytes, the form the engine uses;
+// empty for malformed input.
+inline QString Utf8DecodeBytes(QByteArrayView Bytes)
+{
+    return VxUtf8::DecodeToString(reinterpret_cast<const uchar*>(Bytes.data()), Bytes.size());
+}
 
 // What the bytes of a document are taken as.
 enum class TSourceKind { Latin1, Utf8, Utf16 };

@@ -1,6 +1,6 @@
 // The parser: the tree for each kind of text, the callbacks, streams and encodings, and
 // documents very deep, very wide or malformed.
-#include "xml_test_helpers.h"
+#include "support/xml_test_helpers.h"
 
 #include <vedidoredo/platform/VxException.h>
 

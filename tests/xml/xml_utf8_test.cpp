@@ -1,9 +1,9 @@
 // The engine decodes UTF-8 with a routine of its own over raw bytes and scans UTF-8 and
 // Latin-1 documents as bytes. Both must give exactly what Utf8Decode and a scan of the
 // decoded text give.
-#include "xml_test_helpers.h"
+#include "support/xml_test_helpers.h"
 
-#include "../../src/xml/VxXMLInternal.h"
+#include "xml/VxXMLInternal.h"
 
 #include <vedidoredo/vxiutil.h>
 

@@ -1,7 +1,7 @@
 #include "VxConsole.h"
 #include "VxTerminal.h"
 
-#include <vedidoredo/platform/VxByteText.h>
+#include "platform/VxByteText.h"
 
 #include <cstdio>
 
