@@ -37,13 +37,6 @@ QByteArray Utf8(const QString& S)
     return S.toUtf8();
 }
 
-QString HostForUrl(const QString& Host)
-{
-    return Host.contains(QLatin1Char(':')) && !Host.startsWith(QLatin1Char('['))
-               ? QLatin1Char('[') + Host + QLatin1Char(']')
-               : Host;
-}
-
 namespace {
 
 bool IsHexDigit(char C)
@@ -375,7 +368,7 @@ long Transfer::OnChunkBegin(const void* Info, void* User, int)
 }
 QByteArray ConnectionState::BaseUrl(const char* Scheme) const
 {
-    return QByteArray(Scheme) + "://" + Utf8(HostForUrl(Host)) + ':' + QByteArray::number(Port);
+    return QByteArray(Scheme) + "://" + Utf8(VxHostForUrl(Host)) + ':' + QByteArray::number(Port);
 }
 
 }  // namespace VxInetDetail

@@ -19,7 +19,6 @@
 namespace VxXMLDetail {
 
 thread_local TParseWatch* ActiveWatch = nullptr;
-thread_local quint64 MutationCount = 0;
 
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
 {
@@ -117,12 +116,10 @@ TVxXMLItem::TVxXMLItem(TVxXMLItem* AOwner) : TVxXMLItem()
         return;
     FFlags |= fOwnedByParent;
     AOwner->Extra(true)->Owned.append(this);
-    ++MutationCount;
 }
 
 TVxXMLItem::~TVxXMLItem()
 {
-    ++MutationCount;
     DestroyChildren();
     TExtra* X = Extra(false);
     if (X) {
@@ -252,7 +249,6 @@ QString TVxXMLItem::Attributes() const
 void TVxXMLItem::SetTagName(const QString& Value)
 {
     AsText(FTagName).SetString(Value);
-    ++MutationCount;
 }
 
 namespace {
@@ -374,7 +370,6 @@ void TVxXMLItem::Assign(const TVxXMLItem* Source)
         Assign(&Copy);
         return;
     }
-    ++MutationCount;
     FItems.Clear();
     auto CopyFields = [](const TVxXMLItem* S, TVxXMLItem* D) {
         D->FKind = S->FKind;
@@ -424,7 +419,6 @@ TVxXMLItem* TVxXMLItems::AddItem(TVxXMLItem* ParentItem)
         delete Item;
         throw;
     }
-    ++MutationCount;
     return Item;
 }
 

@@ -153,7 +153,8 @@ public:
     int HttpStatus() const;
 
 protected:
-    explicit TVxInetFile(std::shared_ptr<VxInetDetail::SessionState> Session);
+    // The library's own kinds of file set the session before the first Read.
+    TVxInetFile();
     virtual bool EnsureStarted();
     std::shared_ptr<VxInetDetail::SessionState> FSession;
     std::shared_ptr<VxInetDetail::Transfer> FTransfer;
@@ -187,8 +188,8 @@ protected:
 
 private:
     friend class TVxInetConnection;
-    TVxHttpRequest(std::shared_ptr<VxInetDetail::ConnectionState> Connection, const QString& Verb,
-                   const QString& ObjectName, const QString& Version, quint32 Flags);
+    TVxHttpRequest(const QString& Verb, const QString& ObjectName, const QString& Version,
+                   quint32 Flags);
     bool Perform(qint64 ResumeFrom);
     std::shared_ptr<VxInetDetail::ConnectionState> FConnection;
     QString FVerb, FObjectName, FVersion;
