@@ -3,7 +3,7 @@
 // columns, in feed order. With --json the channels as `vx run TVxIRSSParser --json` gives
 // them, every text as a person reads it.
 #include "VxConsole.h"
-#include "VxPropertyValues.h"
+#include "VxValueJson.h"
 #include "VxRegistry.h"
 #include "cmd_web_common.h"
 

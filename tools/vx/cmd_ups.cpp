@@ -1,7 +1,7 @@
 // `vx ups TRACKINGNUMBER`: tracks a UPS parcel and prints the shipment and its activities.
 #include "VxConsole.h"
 #include "VxOptionReader.h"
-#include "VxPropertyValues.h"
+#include "VxValueJson.h"
 #include "VxRegistry.h"
 #include "cmd_web_common.h"
 
