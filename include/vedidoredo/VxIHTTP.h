@@ -59,7 +59,7 @@ public:
     QStringList ResponseHeaders() const { return FResponseHeaders; }
 
     TVxIHTTPRedirectEvent OnRedirect() const { return FOnRedirect; }
-    void SetOnRedirect(TVxIHTTPRedirectEvent Value) { FOnRedirect = std::move(Value); }
+    void SetOnRedirect(TVxIHTTPRedirectEvent Value) { FOnRedirect = Guarded(std::move(Value)); }
 
     // The first line of ResponseHeaders that starts with Value, ASCII letter case
     // ignored; the whole line as received, or empty.

@@ -7,6 +7,7 @@
 #include <vedidoredo/VxEvents.h>
 #include <vedidoredo/VxGlobal.h>
 #include <vedidoredo/VxInetProxy.h>
+#include <vedidoredo/platform/VxComponent.h>
 #include <vedidoredo/platform/VxDateTime.h>
 #include <vedidoredo/platform/VxInternet.h>
 #include <vedidoredo/platform/VxPersistent.h>
@@ -108,8 +109,9 @@ private:
 // The base of every web transfer component. Execute runs the frame: OnBeforeExecute,
 // the status window when StatusDialog.Enabled, Status := isInProgress, InternalExecute,
 // isFinished unless the work set another outcome, OnAfterExecute. It returns false only
-// for isFailed. Exceptions raised by the work or by a callback reach the caller.
-class VX_CORE_EXPORT TVxCustomWebComponent : public QObject {
+// for isFailed. Exceptions raised by the work or by a callback reach the caller; while a
+// run of the component is going, Execute raises "already running".
+class VX_CORE_EXPORT TVxCustomWebComponent : public TVxComponent {
     Q_OBJECT
     Q_PROPERTY(QString Agent READ Agent WRITE SetAgent)
     Q_PROPERTY(int Port READ Port WRITE SetPort)
@@ -164,15 +166,15 @@ public:
     QString LastError() const { return FLastError; }
 
     TVxIProgress OnProgress() const { return FOnProgress; }
-    void SetOnProgress(TVxIProgress Value) { FOnProgress = std::move(Value); }
+    void SetOnProgress(TVxIProgress Value) { FOnProgress = Guarded(std::move(Value)); }
     TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
-    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = std::move(Value); }
+    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = Guarded(std::move(Value)); }
     TVxNotifyEvent OnAfterExecute() const { return FOnAfterExecute; }
-    void SetOnAfterExecute(TVxNotifyEvent Value) { FOnAfterExecute = std::move(Value); }
+    void SetOnAfterExecute(TVxNotifyEvent Value) { FOnAfterExecute = Guarded(std::move(Value)); }
     TVxNotifyEvent OnActionChange() const { return FOnActionChange; }
-    void SetOnActionChange(TVxNotifyEvent Value) { FOnActionChange = std::move(Value); }
+    void SetOnActionChange(TVxNotifyEvent Value) { FOnActionChange = Guarded(std::move(Value)); }
     TVxNotifyEvent OnStatusChange() const { return FOnStatusChange; }
-    void SetOnStatusChange(TVxNotifyEvent Value) { FOnStatusChange = std::move(Value); }
+    void SetOnStatusChange(TVxNotifyEvent Value) { FOnStatusChange = Guarded(std::move(Value)); }
 
     Q_INVOKABLE virtual bool Execute();
 
@@ -240,7 +242,10 @@ protected:
 private:
     // The service of each kind (HTTP, FTP, network path) works on the handles.
     friend class TVxWebService;
+    // The status window is made, filled, shown and freed as callbacks of the run.
     void PrepareStatusWindow();
+    void ShowStatusWindow();
+    void CloseStatusWindow();
 
     QString FWEBAgent;
     quint16 FWEBPort = 80;
@@ -285,7 +290,7 @@ public:
     TDateTime RemoteFileCreated() const { return FRemoteFileCreated; }
 
     TVxIFileCompare OnFileCompare() const { return FOnFileCompare; }
-    void SetOnFileCompare(TVxIFileCompare Value) { FOnFileCompare = std::move(Value); }
+    void SetOnFileCompare(TVxIFileCompare Value) { FOnFileCompare = Guarded(std::move(Value)); }
 
 protected:
     void InternalExecute() override;

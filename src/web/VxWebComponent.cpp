@@ -5,6 +5,7 @@
 #include <vedidoredo/vxiupdate.h>
 
 #include "platform/VxDownloadTarget.h"
+#include "platform/VxRunState.h"
 #include "web/VxWebService.h"
 
 #include <vedidoredo/VxILogOn.h>
@@ -79,7 +80,7 @@ void TVxInetStatusDialog::Assign(TVxPersistent* Source)
 // ---- TVxCustomWebComponent ---------------------------------------------------------
 
 TVxCustomWebComponent::TVxCustomWebComponent(QObject* Owner)
-    : QObject(Owner),
+    : TVxComponent(Owner),
       FWEBAgent(QStringLiteral("Quillmoss WebUpdater")),
       FProxy(new TVxInetProxy(this)),
       FStatusDialog(new TVxInetStatusDialog(this))
@@ -87,7 +88,10 @@ TVxCustomWebComponent::TVxCustomWebComponent(QObject* Owner)
     FProxy->SetPort(0);
 }
 
-TVxCustomWebComponent::~TVxCustomWebComponent() = default;
+TVxCustomWebComponent::~TVxCustomWebComponent()
+{
+    EndRun();
+}
 
 void TVxCustomWebComponent::SetService(TVxIService Value)
 {
@@ -146,11 +150,14 @@ void TVxCustomWebComponent::SetAction(TVxIAction Value)
         case iaDownloading: L = {&strVxInDownloading, 3, 0}; break;
         case iaDownloaded: L = {&strVxInDownloaded, 3, 4}; break;
         }
-        if (L.Text) {
-            dlgStatus->SetStatusText(*L.Text);
-            dlgStatus->SetStepImage(L.Step, L.Image);
-        }
-        dlgStatus->ProcessEvents();
+        // The window's updates and the events it lets through are callbacks of the run.
+        RunCallback([&] {
+            if (L.Text) {
+                dlgStatus->SetStatusText(*L.Text);
+                dlgStatus->SetStepImage(L.Step, L.Image);
+            }
+            dlgStatus->ProcessEvents();
+        });
     }
     if (FOnActionChange)
         FOnActionChange(this);
@@ -162,24 +169,39 @@ void TVxCustomWebComponent::UpdateProgress(qint64 CurValue, qint64 MaxValue, boo
     CurValue = std::max<qint64>(CurValue, 0);
     MaxValue = std::max<qint64>(MaxValue, 0);
     if (dlgStatus && FStatusDialog->Enabled()) {
-        Abort = dlgStatus->IsCanceled();
-        dlgStatus->SetProgress(CurValue, MaxValue);
+        QString Text;
         if (MaxValue == 0) {
-            dlgStatus->SetStatusText(FormatInts(strVxInProgressBytes, {CurValue}));
+            Text = FormatInts(strVxInProgressBytes, {CurValue});
         } else {
             // Without overflow for any size a file can have.
             const qint64 Percent = CurValue <= std::numeric_limits<qint64>::max() / 100
                                        ? CurValue * 100 / MaxValue
                                        : CurValue / std::max<qint64>(MaxValue / 100, 1);
-            dlgStatus->SetStatusText(FormatInts(strVxInProgress, {CurValue, MaxValue, Percent}));
+            Text = FormatInts(strVxInProgress, {CurValue, MaxValue, Percent});
         }
-        dlgStatus->ProcessEvents();
+        RunCallback([&] {
+            Abort = dlgStatus->IsCanceled();
+            dlgStatus->SetProgress(CurValue, MaxValue);
+            dlgStatus->SetStatusText(Text);
+            dlgStatus->ProcessEvents();
+        });
     }
     if (FOnProgress)
         FOnProgress(this, CurValue, MaxValue, Abort);
 }
 
 void TVxCustomWebComponent::PrepareStatusWindow()
+{
+    RunCallback([this] { ShowStatusWindow(); });
+}
+
+void TVxCustomWebComponent::CloseStatusWindow()
+{
+    if (dlgStatus)
+        RunCallback([this] { dlgStatus.reset(); });
+}
+
+void TVxCustomWebComponent::ShowStatusWindow()
 {
     if (!dlgStatus) {
         const auto& Create = VxUiHooks().CreateStatusWindow;
@@ -205,6 +227,7 @@ void TVxCustomWebComponent::PrepareStatusWindow()
 
 bool TVxCustomWebComponent::Execute()
 {
+    TVxRunScope Run(RunState());
     if (FOnBeforeExecute)
         FOnBeforeExecute(this);
     if (FStatusDialog->Enabled())
@@ -215,7 +238,7 @@ bool TVxCustomWebComponent::Execute()
     if (FStatus == isInProgress)
         SetStatus(isFinished);
     const bool Result = FStatus != isFailed;
-    dlgStatus.reset();
+    CloseStatusWindow();
     if (FOnAfterExecute)
         FOnAfterExecute(this);
     return Result;
@@ -491,7 +514,7 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
         Stream->seek(0);
     }
     if (OwnWindow)
-        dlgStatus.reset();
+        CloseStatusWindow();
     return Status;
 }
 

@@ -1,6 +1,7 @@
 // FTP for the web components: files are found by name (SIZE and MDTM, or the listing
 // of their directory), listed level by level with the subdirectories after, and read
 // over the logged-in connection.
+#include "platform/VxRunState.h"
 #include "web/VxWebService.h"
 
 #include <vedidoredo/VxInCnst.h>
@@ -75,7 +76,7 @@ private:
         if (Dir != Cur && !Conn->FtpSetCurrentDirectory(Dir)) {
             SetError(Conn->LastError());
             if (const auto& Show = VxUiHooks().ShowMessage)
-                Show(QCoreApplication::applicationName(), Conn->LastError());
+                VxRunAsCallback([&] { Show(QCoreApplication::applicationName(), Conn->LastError()); });
         }
         const bool Here = Dir == Cur;
         const QString Pattern = Here ? Mask : JoinFtp(Dir, Mask);
