@@ -71,6 +71,9 @@ public:
 
 protected:
     void AfterExecute(QString& Text) override;
+    /// An answer the engine refuses (401, 404, 407) leaves its status and header lines in
+    /// ResponseHeaders before Execute raises.
+    void AnswerRefused(const QString& Piece) override;
 
 private:
     TVxIHTTPAction FAction = haHead;

@@ -91,6 +91,9 @@ protected:
     virtual QString InternalExecute();
     virtual void BeforeExecute();
     virtual void AfterExecute(QString& Text);
+    /// Called with the first piece of an answer whose status the engine refuses (401,
+    /// 404, 407), just before the refusal is raised; by default it does nothing.
+    virtual void AnswerRefused(const QString& Piece);
 
     // Sends byte text; the count the socket accepted, 0 when not connected.
     int SendToSocket(const QString& Text);

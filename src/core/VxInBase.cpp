@@ -276,12 +276,20 @@ QString TVxInetBase::InternalExecute()
         if (Count <= 0)
             break;
         const QLatin1StringView Piece(Buffer, Count);
-        if (Answer.isEmpty())
-            CheckStatus(Piece);
+        if (Answer.isEmpty()) {
+            try {
+                CheckStatus(Piece);
+            } catch (const EVxError&) {
+                AnswerRefused(QString(Piece));
+                throw;
+            }
+        }
         Answer.append(Piece);
     }
     return Answer;
 }
+
+void TVxInetBase::AnswerRefused(const QString&) {}
 
 void TVxInetBase::BeforeExecute()
 {

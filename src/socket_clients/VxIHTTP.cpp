@@ -73,6 +73,12 @@ QString TVxIHTTPClient::GetResponse(const QString& Value) const
     return {};
 }
 
+void TVxIHTTPClient::AnswerRefused(const QString& Piece)
+{
+    QString Text = Piece;
+    SplitAnswer(Text, FResponseHeaders, false);
+}
+
 void TVxIHTTPClient::AfterExecute(QString& Text)
 {
     TVxInetBase::AfterExecute(Text);
