@@ -139,6 +139,6 @@ TEST(WeatherWire, SetsTheTemperatureAndKeepsItOnAFailedExchange)
 
     TScriptedServer Missing(Answering("HTTP/1.0 404 Not Found\r\n\r\n"));
     W.SetPort(Missing.Port());
-    EXPECT_NE(W.Execute(), QString());
+    EXPECT_THROW(W.Execute(), EVxError);
     EXPECT_EQ(W.Temperature(), 68);
 }
