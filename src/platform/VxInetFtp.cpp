@@ -4,7 +4,7 @@
 // lines; names are matched here with VxMatchesMask.
 #include "VxInetTransfer.h"
 
-#include <vedidoredo/vxiutil.h>
+#include <vedidoredo/platform/VxFileMask.h>
 
 #include <QDateTime>
 #include <QDir>

@@ -1,7 +1,7 @@
 // The libcurl transfer loop and the options every transfer of a session gets.
 #include "VxInetTransfer.h"
 
-#include <vedidoredo/platform/VxSystemProxy.h>
+#include "platform/VxSystemProxy.h"
 
 #include <QRegularExpression>
 #include <QUrl>

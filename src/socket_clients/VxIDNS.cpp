@@ -1,5 +1,5 @@
 #include <vedidoredo/VxIDNS.h>
-#include <vedidoredo/platform/VxDatagram.h>
+#include "platform/VxDatagram.h"
 
 #include "VxDatagramStep.h"
 

@@ -4,7 +4,7 @@
 #include "VxConsole.h"
 #include "VxPropertyValues.h"
 
-#include <vedidoredo/platform/VxByteText.h>
+#include "platform/VxByteText.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "VxPropertyValues.h"
 #include "VxRegistry.h"
 
-#include <vedidoredo/platform/VxByteText.h>
+#include "platform/VxByteText.h"
 #include <vedidoredo/platform/VxCollection.h>
 #include <vedidoredo/platform/VxException.h>
 
