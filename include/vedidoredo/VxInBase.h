@@ -109,7 +109,8 @@ protected:
 
     // Sends byte text; the count the socket accepted, 0 when not connected.
     int SendToSocket(const QString& Text);
-    // One read of at most Count bytes; 0 when the peer closed or not connected.
+    // One read of at most Count bytes; 0 when the peer closed or not connected, -1 after
+    // a failure that OnError suppressed.
     int ReceiveFromSocket(char* Buffer, int Count);
     QString GetLocalHost() const;
     TVxClientSocket* ClientSocket() const { return FClientSocket; }

@@ -132,20 +132,22 @@ QString TVxInetSNTP::InternalExecute()
     // datagram (a late reply to an earlier request, a forgery) is ignored.
     const QByteArray Sent = Query.mid(40, 8);
     int Ignored = 0;
+    QString Why;  // of the last datagram ignored
     QByteArray Reply;
     const bool Done = VxDatagramStep::Run(this, ClientSocket(), eeReceive, [&] {
         try {
             Reply = VxUdpExchange(FPeer, quint16(Port()), Query, Timeout(), [&](const QByteArray& D) {
-                const bool Ours = D.size() >= MessageSize && D.mid(24, 8) == Sent;
-                Ignored += Ours ? 0 : 1;
-                return Ours;
+                if (D.size() >= MessageSize && D.mid(24, 8) == Sent)
+                    return true;
+                ++Ignored;
+                Why = D.size() < MessageSize ? ReplyProblem(QString::fromLatin1(D))
+                                             : QStringLiteral("its originate time is not this request's");
+                return false;
             });
         } catch (const EVxSocketError& E) {
             if (Ignored == 0)
                 throw;
-            throw EVxSocketError(E.Message() + QStringLiteral("; %1 datagram(s) that did not answer this request "
-                                                              "were ignored")
-                                                   .arg(Ignored),
+            throw EVxSocketError(E.Message() + QStringLiteral("; %1 datagram(s) ignored, the last: %2").arg(Ignored).arg(Why),
                                  E.ErrorCode());
         }
     });

@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QDateTime>
 
+#include <array>
+
 namespace {
 
 // The fields of one recognised answer. Offset is the zone's distance east of UTC in
@@ -62,73 +64,77 @@ struct TFormat {
     TReader Read;
 };
 
-const QString Weekday = QStringLiteral("(Mon|Tue|Wed|Thu|Fri|Sat|Sun)");
-const QString Month = QStringLiteral("(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)");
-const QString Clock = QStringLiteral("(\\d{2}):(\\d{2})");
-
-const TFormat Formats[] = {
-    // NIST: "60303 23-12-25 14:30:15 00 0 0 50.0 UTC(NIST) *", in UTC. The Modified Julian
-    // Day that opens the line must name the same date.
-    {QRegularExpression(QStringLiteral("^(\\d{5}) (\\d{2})-(\\d{2})-(\\d{2}) ") + Clock +
-                        QStringLiteral(":(\\d{2})(?: .*)?$")),
-     [](const QRegularExpressionMatch& M, TFields& F) {
-         F.Year = 2000 + M.captured(2).toInt();
-         F.Month = M.captured(3).toInt();
-         F.Day = M.captured(4).toInt();
-         F.Hour = M.captured(5).toInt();
-         F.Minute = M.captured(6).toInt();
-         F.Second = M.captured(7).toInt();
-         F.Zoned = true;
-         return QDate(1858, 11, 17).addDays(M.captured(1).toInt()) == QDate(F.Year, F.Month, F.Day);
-     }},
-    // ctime/asctime: "Tue Dec  8 13:39:35 2026", and date(1)'s "Tue Dec  8 13:39:35 UTC 2026".
-    {QRegularExpression(QStringLiteral("^") + Weekday + QStringLiteral(" +") + Month +
-                            QStringLiteral(" +(\\d{1,2}) ") + Clock +
-                            QStringLiteral(":(\\d{2})(?: +([A-Za-z]{1,5}))? +(\\d{4})$"),
-                        QRegularExpression::CaseInsensitiveOption),
-     [](const QRegularExpressionMatch& M, TFields& F) {
-         F.Weekday = IndexIn(DayNames, 7, M.captured(1));
-         F.Month = IndexIn(MonthNames, 12, M.captured(2));
-         F.Day = M.captured(3).toInt();
-         F.Hour = M.captured(4).toInt();
-         F.Minute = M.captured(5).toInt();
-         F.Second = M.captured(6).toInt();
-         F.Year = M.captured(8).toInt();
-         return ReadZone(M.captured(7), F);
-     }},
-    // RFC 822/2822: "Tue, 08 Dec 2026 13:39:35 +0000", "08 Dec 2026 13:39:35 UTC"; the
-    // seconds and the zone may be missing, a two-digit year is 19YY from 50 on.
-    {QRegularExpression(QStringLiteral("^(?:") + Weekday + QStringLiteral(", *)?(\\d{1,2}) +") + Month +
-                            QStringLiteral(" +(\\d{4}|\\d{2}) +") + Clock +
-                            QStringLiteral("(?::(\\d{2}))?(?: +([+-]\\d{4}|[A-Za-z]{1,5}))?$"),
-                        QRegularExpression::CaseInsensitiveOption),
-     [](const QRegularExpressionMatch& M, TFields& F) {
-         F.Weekday = IndexIn(DayNames, 7, M.captured(1));
-         F.Day = M.captured(2).toInt();
-         F.Month = IndexIn(MonthNames, 12, M.captured(3));
-         F.Year = M.captured(4).toInt();
-         if (M.captured(4).size() == 2)
-             F.Year += F.Year < 50 ? 2000 : 1900;
-         F.Hour = M.captured(5).toInt();
-         F.Minute = M.captured(6).toInt();
-         F.Second = M.captured(7).toInt();
-         return ReadZone(M.captured(8), F);
-     }},
-    // ISO 8601, extended or basic: "2026-12-08T13:39:35Z", "2026-12-08 13:39:35.250+01:00",
-    // "20261208T133935Z".
-    {QRegularExpression(QStringLiteral("^(\\d{4})-?(\\d{2})-?(\\d{2})[Tt ](\\d{2}):?(\\d{2})(?::?(\\d{2})(?:[.,](\\d+))?)?"
-                                       "([Zz]|[+-]\\d{2}(?::?\\d{2})?)?$")),
-     [](const QRegularExpressionMatch& M, TFields& F) {
-         F.Year = M.captured(1).toInt();
-         F.Month = M.captured(2).toInt();
-         F.Day = M.captured(3).toInt();
-         F.Hour = M.captured(4).toInt();
-         F.Minute = M.captured(5).toInt();
-         F.Second = M.captured(6).toInt();
-         F.MSec = (M.captured(7) + QStringLiteral("00")).left(3).toInt();
-         return ReadZone(M.captured(8).toUpper(), F);
-     }},
-};
+// The formats, made on first use (nothing runs when the library is loaded).
+const std::array<TFormat, 4>& Formats()
+{
+    const QString Weekday = QStringLiteral("(Mon|Tue|Wed|Thu|Fri|Sat|Sun)");
+    const QString Month = QStringLiteral("(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec)");
+    const QString Clock = QStringLiteral("(\\d{2}):(\\d{2})");
+    static const std::array<TFormat, 4> Table{{
+        // NIST: "60303 23-12-25 14:30:15 00 0 0 50.0 UTC(NIST) *", in UTC. The Modified Julian
+        // Day that opens the line must name the same date.
+        {QRegularExpression(QStringLiteral("^(\\d{5}) (\\d{2})-(\\d{2})-(\\d{2}) ") + Clock +
+                            QStringLiteral(":(\\d{2})(?: .*)?$")),
+         [](const QRegularExpressionMatch& M, TFields& F) {
+             F.Year = 2000 + M.captured(2).toInt();
+             F.Month = M.captured(3).toInt();
+             F.Day = M.captured(4).toInt();
+             F.Hour = M.captured(5).toInt();
+             F.Minute = M.captured(6).toInt();
+             F.Second = M.captured(7).toInt();
+             F.Zoned = true;
+             return QDate(1858, 11, 17).addDays(M.captured(1).toInt()) == QDate(F.Year, F.Month, F.Day);
+         }},
+        // ctime/asctime: "Tue Dec  8 13:39:35 2026", and date(1)'s "Tue Dec  8 13:39:35 UTC 2026".
+        {QRegularExpression(QStringLiteral("^") + Weekday + QStringLiteral(" +") + Month +
+                                QStringLiteral(" +(\\d{1,2}) ") + Clock +
+                                QStringLiteral(":(\\d{2})(?: +([A-Za-z]{1,5}))? +(\\d{4})$"),
+                            QRegularExpression::CaseInsensitiveOption),
+         [](const QRegularExpressionMatch& M, TFields& F) {
+             F.Weekday = IndexIn(DayNames, 7, M.captured(1));
+             F.Month = IndexIn(MonthNames, 12, M.captured(2));
+             F.Day = M.captured(3).toInt();
+             F.Hour = M.captured(4).toInt();
+             F.Minute = M.captured(5).toInt();
+             F.Second = M.captured(6).toInt();
+             F.Year = M.captured(8).toInt();
+             return ReadZone(M.captured(7), F);
+         }},
+        // RFC 822/2822: "Tue, 08 Dec 2026 13:39:35 +0000", "08 Dec 2026 13:39:35 UTC"; the
+        // seconds and the zone may be missing, a two-digit year is 19YY from 50 on.
+        {QRegularExpression(QStringLiteral("^(?:") + Weekday + QStringLiteral(", *)?(\\d{1,2}) +") + Month +
+                                QStringLiteral(" +(\\d{4}|\\d{2}) +") + Clock +
+                                QStringLiteral("(?::(\\d{2}))?(?: +([+-]\\d{4}|[A-Za-z]{1,5}))?$"),
+                            QRegularExpression::CaseInsensitiveOption),
+         [](const QRegularExpressionMatch& M, TFields& F) {
+             F.Weekday = IndexIn(DayNames, 7, M.captured(1));
+             F.Day = M.captured(2).toInt();
+             F.Month = IndexIn(MonthNames, 12, M.captured(3));
+             F.Year = M.captured(4).toInt();
+             if (M.captured(4).size() == 2)
+                 F.Year += F.Year < 50 ? 2000 : 1900;
+             F.Hour = M.captured(5).toInt();
+             F.Minute = M.captured(6).toInt();
+             F.Second = M.captured(7).toInt();
+             return ReadZone(M.captured(8), F);
+         }},
+        // ISO 8601, extended or basic: "2026-12-08T13:39:35Z", "2026-12-08 13:39:35.250+01:00",
+        // "20261208T133935Z".
+        {QRegularExpression(QStringLiteral("^(\\d{4})-?(\\d{2})-?(\\d{2})[Tt ](\\d{2}):?(\\d{2})(?::?(\\d{2})(?:[.,](\\d+))?)?"
+                                           "([Zz]|[+-]\\d{2}(?::?\\d{2})?)?$")),
+         [](const QRegularExpressionMatch& M, TFields& F) {
+             F.Year = M.captured(1).toInt();
+             F.Month = M.captured(2).toInt();
+             F.Day = M.captured(3).toInt();
+             F.Hour = M.captured(4).toInt();
+             F.Minute = M.captured(5).toInt();
+             F.Second = M.captured(6).toInt();
+             F.MSec = (M.captured(7) + QStringLiteral("00")).left(3).toInt();
+             return ReadZone(M.captured(8).toUpper(), F);
+         }},
+    }};
+    return Table;
+}
 
 // The answer as a message shows it: quoted, control characters escaped, cut when long.
 QString Quoted(const QString& Answer)
@@ -174,7 +180,7 @@ TDateTime TVxInetDateTime::DecodeDaytime(const QString& Answer)
     // One line, with any white space and line ends around it.
     const QString Line = Answer.trimmed();
     if (!Line.contains(QLatin1Char('\n')) && !Line.contains(QLatin1Char('\r'))) {
-        for (const TFormat& Format : Formats) {
+        for (const TFormat& Format : Formats()) {
             const QRegularExpressionMatch M = Format.Pattern.match(Line);
             TFields F;
             if (!M.hasMatch() || !Format.Read(M, F))

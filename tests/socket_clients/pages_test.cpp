@@ -100,6 +100,11 @@ TEST(FedExWire, ReturnsThePageAndFillsTheLists)
               (QStringLiteral("GET ") + TrackPath + QStringLiteral("42   HTTP/1.0\r\nHost: ") + TVxFedExTracker::CarrierHost()
                + QStringLiteral("\r\nProxy-Connection: Keep-Alive\r\n\r\n"))
                   .toLatin1());
+
+    TScriptedServer Missing(Answering("HTTP/1.0 404 Not Found\r\n\r\n"));
+    F.SetPort(Missing.Port());
+    EXPECT_THROW(F.Execute(), EVxError);
+    EXPECT_EQ(F.Activity(), QStringList{QStringLiteral("Jun 2=Departed")});  // kept
 }
 
 TEST(WeatherQuery, PutsTheCodeTwiceWithBlanksEscaped)

@@ -138,8 +138,8 @@ TEST(SntpWire, FailuresAndRefusedRepliesRaiseNamingTheServer)
         {[](const QByteArray&) { return QList<QByteArray>(); },
          "Waiting for a reply: the operation timed out (%1)", true},
         {[](const QByteArray&) { return QList<QByteArray>{QByteArray(47, '\x01')}; },
-         "Waiting for a reply: the operation timed out; 1 datagram(s) that did not answer this request "
-         "were ignored (%1)", true},
+         "Waiting for a reply: the operation timed out; 1 datagram(s) ignored, the last: 47 bytes, too short "
+         "for an SNTP message of 48 (%1)", true},
         {[&](const QByteArray& Q) { return QList<QByteArray>{Reply(Secs, 0, 1, 3, Q)}; },
          "SNTP reply refused: the server's clock is not synchronised (leap indicator 3) (%1)", false},
         {[&](const QByteArray& Q) { return QList<QByteArray>{Reply(Secs, 0, 16, 0, Q)}; },
