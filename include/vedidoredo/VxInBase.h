@@ -5,6 +5,7 @@
 #include <vedidoredo/VxGlobal.h>
 #include <vedidoredo/VxInetProxy.h>
 #include <vedidoredo/platform/VxClientSocket.h>
+#include <vedidoredo/platform/VxComponent.h>
 
 #include <QObject>
 #include <QString>
@@ -17,7 +18,7 @@ using TVxIReceivedEvent = std::function<void(QObject* Sender, QString& Text)>;
 // The socket request engine. Execute connects, sends GetQuery() with the raw header
 // block, reads the whole answer until the server closes, hands it to AfterExecute and
 // disconnects unless KeepConnection. Failures inside a step become the returned text.
-class VX_CORE_EXPORT TVxInetBase : public QObject {
+class VX_CORE_EXPORT TVxInetBase : public TVxComponent {
     Q_OBJECT
     Q_PROPERTY(QString About READ About WRITE SetAbout)
     Q_PROPERTY(int Port READ Port WRITE SetPort)
@@ -56,26 +57,27 @@ public:
 
     // Events. The socket notifications see the client socket as Sender.
     TVxSocketNotifyEvent OnConnect() const { return FOnConnect; }
-    void SetOnConnect(TVxSocketNotifyEvent Value) { FOnConnect = std::move(Value); }
+    void SetOnConnect(TVxSocketNotifyEvent Value) { FOnConnect = Guarded(std::move(Value)); }
     TVxSocketNotifyEvent OnDisconnect() const { return FOnDisconnect; }
-    void SetOnDisconnect(TVxSocketNotifyEvent Value) { FOnDisconnect = std::move(Value); }
+    void SetOnDisconnect(TVxSocketNotifyEvent Value) { FOnDisconnect = Guarded(std::move(Value)); }
     TVxSocketErrorEvent OnError() const { return FOnError; }
-    void SetOnError(TVxSocketErrorEvent Value) { FOnError = std::move(Value); }
+    void SetOnError(TVxSocketErrorEvent Value) { FOnError = Guarded(std::move(Value)); }
     TVxSocketNotifyEvent OnLookup() const { return FOnLookup; }
-    void SetOnLookup(TVxSocketNotifyEvent Value) { FOnLookup = std::move(Value); }
+    void SetOnLookup(TVxSocketNotifyEvent Value) { FOnLookup = Guarded(std::move(Value)); }
     TVxSocketNotifyEvent OnConnecting() const { return FOnConnecting; }
-    void SetOnConnecting(TVxSocketNotifyEvent Value) { FOnConnecting = std::move(Value); }
+    void SetOnConnecting(TVxSocketNotifyEvent Value) { FOnConnecting = Guarded(std::move(Value)); }
     TVxSocketNotifyEvent OnSendTextToSocket() const { return FOnSendTextToSocket; }
     void SetOnSendTextToSocket(TVxSocketNotifyEvent Value);
     TVxSocketNotifyEvent OnReceiveTextFromSocket() const { return FOnReceiveTextFromSocket; }
     void SetOnReceiveTextFromSocket(TVxSocketNotifyEvent Value);
     TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
-    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = std::move(Value); }
+    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = Guarded(std::move(Value)); }
     TVxIReceivedEvent OnAfterExecute() const { return FOnAfterExecute; }
-    void SetOnAfterExecute(TVxIReceivedEvent Value) { FOnAfterExecute = std::move(Value); }
+    void SetOnAfterExecute(TVxIReceivedEvent Value) { FOnAfterExecute = Guarded(std::move(Value)); }
 
     // Runs the whole request cycle; returns the answers of all steps, or the message of
-    // the library exception that ended them.
+    // the library exception that ended them. Raises "already running" while a run of
+    // this component is going.
     Q_INVOKABLE QString Execute();
     virtual QString GetQuery();
     virtual QString GetRawHeaders();

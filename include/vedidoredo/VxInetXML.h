@@ -38,6 +38,7 @@
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>
+#include <vedidoredo/platform/VxComponent.h>
 #include <vedidoredo/platform/VxDateTime.h>
 
 #include <QObject>
@@ -221,7 +222,7 @@ using TVxIXMLOnTagEvent =
 using TVxIXMLOnAfterTagEvent =
     std::function<void(QObject* Sender, TVxXMLItem*& Node, bool& Cancel)>;
 
-class VX_CORE_EXPORT TVxXMLEngine : public QObject {
+class VX_CORE_EXPORT TVxXMLEngine : public TVxComponent {
     Q_OBJECT
     Q_PROPERTY(TVxXMLItem* RootItem READ RootItem WRITE SetRootItem)
 public:
@@ -255,9 +256,9 @@ public:
     static QString GetLastTagName(QString& AXMLPath);
 
     TVxIXMLOnTagEvent OnTag() const { return FOnTag; }
-    void SetOnTag(TVxIXMLOnTagEvent Value) { FOnTag = std::move(Value); }
+    void SetOnTag(TVxIXMLOnTagEvent Value) { FOnTag = Guarded(std::move(Value)); }
     TVxIXMLOnAfterTagEvent OnAfterTag() const { return FOnAfterTag; }
-    void SetOnAfterTag(TVxIXMLOnAfterTagEvent Value) { FOnAfterTag = std::move(Value); }
+    void SetOnAfterTag(TVxIXMLOnAfterTagEvent Value) { FOnAfterTag = Guarded(std::move(Value)); }
 
 private:
     friend class TVxXMLItem;

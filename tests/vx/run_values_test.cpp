@@ -2,7 +2,6 @@
 #include "tool_harness.h"
 
 #include "VxConsole.h"
-#include "VxPropertyValues.h"
 
 #include "platform/VxByteText.h"
 
