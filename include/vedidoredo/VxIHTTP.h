@@ -28,7 +28,7 @@ using TVxIHTTPRedirectEvent = std::function<void(QObject* Sender, QString& URL, 
 // second answer replaces the first: it is split the same way (ResponseHeaders, and the
 // body alone with RemoveHeaders), and it is what Execute returns. It does not pass through
 // OnAfterExecute or the redirect check again, so at most one redirect is followed per
-// Execute. A failure of the second exchange makes Execute return its message.
+// Execute. A failure of the second exchange raises out of Execute like the first.
 //
 // The Host line names the target as a server can use it: the host name, or the address
 // when the target was given as one, followed by ":" and the port unless it is 80.

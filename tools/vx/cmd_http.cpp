@@ -110,19 +110,14 @@ int RunHttp(const QStringList& Args)
             Abort = false;
             Followed = QStringLiteral("%1:%2").arg(Location.host()).arg(Location.port(80));
         });
-    // An answer passes through OnAfterExecute; a failed exchange gives its message instead.
-    bool Answered = false;
-    H.SetOnAfterExecute([&](QObject*, QString&) { Answered = true; });
-    const QString Answer = H.Execute();
-    if (!Answered) {
+    QString Answer;
+    try {
+        Answer = H.Execute();
+    } catch (const EVxError& E) {
         vx::WriteOutBytes(Heads);
-        vx::PrintError(Answer);
-        return vx::ExitError;
-    }
-    // A failed second exchange leaves its message where the answer would be.
-    if (!Followed.isEmpty() && !Answer.startsWith(QLatin1String("HTTP/"))) {
-        vx::WriteOutBytes(Heads);
-        vx::PrintError(QStringLiteral("following the redirect to %1: %2").arg(Followed, Answer));
+        if (Followed.isEmpty())
+            throw;  // its message, status 2
+        vx::PrintError(QStringLiteral("following the redirect to %1: %2").arg(Followed, E.Message()));
         return vx::ExitError;
     }
     vx::WriteOutBytes(Include || H.Action() == haHead ? Heads + Answer : RawBody(Answer));
