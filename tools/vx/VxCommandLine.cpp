@@ -5,6 +5,7 @@
 #include "VxRegistry.h"
 #include "VxRunCommand.h"
 
+#include <vedidoredo/VxVersion.h>
 #include <vedidoredo/platform/VxException.h>
 
 #include <algorithm>
@@ -95,7 +96,7 @@ int RunCommandLine(const QStringList& Args)
         return ExitOk;
     }
     if (First == QLatin1String("--version")) {
-        WriteOutText(QStringLiteral("vx (VeDidoredo) " VX_VERSION "\n"));
+        WriteOutText(QStringLiteral("vx (VeDidoredo) " VEDIDOREDO_VERSION_STR "\n"));
         return ExitOk;
     }
     if (First == QLatin1String("help")) {
