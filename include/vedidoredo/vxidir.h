@@ -33,6 +33,8 @@ public:
 
 protected:
     void InternalExecute() override;
+    QString UrlPath() const override;  // Directory
+    void SetUrlPath(const QString& Value) override;
 
 private:
     QString FDirectory;

@@ -16,6 +16,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -119,6 +120,7 @@ class VX_CORE_EXPORT TVxCustomWebComponent : public QObject {
     Q_PROPERTY(bool ResumeDownload READ ResumeDownload WRITE SetResumeDownload)
     Q_PROPERTY(int Timeout READ Timeout WRITE SetTimeout)
     Q_PROPERTY(QString LastError READ LastError)
+    Q_PROPERTY(QUrl Url READ Url WRITE SetUrl STORED false)
 public:
     explicit TVxCustomWebComponent(QObject* Owner = nullptr);
     ~TVxCustomWebComponent() override;
@@ -156,6 +158,16 @@ public:
     // Why the last run failed or found nothing (a server's refusal, a certificate
     // problem, an unreachable host ...); empty after a run without trouble.
     QString LastError() const { return FLastError; }
+    // Sets Service, Host, Port, User, Password and the remote path (RemoteFileName of an
+    // updater, Directory of the lister) from an http, https, ftp or file URL. An FTP path
+    // is read as RFC 1738 has it: relative to the login directory, absolute after "//"
+    // or "/%2F", "." for the login directory; an HTTP path and query stay
+    // percent-encoded; a file: URL is a path (isNetwork). Raises EVxError for an invalid
+    // URL, another scheme or a missing host.
+    void SetUrl(const QUrl& Value);
+    // The URL of those settings, the port only when it is not the service's own; empty
+    // without a host (or, for isNetwork, without a path).
+    QUrl Url() const;
 
     TVxIProgress OnProgress() const { return FOnProgress; }
     void SetOnProgress(TVxIProgress Value) { FOnProgress = std::move(Value); }
@@ -216,6 +228,10 @@ protected:
 
     void SetLastError(const QString& Text) { FLastError = Text; }
 
+    // The remote path that a URL's path stands for; the base class has none.
+    virtual QString UrlPath() const;
+    virtual void SetUrlPath(const QString& Value);
+
     // The remote and the local file the status window names; false (the default) when
     // it names none.
     virtual bool StatusWindowFiles(QString& Remote, QString& Local) const;
@@ -275,6 +291,8 @@ public:
 protected:
     void InternalExecute() override;
     bool StatusWindowFiles(QString& Remote, QString& Local) const override;
+    QString UrlPath() const override;  // RemoteFileName
+    void SetUrlPath(const QString& Value) override;
 
     QString LocalFileName() const { return FLocalFileName; }
     void SetLocalFileName(const QString& Value) { FLocalFileName = Value; }
