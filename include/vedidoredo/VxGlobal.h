@@ -1,4 +1,5 @@
-// Export macros shared by every public header of the library.
+/// \file
+/// Export macros shared by every public header of the library.
 #pragma once
 
 #include <QtCore/qglobal.h>
@@ -6,12 +7,14 @@
 #if defined(VEDIDOREDO_CORE_BUILD)
 #define VX_CORE_EXPORT Q_DECL_EXPORT
 #else
+/// Marks what VeDidoredo::Core exports (imported by its users).
 #define VX_CORE_EXPORT Q_DECL_IMPORT
 #endif
 
 #if defined(VEDIDOREDO_WIDGETS_BUILD)
 #define VX_WIDGETS_EXPORT Q_DECL_EXPORT
 #else
+/// Marks what VeDidoredo::Widgets exports (imported by its users).
 #define VX_WIDGETS_EXPORT Q_DECL_IMPORT
 #endif
 
@@ -21,5 +24,6 @@
 #if defined(VEDIDOREDO_TEST_EXPORTS)
 #define VX_TEST_EXPORT Q_DECL_EXPORT
 #else
+/// Marks internals exported for the library's own tests only; no part of the interface.
 #define VX_TEST_EXPORT
 #endif
