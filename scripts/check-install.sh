@@ -53,6 +53,11 @@ check() {  # NAME SOURCE CMAKE-SNIPPET SH-SNIPPET
   QT_QPA_PLATFORM=offscreen "$work/$name-pc/app"
 }
 check core tests/package_consumer/consumer.cpp "$work/snippet1" "$work/snippet2"
+# COMPONENTS Core never looks for Qt Widgets.
+if grep -q '^Qt6Widgets_DIR' "$work/core-cmake/CMakeCache.txt"; then
+  echo "install check: find_package(VeDidoredo COMPONENTS Core) looked for Qt Widgets" >&2
+  exit 1
+fi
 check widgets tests/package_consumer/widgets_consumer.cpp "$work/snippet3" "$work/snippet4"
 
 # The installed vx starts with no library path, also from a prefix moved elsewhere.

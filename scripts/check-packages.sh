@@ -13,7 +13,7 @@ for p in "${packages[@]}"; do
   deb=$(ls build/"${p}"_*.deb)
   debs+=("$PWD/$deb")
   echo "== $(basename "$deb")"
-  dpkg-deb -I "$deb" | sed -n '/^ Package:/,/^ Description:/p'
+  dpkg-deb -f "$deb" Package Version Architecture Section Installed-Size Depends
 done
 remove() {
   DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq --purge "${packages[@]}" >/dev/null 2>&1 || true

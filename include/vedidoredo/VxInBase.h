@@ -36,9 +36,9 @@ public:
     /// Frees the object and everything it owns.
     ~TVxInetBase() override;
 
-    /// The library's name and version, for a designer's About entry; read-only in effect.
+    /// The designer's About entry: always empty, its property editor shows the about box.
     QString About() const { return FAbout; }
-    /// Sets About().
+    /// Ignores the value: About stays empty.
     void SetAbout(const QString&) { FAbout.clear(); }
     /// The server's TCP port (each client sets its protocol's own).
     int Port() const;

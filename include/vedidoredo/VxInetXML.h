@@ -31,11 +31,16 @@ class TVxXMLItem;
 class TVxXMLItems;
 class TVxXMLEngine;
 
+/// The enumerations of the XML engine, also in the global namespace (`ikProperty`).
 namespace VxInetXMLEnums {
 Q_NAMESPACE_EXPORT(VX_CORE_EXPORT)
-/// Elements and the XML declaration are ikProperty; nodes made from attribute text are
-/// ikAttribute; comments are ikComment. ikCDATA is never produced by the engine.
-enum TVxXMLItemKind { ikProperty, ikAttribute, ikComment, ikCDATA };
+/// What a node is.
+enum TVxXMLItemKind {
+    ikProperty,   ///< an element, or the XML declaration
+    ikAttribute,  ///< a node made from attribute text
+    ikComment,    ///< a comment
+    ikCDATA       ///< a CDATA section (never produced by the engine)
+};
 Q_ENUM_NS(TVxXMLItemKind)
 }  // namespace VxInetXMLEnums
 using VxInetXMLEnums::TVxXMLItemKind;

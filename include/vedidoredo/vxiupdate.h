@@ -217,8 +217,8 @@ public:
     /// updater, Directory of the lister) from an http, https, ftp or file URL. An FTP path
     /// is read as RFC 1738 has it: relative to the login directory, absolute after "//"
     /// or "/%2F", "." for the login directory; an HTTP path and query stay
-    /// percent-encoded; a file: URL is a path (isNetwork). Raises EVxError for an invalid
-    /// URL, another scheme or a missing host.
+    /// percent-encoded; a file: URL is a path (isNetwork). Raises EVxError for an empty or
+    /// invalid URL, another scheme, a missing host or a file: URL without a path.
     void SetUrl(const QUrl& Value);
     /// The URL of those settings, the port only when it is not the service's own; empty
     /// without a host (or, for isNetwork, without a path).

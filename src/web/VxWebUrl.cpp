@@ -60,8 +60,13 @@ QString FtpPathToUrl(const QString& Path)
 void TVxCustomWebComponent::SetUrl(const QUrl& Value)
 {
     const QString Shown = Value.toDisplayString(QUrl::RemovePassword);
-    if (!Value.isValid())
-        throw EVxError(QStringLiteral("Invalid URL %1: %2").arg(Shown, Value.errorString()));
+    if (Value.isEmpty())
+        throw EVxError(QStringLiteral("No URL given"));
+    if (!Value.isValid()) {
+        // QUrl's reason, without the source text it appends (which may hold a password).
+        const QString Reason = Value.errorString().section(QLatin1Char(';'), 0, 0);
+        throw EVxError(QStringLiteral("Invalid URL (%1)").arg(Reason));
+    }
     const QString Scheme = Value.scheme().toLower();
     TVxIService NewService;
     if (Scheme == QLatin1String("http"))
@@ -80,8 +85,11 @@ void TVxCustomWebComponent::SetUrl(const QUrl& Value)
                                       "are supported").arg(Value.scheme(), Shown));
 
     if (NewService == isNetwork) {
+        const QString Path = Value.toLocalFile();
+        if (Path.isEmpty())
+            throw EVxError(QStringLiteral("No path in the URL %1").arg(Shown));
         SetService(isNetwork);
-        SetUrlPath(Value.toLocalFile());
+        SetUrlPath(Path);
         return;
     }
     if (Value.host().isEmpty())
@@ -106,8 +114,15 @@ void TVxCustomWebComponent::SetUrl(const QUrl& Value)
 QUrl TVxCustomWebComponent::Url() const
 {
     const QString Path = UrlPath();
-    if (Service() == isNetwork)
-        return Path.isEmpty() ? QUrl() : QUrl::fromLocalFile(Path);
+    if (Service() == isNetwork) {
+        if (Path.isEmpty() || Path.startsWith(QLatin1Char('/')))
+            return Path.isEmpty() ? QUrl() : QUrl::fromLocalFile(Path);
+        // A relative path stays relative ("file:dir/name"), also with a colon in it.
+        QUrl Relative;
+        Relative.setScheme(QStringLiteral("file"));
+        Relative.setPath(Path, QUrl::DecodedMode);
+        return Relative;
+    }
     if (Host().isEmpty())
         return {};
     QUrl Result;

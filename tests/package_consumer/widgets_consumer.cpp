@@ -1,6 +1,5 @@
-#include <vedidoredo/VxVersion.h>
-#include <vedidoredo/VxWidgets.h>
-#include <vedidoredo/vxidirect.h>
+#include <vedidoredo/TVxWebDirect>
+#include <vedidoredo/VeDidoredo>
 
 #include <QApplication>
 #include <cstdio>

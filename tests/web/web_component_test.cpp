@@ -245,6 +245,7 @@ TEST(WebComponent, UrlSetsAndReadsTheConnectionSettings)
         {"http://[::1]:8080/x", isHTTP, "::1", 8080, "", "", "/x", nullptr},
         {"ftp://[2001:db8::1]/a", isFTP, "2001:db8::1", 21, "", "", "a", nullptr},
         {"file:///tmp/dir/a%20b.txt", isNetwork, "2001:db8::1", 21, "", "", "/tmp/dir/a b.txt", nullptr},
+        {"file:rel/a%20b", isNetwork, "2001:db8::1", 21, "", "", "rel/a b", nullptr},
         {"file://server/share/f.txt", isNetwork, "2001:db8::1", 21, "", "", "//server/share/f.txt", nullptr},
     };
     TVxWebUpdater U;
@@ -267,7 +268,8 @@ TEST(WebComponent, UrlSetsAndReadsTheConnectionSettings)
     EXPECT_EQ(L.Url(), QUrl(QStringLiteral("ftp://ftp.example.org/pub/")));
 
     // What no service reads is refused with a reason, and the settings stay as they were.
-    for (const char* Bad : {"gopher://example.org/x", "mailto:someone@example.org", "http:///no-host", "relative/path"}) {
+    for (const char* Bad : {"gopher://example.org/x", "mailto:someone@example.org", "http:///no-host", "relative/path",
+                            "", "file:"}) {
         SCOPED_TRACE(Bad);
         try {
             U.SetUrl(QUrl(QLatin1String(Bad)));
