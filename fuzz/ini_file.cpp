@@ -1,7 +1,7 @@
 // TVxIniFile and the directory model on any text (directory files come from servers):
 // never crashes or hangs, and every section it lists can be read back.
 #include <vedidoredo/VxWebDirectory.h>
-#include <vedidoredo/platform/VxIniFile.h>
+#include "platform/VxIniFile.h"
 
 #include <QByteArray>
 

@@ -84,8 +84,6 @@ public:
     void Connect() override;
     void Disconnect() override;
 
-    /// The query message for the given values and message ID, without the target check.
-    static QByteArray BuildQuery(const QString& Domain, TVxIDNSRequests Requests, quint16 Id);
     /// Whether Domain is already a reverse-lookup name (under in-addr.arpa or ip6.arpa),
     /// which a pointer query asks for as it stands.
     static bool IsReverseName(const QString& Domain);

@@ -36,10 +36,6 @@ public:
 
     /// The GET request for the tracking page (clears ShipmentInfo and Activity).
     QString GetQuery() override;
-
-    /// The table text of an HTML section as lines: cells closed by "=", rows ended by
-    /// CR LF, tags, line breaks and white space before tags dropped, entities replaced.
-    static QString FlattenHTMLTable(const QString& Section);
     /// Cuts the two marked sections out of a page and flattens them.
     static void ReadSections(const QString& Page, QStringList& ShipmentInfo, QStringList& Activity);
 

@@ -82,27 +82,14 @@ public:
     /// Sets the handler OnRedirect() calls; an empty function removes it.
     void SetOnRedirect(TVxIHTTPRedirectEvent Value) { FOnRedirect = std::move(Value); }
 
-    // The first line of ResponseHeaders that starts with Value, ASCII letter case
-    // ignored; the whole line as received, or empty.
+    /// The first line of ResponseHeaders that starts with Value, ASCII letter case
+    /// ignored; the whole line as received, or empty.
     /// The value of the last answer's header named Value; empty when it has none.
     Q_INVOKABLE QString GetResponse(const QString& Value) const;
 
     QString GetQuery() override;
     /// Remembers the target before the engine retargets the socket to a proxy.
     void Connect() override;
-
-    /// The answer split on its own: Headers gets the status and header lines (up to the
-    /// first empty line, or all but the last line when there is none); with
-    /// RemoveHeaders, Text becomes the body lines, each ended by CR LF.
-    static void SplitAnswer(QString& Text, QStringList& Headers, bool RemoveHeaders);
-    /// Lines split at CR LF, CR or LF; a line end at the very end adds no empty line.
-    static QStringList SplitLines(const QString& Text);
-
-    /// The request line's word for Action ("HEAD", "GET", "POST").
-    static QString MethodWord(TVxIHTTPAction Action);
-    /// The value of a Host line for Target (a name or an address) and Port: the port is
-    /// added unless it is 80, an IPv6 address is bracketed.
-    static QString HostHeaderValue(const QString& Target, int Port);
 
 protected:
     void AfterExecute(QString& Text) override;

@@ -4,11 +4,13 @@
 /// its header fields and its items (TVxIRSSItem).
 ///
 /// The feed is read by a small scanner of its own, not the XML engine: one pass over the
-/// bytes that follows the path of open elements and gives the first text after a known
-/// element to the matching field of the current channel or item. Texts are byte text
-/// (one character per byte), trimmed and otherwise as the feed wrote them: entities stay
-/// as written, the content of a CDATA section is taken verbatim, dates are not converted.
-/// Malformed feeds never raise: they give whatever channels and fields the scan finds.
+/// bytes that follows the path of open elements and gives the text after a known element
+/// (up to the next tag: its text and CDATA sections, joined in order) to the matching field
+/// of the current channel or item. Texts are byte text (one character per byte), trimmed
+/// and otherwise as the feed wrote them: entities stay as written, the content of a CDATA
+/// section is taken verbatim, dates are not converted. TVxIRSSParser::ReadableText turns
+/// such a text into the text a person reads. Malformed feeds never raise: they give
+/// whatever channels and fields the scan finds.
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>
@@ -31,6 +33,8 @@ class VX_CORE_EXPORT TVxIRSSItem {
     Q_PROPERTY(QString PubDate MEMBER PubDate)
     Q_PROPERTY(QString Category MEMBER Category)
     Q_PROPERTY(QString Guid MEMBER Guid)
+    Q_PROPERTY(QString Author MEMBER Author)
+    Q_PROPERTY(QString Content MEMBER Content)
 public:
     /// The item's title.
     QString Title;
@@ -43,6 +47,8 @@ public:
     QString PubDate;   ///< pubDate; Atom: published
     QString Category;  ///< the last category; Atom: its term
     QString Guid;      ///< guid; Atom: id
+    QString Author;    ///< author or dc:creator, whichever comes last; Atom: author/name
+    QString Content;   ///< content:encoded; Atom: content
 
     /// Copies every field of Source; nothing when Source is null.
     void Assign(const TVxIRSSItem* Source);
@@ -177,6 +183,7 @@ public:
 class VX_CORE_EXPORT TVxIRSSParser : public TVxCustomWebUpdater {
     Q_OBJECT
     Q_PROPERTY(TVxIRSSChannels* Channels READ Channels)
+    Q_PROPERTY(QString Encoding READ Encoding)
 public:
     /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxIRSSParser(QObject* Owner = nullptr);
@@ -185,6 +192,21 @@ public:
 
     /// The result: valid until the next Execute or ParseRSS.
     TVxIRSSChannels* Channels() const { return FChannels; }
+    /// The encoding the feed's XML declaration names, as written ("UTF-8", "windows-1252");
+    /// empty when it names none. Set with Channels.
+    QString Encoding() const { return FEncoding; }
+
+    /// A field of a channel or item (byte text, as the feed wrote it) as a person reads it:
+    /// decoded in the feed's Encoding (UTF-8 when it names none; bytes that are not UTF-8,
+    /// and an encoding Qt has no converter for, as Latin-1), numeric character references
+    /// and the named entities of XML and HTML replaced ("&amp;" "&", "&#233;" and "&eacute;"
+    /// "é", "&hellip;" "…", "&nbsp;" a no-break space; unknown ones stay as written;
+    /// also inside what was a CDATA section), and the C0 and C1 control characters except
+    /// tab, line feed and carriage return removed. Nothing else changes: markup in a
+    /// description stays, white space is not folded.
+    QString ReadableText(const QString& Field) const { return ReadableText(Field, FEncoding); }
+    /// The same with the encoding given.
+    static QString ReadableText(const QString& Field, const QString& Encoding);
 
     /// The download target. Without one, Execute downloads into a file of its own in a
     /// private temporary directory. Either way the file is deleted at the end of Execute.
@@ -194,8 +216,8 @@ public:
     /// Downloads the feed into LocalFileName, parses it when it was downloaded (not when
     /// skipped, failed or not found) and deletes the file.
     bool Execute() override;
-    // Parses the file LocalFileName into Channels. A file that cannot be read raises
-    // EVxFileError.
+    /// Parses the file LocalFileName into Channels. A file that cannot be read raises
+    /// EVxFileError.
     /// Reads the file named by LocalFileName into Channels.
     Q_INVOKABLE virtual void ParseRSS();
     /// Parses a feed held in memory into Channels, exactly as ParseRSS parses a file.
@@ -207,4 +229,5 @@ protected:
 
 private:
     TVxIRSSChannels* FChannels;
+    QString FEncoding;
 };

@@ -212,7 +212,7 @@ public:
     /// The scans of the parcel, newest first as the carrier lists them.
     TVxInetActivities* Activities() const { return FActivities; }
 
-    // Empties Activities and LastXMLResponse; the shipment's properties stay.
+    /// Empties Activities and LastXMLResponse; the shipment's properties stay.
     /// Empties every result property and the activities.
     Q_INVOKABLE void Clear();
 

@@ -4,10 +4,32 @@
 /// list of children (TVxXMLItems), and TVxXMLEngine, a forgiving single-pass scanner that
 /// builds that tree from text, streams and files and answers simple lookups on it.
 ///
-/// The engine is written for short machine-generated answers of web services. It never
-/// rejects input: end tags are not compared with start tags, values keep their
-/// whitespace, entities stay in the stored values (GetTagValue decodes a fixed set), and
-/// whatever the text, the result is the tree the scanner's rules give.
+/// The engine is written for short machine-generated answers of web services and reads
+/// the XML people write as well. It never rejects input: end tags are not compared with
+/// start tags, values keep their whitespace, entities stay in the stored values
+/// (GetTagValue decodes a fixed set), and whatever the text, the result is the tree the
+/// scanner's rules give:
+/// - The XML declaration fills RootItem (named "?xml", its attributes as ikAttribute
+///   children, the document element after them) and is never closed. Without one the
+///   document element fills RootItem; a later top-level element fills it again.
+/// - An element's value is its text: the text after its start tag, CDATA sections (their
+///   content as written, no markup read inside) and the text after its child elements
+///   when that holds more than white space, joined in document order. Attribute text is
+///   kept unsplit in Attributes; a quoted value (single or double quotes) may hold "/",
+///   ">" and the other quote. Names are XML names: letters and digits of any script, ".",
+///   "-", "_", ":" and combining marks. A "<" that cannot start markup is text.
+/// - Comments inside an element are ikComment children named "Comment"; comments outside
+///   every element make no node. Document type declarations (with their internal subset)
+///   and processing instructions other than the XML declaration make no node either:
+///   they end where they end, and nothing nests under them.
+/// - Encodings. Bytes (LoadFromStream, or byte text given to ParseXMLFromString) are read
+///   in the encoding the XML declaration names, in single or double quotes and any case:
+///   UTF-8, or any encoding Qt's converters know (ISO-8859-x, windows-NNNN, KOI8-R,
+///   Shift_JIS, EUC-JP, Big5, GB18030 ...). Without a declared encoding a document is
+///   UTF-8, and Latin-1 when its bytes are not valid UTF-8, as is one whose declared
+///   encoding no converter knows: nothing is lost. Names, attribute texts, values and
+///   comments are all decoded. A byte-order mark (UTF-8, UTF-16 either way) wins over a
+///   declaration.
 ///
 /// Nodes are deliberately light (not QObjects): a parsed document of a few hundred
 /// thousand elements costs about a hundred bytes per element besides the document text.
@@ -242,14 +264,16 @@ public:
     void SetRootItem(TVxXMLItem* Value);
 
     /// Clears RootItem's children, reads the stream and parses it. AStreamSize 0 reads to
-    /// the end and honours a UTF-16 byte-order mark; another value is the stream position
-    /// at which the document ends. A UTF-8 mark is honoured either way; without a mark the
-    /// bytes are taken as Latin-1 (and a declared UTF-8 encoding then decodes the values).
-    /// A stream that is not readable or fails raises EVxFileError.
+    /// the end; another value is the stream position at which the document ends. Byte-order
+    /// marks are honoured; without one the bytes are read in their declared encoding (see
+    /// above). A final ESC character is dropped. A stream that is not readable or fails
+    /// raises EVxFileError.
     void LoadFromStream(qint64 AStreamSize, QIODevice* AStream);
     /// LoadFromStream(0, file). A file that cannot be opened raises EVxFileError.
     void LoadFromFile(const QString& AFileName);
-    /// Parses the first N characters of S into the tree, adding to what is there.
+    /// Parses the first N characters of S into the tree, adding to what is there. Byte text
+    /// (no character above 255) is decoded as a stream without a byte-order mark is, unless
+    /// the last LoadFromStream found a mark; other text is taken as it is.
     void ParseXMLFromString(const QString& S, qsizetype N);
 
     /// Depth-first, pre-order search of ARoot's subtree (RootItem's when ARoot is nullptr),

@@ -97,10 +97,10 @@ public:
     /// Sets ParentControl().
     void SetParentControl(QWidget* Value) { FParentControl = Value; }
 
-    // Shows the cached directory (no download) and returns at once.
+    /// Shows the cached directory (no download) and returns at once.
     /// Shows the cached directory in a window that does not block, without downloading.
     Q_INVOKABLE void Show();
-    // The same, returning when the window is closed; with a ParentControl it does not wait.
+    /// The same, returning when the window is closed; with a ParentControl it does not wait.
     /// Shows the cached directory in a modal window, without downloading.
     Q_INVOKABLE void ShowModal();
 

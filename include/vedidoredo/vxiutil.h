@@ -3,6 +3,7 @@
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>
+#include <vedidoredo/platform/VxFileMask.h>  // VxMatchesMask, for existing callers
 
 #include <QString>
 
@@ -26,12 +27,8 @@ VX_CORE_EXPORT void ReplaceHTMLChars(QString& S);
 /// next ";", when there is one; then a ":" parts host and Port (0 when the text after it
 /// is not a whole number). Without a ":" Port keeps its value.
 VX_CORE_EXPORT void VxSplitProxyServer(QString& Server, int& Port);
-/// Reads the user's system proxy settings (on Linux the proxy environment, see
-/// platform/VxSystemProxy.h) into Server, UseProxy and Port: UseProxy tells whether a
-/// proxy is set, Server receives its text when there is one, and when both are there the
-/// text is split with VxSplitProxyServer. Never raises.
+/// Reads the user's system proxy settings (on Linux the proxy environment, by libcurl's
+/// rule: http_proxy, https_proxy, ftp_proxy, then all_proxy) into Server, UseProxy and
+/// Port: UseProxy tells whether a proxy is set, Server receives its text when there is
+/// one, and when both are there the text is split with VxSplitProxyServer. Never raises.
 VX_CORE_EXPORT void ReadProxyInfo(QString& Server, bool& UseProxy, int& Port);
-/// Windows-style file mask: '*' any run of characters, '?' one character; "*.*" and "*"
-/// match every name, and a mask ending in ".*" also matches names without a dot
-/// ("readme.*" matches "readme"). Case-sensitive.
-VX_CORE_EXPORT bool VxMatchesMask(const QString& Name, const QString& Mask);

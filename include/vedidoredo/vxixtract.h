@@ -71,8 +71,8 @@ public:
     // Downloads the page when it changed, then extracts from it (also when the download
     // was skipped because the file is unchanged). A failed run leaves ExtractedInfo alone.
     Q_INVOKABLE bool Execute() override;
-    // Extracts again from the file already downloaded; raises EVxFileError when there is
-    // none yet.
+    /// Extracts again from the file already downloaded; raises EVxFileError when there is
+    /// none yet.
     /// Reads the downloaded file again into ExtractedInfo.
     Q_INVOKABLE void ParseData();
 

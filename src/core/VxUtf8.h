@@ -106,6 +106,56 @@ inline bool Decode(const Unit* Data, qsizetype Size, char16_t* Out, qsizetype& O
     return true;
 }
 
+// Whether the bytes are UTF-8 as the standard defines it: no over-long forms, no encoded
+// surrogates, nothing above U+10FFFF. (The decoding above is more lenient.)
+inline bool IsStrictlyValid(const uchar* D, qsizetype Size)
+{
+    qsizetype K = 0;
+    while (K < Size) {
+        while (K + 8 <= Size) {
+            quint64 W;
+            std::memcpy(&W, D + K, 8);
+            if (W & 0x8080808080808080ULL)
+                break;
+            K += 8;
+        }
+        if (K >= Size)
+            break;
+        const uint Lead = D[K];
+        if (Lead < 0x80) {
+            ++K;
+            continue;
+        }
+        int More;
+        uint Min;
+        if (Lead >= 0xC2 && Lead <= 0xDF) {
+            More = 1;
+            Min = 0x80;
+        } else if (Lead >= 0xE0 && Lead <= 0xEF) {
+            More = 2;
+            Min = 0x800;
+        } else if (Lead >= 0xF0 && Lead <= 0xF4) {
+            More = 3;
+            Min = 0x10000;
+        } else {
+            return false;
+        }
+        if (K + More >= Size)
+            return false;
+        uint V = Lead & (0x3F >> More);
+        for (int I = 1; I <= More; ++I) {
+            const uint C = D[K + I];
+            if ((C & 0xC0) != 0x80)
+                return false;
+            V = (V << 6) | (C & 0x3F);
+        }
+        if (V < Min || V > 0x10FFFF || (V >= 0xD800 && V <= 0xDFFF))
+            return false;
+        K += 1 + More;
+    }
+    return true;
+}
+
 // Data decoded as a string; a null string for malformed input.
 template <class Unit>
 inline QString DecodeToString(const Unit* Data, qsizetype Size)

@@ -1,4 +1,4 @@
-#include <vedidoredo/platform/VxByteText.h>
+#include "platform/VxByteText.h"
 
 QByteArray VxByteTextToBytes(const QString& ByteText)
 {

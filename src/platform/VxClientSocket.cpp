@@ -1,6 +1,6 @@
 #include <vedidoredo/platform/VxClientSocket.h>
-#include <vedidoredo/platform/VxByteText.h>
-#include <vedidoredo/platform/VxHostLookup.h>
+#include "platform/VxByteText.h"
+#include "platform/VxHostLookup.h"
 #include <vedidoredo/platform/VxInternet.h>
 
 #include <QDeadlineTimer>

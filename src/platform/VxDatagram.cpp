@@ -1,5 +1,5 @@
-#include <vedidoredo/platform/VxDatagram.h>
-#include <vedidoredo/platform/VxHostLookup.h>
+#include "platform/VxDatagram.h"
+#include "platform/VxHostLookup.h"
 
 #include <QDeadlineTimer>
 #include <QHostInfo>

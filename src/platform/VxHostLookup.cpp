@@ -1,4 +1,4 @@
-#include <vedidoredo/platform/VxHostLookup.h>
+#include "platform/VxHostLookup.h"
 
 #include <cerrno>
 #include <chrono>

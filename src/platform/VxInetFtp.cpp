@@ -4,7 +4,7 @@
 // lines; names are matched here with VxMatchesMask.
 #include "VxInetTransfer.h"
 
-#include <vedidoredo/vxiutil.h>
+#include <vedidoredo/platform/VxFileMask.h>
 
 #include <QDateTime>
 #include <QDir>
@@ -66,8 +66,9 @@ namespace {
 class TVxFtpFile : public TVxInetFile {
 public:
     TVxFtpFile(std::shared_ptr<ConnectionState> Conn, QString Path)
-        : TVxInetFile(Conn->Session), FConn(std::move(Conn)), FPath(std::move(Path))
+        : FConn(std::move(Conn)), FPath(std::move(Path))
     {
+        FSession = FConn->Session;
     }
     ~TVxFtpFile() override
     {

@@ -16,20 +16,21 @@ std::unique_ptr<TVxHttpRequest> TVxInetConnection::OpenRequest(const QString& Ve
         SetFailure(QStringLiteral("Not an HTTP connection"), TVxInetFailure::Transport);
         return nullptr;
     }
-    return std::unique_ptr<TVxHttpRequest>(new TVxHttpRequest(FState, Verb, ObjectName, Version, Flags));
+    std::unique_ptr<TVxHttpRequest> Request(new TVxHttpRequest(Verb, ObjectName, Version, Flags));
+    Request->FConnection = FState;
+    Request->FSession = FState->Session;
+    Request->FUser = QString::fromUtf8(FState->User);
+    Request->FPassword = QString::fromUtf8(FState->Password);
+    return Request;
 }
 
-TVxHttpRequest::TVxHttpRequest(std::shared_ptr<ConnectionState> Connection, const QString& Verb,
-                               const QString& ObjectName, const QString& Version, quint32 Flags)
-    : TVxInetFile(Connection->Session),
-      FConnection(std::move(Connection)),
-      FVerb(Verb.isEmpty() ? QStringLiteral("GET") : Verb.toUpper()),
+TVxHttpRequest::TVxHttpRequest(const QString& Verb, const QString& ObjectName, const QString& Version,
+                               quint32 Flags)
+    : FVerb(Verb.isEmpty() ? QStringLiteral("GET") : Verb.toUpper()),
       FObjectName(ObjectName),
       FVersion(Version),
       FFlags(Flags)
 {
-    FUser = QString::fromUtf8(FConnection->User);
-    FPassword = QString::fromUtf8(FConnection->Password);
 }
 
 TVxHttpRequest::~TVxHttpRequest() = default;

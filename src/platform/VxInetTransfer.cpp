@@ -1,7 +1,7 @@
 // The libcurl transfer loop and the options every transfer of a session gets.
 #include "VxInetTransfer.h"
 
-#include <vedidoredo/platform/VxSystemProxy.h>
+#include "platform/VxSystemProxy.h"
 
 #include <QRegularExpression>
 #include <QUrl>
@@ -35,13 +35,6 @@ void GlobalInit()
 QByteArray Utf8(const QString& S)
 {
     return S.toUtf8();
-}
-
-QString HostForUrl(const QString& Host)
-{
-    return Host.contains(QLatin1Char(':')) && !Host.startsWith(QLatin1Char('['))
-               ? QLatin1Char('[') + Host + QLatin1Char(']')
-               : Host;
 }
 
 namespace {
@@ -375,7 +368,7 @@ long Transfer::OnChunkBegin(const void* Info, void* User, int)
 }
 QByteArray ConnectionState::BaseUrl(const char* Scheme) const
 {
-    return QByteArray(Scheme) + "://" + Utf8(HostForUrl(Host)) + ':' + QByteArray::number(Port);
+    return QByteArray(Scheme) + "://" + Utf8(VxHostForUrl(Host)) + ':' + QByteArray::number(Port);
 }
 
 }  // namespace VxInetDetail

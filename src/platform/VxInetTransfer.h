@@ -9,6 +9,8 @@
 
 #include <vedidoredo/platform/VxInternet.h>
 
+#include "platform/VxHostText.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -28,8 +30,6 @@ void GlobalInit();
 QByteArray TrustedCaBlob();
 
 QByteArray Utf8(const QString& S);
-// An IPv6 address in brackets, as a URL has it.
-QString HostForUrl(const QString& Host);
 // Percent-encodes what may not stand in a URL path as it is; '%' sequences that the
 // caller already wrote are kept.
 QByteArray EncodePath(const QString& Path);

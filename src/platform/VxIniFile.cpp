@@ -1,4 +1,4 @@
-#include <vedidoredo/platform/VxIniFile.h>
+#include "platform/VxIniFile.h"
 
 #include <QFile>
 #include <QStringDecoder>

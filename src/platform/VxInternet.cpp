@@ -92,7 +92,7 @@ std::unique_ptr<TVxInetConnection> TVxInetSession::Connect(const QString& Host, 
                 P.prepend("http://");
             QUrl U(QString::fromUtf8(P));
             const int PP = FState->ProxyPort > 0 ? int(FState->ProxyPort) : U.port(80);
-            CheckUrl = "http://" + Utf8(HostForUrl(U.host())) + ':' + QByteArray::number(PP) + '/';
+            CheckUrl = "http://" + Utf8(VxHostForUrl(U.host())) + ':' + QByteArray::number(PP) + '/';
         } else if (!EnvProxyApplies(Secure ? QStringLiteral("https") : QStringLiteral("http"))) {
             CheckUrl = State->BaseUrl(Secure ? "https" : "http") + '/';
         }
@@ -114,7 +114,7 @@ std::unique_ptr<TVxInetConnection> TVxInetSession::Connect(const QString& Host, 
 
 // ---- readable handles --------------------------------------------------------------
 
-TVxInetFile::TVxInetFile(std::shared_ptr<SessionState> Session) : FSession(std::move(Session)) {}
+TVxInetFile::TVxInetFile() = default;
 
 TVxInetFile::~TVxInetFile()
 {
@@ -171,7 +171,7 @@ bool TVxInetFile::SetFilePointer(qint64 Position)
 namespace {
 class TVxUrlFile : public TVxInetFile {
 public:
-    explicit TVxUrlFile(std::shared_ptr<SessionState> Session) : TVxInetFile(std::move(Session)) {}
+    explicit TVxUrlFile(std::shared_ptr<SessionState> Session) { FSession = std::move(Session); }
     bool Open(const QByteArray& Url)
     {
         FTransfer = std::make_shared<Transfer>();

@@ -1,4 +1,4 @@
-#include <vedidoredo/platform/VxProcess.h>
+#include "platform/VxProcess.h"
 
 #include <vedidoredo/platform/VxException.h>
 

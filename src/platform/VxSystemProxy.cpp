@@ -1,4 +1,4 @@
-#include <vedidoredo/platform/VxSystemProxy.h>
+#include "platform/VxSystemProxy.h"
 
 #include <QStringList>
 #include <QUrl>

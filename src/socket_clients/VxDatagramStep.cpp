@@ -1,7 +1,7 @@
 #include "VxDatagramStep.h"
 
 #include <vedidoredo/VxInCnst.h>
-#include <vedidoredo/platform/VxDatagram.h>
+#include "platform/VxDatagram.h"
 
 namespace VxDatagramStep {
 

@@ -1,32 +1,11 @@
 #include <vedidoredo/VxIDNS.h>
-#include <vedidoredo/platform/VxDatagram.h>
+#include "platform/VxDatagram.h"
 
+#include "VxDNSQuery.h"
 #include "VxDatagramStep.h"
 
 #include <QRandomGenerator>
 #include <QUrl>
-
-namespace {
-
-constexpr int QTypes[VxDNSRequestCount] = {255, 1, 2, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 252, 253};
-
-// The domain as the bytes that go on the wire: ASCII as it is, anything else in its
-// IDNA (punycode) form.
-QByteArray WireName(const QString& Domain)
-{
-    bool Ascii = true;
-    for (QChar C : Domain)
-        if (C.unicode() > 127)
-            Ascii = false;
-    if (Ascii)
-        return Domain.toLatin1();
-    const QByteArray Ace = QUrl::toAce(Domain);
-    if (Ace.isEmpty())
-        throw EVxConvertError(QStringLiteral("\"%1\" is not a valid DNS name").arg(Domain));
-    return Ace;
-}
-
-}  // namespace
 
 TVxIDNSRequest VxDNSRequestOfOrdinal(int Ordinal)
 {
@@ -37,7 +16,7 @@ int VxDNSRequestQType(TVxIDNSRequest Kind)
 {
     for (int i = 0; i < VxDNSRequestCount; ++i)
         if (Kind == VxDNSRequestOfOrdinal(i))
-            return QTypes[i];
+            return VxDNSQuery::QTypes[i];
     return 0;
 }
 
@@ -56,54 +35,6 @@ bool TVxIDNSResolver::IsReverseName(const QString& Domain)
            || Name.endsWith(QLatin1String(".ip6.arpa"), Qt::CaseInsensitive);
 }
 
-QByteArray TVxIDNSResolver::BuildQuery(const QString& Domain, TVxIDNSRequests Requests, quint16 Id)
-{
-    QList<QByteArray> Labels = WireName(Domain).split('.');
-    if (Labels.size() > 1 && Labels.last().isEmpty())
-        Labels.removeLast();  // a trailing dot adds nothing
-    int NameLength = 1;
-    for (const QByteArray& L : Labels) {
-        if (L.size() > 63)
-            throw EVxConvertError(
-                QStringLiteral("DNS label longer than 63 characters: \"%1\"").arg(QString::fromLatin1(L)));
-        NameLength += 1 + int(L.size());
-    }
-    // A pointer name is asked for in reverse form; a name already in that form is
-    // asked for as it stands.
-    QList<QByteArray> Pointer = Labels;
-    int PointerLength = NameLength;
-    if (!IsReverseName(Domain)) {
-        Pointer = QList<QByteArray>(Labels.rbegin(), Labels.rend());
-        Pointer << QByteArray("in-addr") << QByteArray("arpa");
-        PointerLength += 8 + 5;
-    }
-    if (NameLength > 255 || (Requests.testFlag(irPTR) && PointerLength > 255))
-        throw EVxConvertError(QStringLiteral("DNS name longer than 255 bytes: \"%1\"").arg(Domain));
-
-    int Count = 0;
-    for (int i = 0; i < VxDNSRequestCount; ++i)
-        if (Requests.testFlag(VxDNSRequestOfOrdinal(i)))
-            ++Count;
-    QByteArray M;
-    M.append(char(Id >> 8)).append(char(Id & 0xFF));
-    M.append(char(0x01)).append(char(0x00));
-    M.append(char((Count >> 8) & 0xFF)).append(char(Count & 0xFF));
-    M.append(6, '\0');
-    for (int i = 0; i < VxDNSRequestCount; ++i) {
-        const TVxIDNSRequest Kind = VxDNSRequestOfOrdinal(i);
-        if (!Requests.testFlag(Kind))
-            continue;
-        for (const QByteArray& L : (Kind == irPTR ? Pointer : Labels)) {
-            M.append(char(L.size()));
-            M.append(L);
-        }
-        M.append('\0');
-        M.append(char((QTypes[i] >> 8) & 0xFF)).append(char(QTypes[i] & 0xFF));
-        M.append(char(0x00)).append(char(0x01));
-    }
-    return M;
-}
-
 QString TVxIDNSResolver::GetQuery()
 {
     if (FRequests == TVxIDNSRequests() || FDomain.isEmpty())
@@ -112,14 +43,14 @@ QString TVxIDNSResolver::GetQuery()
         return {};
     // A fresh, unpredictable ID for every query: a reply must name it to be taken.
     const auto Id = quint16(QRandomGenerator::system()->bounded(0x10000));
-    return QString::fromLatin1(BuildQuery(FDomain, FRequests, Id));
+    return QString::fromLatin1(VxDNSQuery::BuildQuery(FDomain, FRequests, Id));
 }
 
 void TVxIDNSResolver::Connect()
 {
     // A Domain that is no DNS name is refused before anything goes out.
     if (FRequests != TVxIDNSRequests() && !FDomain.isEmpty())
-        BuildQuery(FDomain, FRequests, 0);
+        VxDNSQuery::BuildQuery(FDomain, FRequests, 0);
     FPeer = VxDatagramStep::Resolve(this, ClientSocket());
 }
 

@@ -1,5 +1,9 @@
 #include <vedidoredo/VxIHTTP.h>
 
+#include "VxHttpText.h"
+
+using namespace VxHttpText;
+
 namespace {
 
 bool StartsWithAsciiNoCase(const QString& Line, const QString& Prefix)
@@ -20,28 +24,9 @@ bool StartsWithAsciiNoCase(const QString& Line, const QString& Prefix)
 
 }  // namespace
 
-QString TVxIHTTPClient::HostHeaderValue(const QString& Target, int Port)
-{
-    // An IPv6 literal is written in brackets, as in a URL.
-    const QString Name = Target.contains(QLatin1Char(':')) && !Target.startsWith(QLatin1Char('['))
-                             ? QLatin1Char('[') + Target + QLatin1Char(']')
-                             : Target;
-    return Port == 80 || Name.isEmpty() ? Name : Name + QLatin1Char(':') + QString::number(Port);
-}
-
 TVxIHTTPClient::TVxIHTTPClient(QObject* Owner) : TVxInetBase(Owner)
 {
     SetPort(80);
-}
-
-QString TVxIHTTPClient::MethodWord(TVxIHTTPAction Action)
-{
-    switch (Action) {
-    case haHead: return QStringLiteral("HEAD");
-    case haGet: return QStringLiteral("GET");
-    case haPost: return QStringLiteral("POST");
-    }
-    return QStringLiteral("GET");
 }
 
 void TVxIHTTPClient::Connect()
@@ -78,47 +63,6 @@ QString TVxIHTTPClient::GetQuery()
     for (const QString& Line : FHeaders)
         Q += Line + CRLF;
     return Q + CRLF;
-}
-
-QStringList TVxIHTTPClient::SplitLines(const QString& Text)
-{
-    QStringList Lines;
-    qsizetype Start = 0;
-    const qsizetype N = Text.size();
-    qsizetype i = 0;
-    while (i < N) {
-        const QChar C = Text.at(i);
-        if (C == QLatin1Char('\r') || C == QLatin1Char('\n')) {
-            Lines << Text.mid(Start, i - Start);
-            if (C == QLatin1Char('\r') && i + 1 < N && Text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-            Start = ++i;
-        } else {
-            ++i;
-        }
-    }
-    if (Start < N)
-        Lines << Text.mid(Start);
-    return Lines;
-}
-
-void TVxIHTTPClient::SplitAnswer(QString& Text, QStringList& Headers, bool RemoveHeaders)
-{
-    Headers = SplitLines(Text);
-    if (Headers.isEmpty()) {
-        Text.clear();
-        return;
-    }
-    qsizetype Separator = Headers.indexOf(QString());
-    if (Separator < 0)
-        Separator = Headers.size() - 1;
-    if (RemoveHeaders) {
-        QString Body;
-        for (qsizetype i = Separator + 1; i < Headers.size(); ++i)
-            Body += Headers.at(i) + QStringLiteral("\r\n");
-        Text = Body;
-    }
-    Headers.erase(Headers.begin() + Separator, Headers.end());
 }
 
 QString TVxIHTTPClient::GetResponse(const QString& Value) const

@@ -1,5 +1,5 @@
 #include <vedidoredo/VxISNTP.h>
-#include <vedidoredo/platform/VxDatagram.h>
+#include "platform/VxDatagram.h"
 
 #include "VxDatagramStep.h"
 

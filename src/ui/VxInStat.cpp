@@ -1,6 +1,7 @@
 // The transfer status window and its pictures, all drawn here.
-#include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/VxInStat.h>
+
+#include <vedidoredo/VxInCnst.h>
 #include "VxWindowThread.h"
 
 #include <QApplication>

@@ -1,7 +1,8 @@
 // The remote image: a picture refreshed from the web into a label.
+#include <vedidoredo/vxiimage.h>
+
 #include <vedidoredo/platform/VxException.h>
 #include <vedidoredo/platform/VxUiHooks.h>
-#include <vedidoredo/vxiimage.h>
 
 #include <QFileInfo>
 #include <QImage>

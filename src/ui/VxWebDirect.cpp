@@ -1,6 +1,7 @@
 // The link directory window and its drawn bullets.
-#include <vedidoredo/platform/VxUiHooks.h>
 #include <vedidoredo/vxidirect.h>
+
+#include <vedidoredo/platform/VxUiHooks.h>
 #include "VxWindowThread.h"
 
 #include <QApplication>

@@ -1,5 +1,6 @@
-#include <vedidoredo/VxInStat.h>
 #include <vedidoredo/VxWidgets.h>
+
+#include <vedidoredo/VxInStat.h>
 #include <vedidoredo/platform/VxUiHooks.h>
 #include <vedidoredo/ui/VxILogOnForm.h>
 #include "VxWindowThread.h"

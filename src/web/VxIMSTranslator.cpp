@@ -1,7 +1,6 @@
 // TVxMSTranslator: requests to the translator service and the reading of its answers.
 #include <vedidoredo/VxIMSTranslator.h>
 #include <vedidoredo/VxInetXML.h>
-#include <vedidoredo/vxiutil.h>
 
 #include <QBuffer>
 #include <QFile>
@@ -30,13 +29,11 @@ QString RefusalText(int Status, const QByteArray& Body)
                           : QStringLiteral("HTTP status %1: %2").arg(Status).arg(Text);
 }
 
-// An answer's value, UTF-8 decoded. A value that is not UTF-8 (the engine decodes the
-// values itself when the answer declares its encoding) stays as it is.
+// An answer's value. The engine has decoded the answer already (UTF-8, unless it declares
+// another encoding); decoding it again would garble text that happens to read as UTF-8.
 QString Decoded(const TVxXMLItem* Item)
 {
-    const QString Value = Item->GetTagValue();
-    const QString Text = Utf8Decode(Value);
-    return Text.isEmpty() ? Value : Text;
+    return Item->GetTagValue();
 }
 
 }  // namespace

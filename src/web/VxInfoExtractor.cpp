@@ -1,6 +1,7 @@
 // The link extractor: a byte scan of the downloaded file for the links of one kind.
-#include <vedidoredo/platform/VxException.h>
 #include <vedidoredo/vxixtract.h>
+
+#include <vedidoredo/platform/VxException.h>
 
 #include <QFile>
 #include <QFileInfo>

@@ -2,13 +2,14 @@
 // the transfer toolkit the web components are built from. What differs between HTTP,
 // FTP and network paths is in the services (VxWebHttp.cpp, VxWebFtp.cpp,
 // VxWebNetwork.cpp); the local file of a download is written by TVxDownloadTarget.
+#include <vedidoredo/vxiupdate.h>
+
 #include "platform/VxDownloadTarget.h"
 #include "web/VxWebService.h"
 
 #include <vedidoredo/VxILogOn.h>
 #include <vedidoredo/VxInCnst.h>
-#include <vedidoredo/platform/VxSystemProxy.h>
-#include <vedidoredo/vxiupdate.h>
+#include "platform/VxSystemProxy.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

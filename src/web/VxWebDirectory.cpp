@@ -1,8 +1,8 @@
 // The link directory's data: cache files, the model, and the refreshing run.
 #include <vedidoredo/VxWebDirectory.h>
 #include <vedidoredo/platform/VxException.h>
-#include <vedidoredo/platform/VxIniFile.h>
-#include <vedidoredo/platform/VxProcess.h>
+#include "platform/VxIniFile.h"
+#include "platform/VxProcess.h"
 #include "platform/VxDownloadTarget.h"
 
 #include <QDir>

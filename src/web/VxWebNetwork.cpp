@@ -4,7 +4,7 @@
 
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/platform/VxException.h>
-#include <vedidoredo/vxiutil.h>
+#include <vedidoredo/platform/VxFileMask.h>
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,7 @@
 // The web updater: one local file kept up to date with one remote file.
-#include <vedidoredo/platform/VxException.h>
 #include <vedidoredo/vxiupdate.h>
+
+#include <vedidoredo/platform/VxException.h>
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,6 @@
 // The XML node model: nodes, child lists and the shared free routines.
+#include <vedidoredo/VxInetXML.h>
+
 #include "xml/VxXMLInternal.h"
 
 #include "core/VxUtf8.h"
@@ -17,7 +19,6 @@
 namespace VxXMLDetail {
 
 thread_local TParseWatch* ActiveWatch = nullptr;
-thread_local quint64 MutationCount = 0;
 
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
 {
@@ -39,11 +40,6 @@ TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
     }
     R.Valid = true;
     return R;
-}
-
-QString Utf8DecodeBytes(QByteArrayView Bytes)
-{
-    return VxUtf8::DecodeToString(reinterpret_cast<const uchar*>(Bytes.data()), Bytes.size());
 }
 
 }  // namespace VxXMLDetail
@@ -120,12 +116,10 @@ TVxXMLItem::TVxXMLItem(TVxXMLItem* AOwner) : TVxXMLItem()
         return;
     FFlags |= fOwnedByParent;
     AOwner->Extra(true)->Owned.append(this);
-    ++MutationCount;
 }
 
 TVxXMLItem::~TVxXMLItem()
 {
-    ++MutationCount;
     DestroyChildren();
     TExtra* X = Extra(false);
     if (X) {
@@ -255,7 +249,6 @@ QString TVxXMLItem::Attributes() const
 void TVxXMLItem::SetTagName(const QString& Value)
 {
     AsText(FTagName).SetString(Value);
-    ++MutationCount;
 }
 
 namespace {
@@ -377,7 +370,6 @@ void TVxXMLItem::Assign(const TVxXMLItem* Source)
         Assign(&Copy);
         return;
     }
-    ++MutationCount;
     FItems.Clear();
     auto CopyFields = [](const TVxXMLItem* S, TVxXMLItem* D) {
         D->FKind = S->FKind;
@@ -427,7 +419,6 @@ TVxXMLItem* TVxXMLItems::AddItem(TVxXMLItem* ParentItem)
         delete Item;
         throw;
     }
-    ++MutationCount;
     return Item;
 }
 

@@ -1,6 +1,11 @@
 // The XML engine: stream reading and decoding, loading documents into the node tree
 // through the scanner (VxXMLScanner.cpp), and lookups on the tree.
+#include <vedidoredo/VxInetXML.h>
+
 #include "xml/VxXMLInternal.h"
+
+#include "core/VxTextCodec.h"
+#include "core/VxUtf8.h"
 
 #include <vedidoredo/platform/VxException.h>
 
@@ -8,9 +13,11 @@
 #include <QFile>
 #include <QIODevice>
 #include <QPointer>
+#include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 using namespace VxXMLDetail;
 
@@ -165,14 +172,79 @@ struct TKeepDocument {
 
 }  // namespace
 
+void VxXMLParser::ParseBytes(TVxXMLEngine* Engine, const QByteArray& Bytes, qsizetype From, qsizetype Size,
+                             bool Marked, bool Unlimited)
+{
+    if (Size <= 0)
+        return;
+    const uchar* D = reinterpret_cast<const uchar*>(Bytes.constData()) + From;
+    auto Last = [Unlimited](qsizetype LastStart) {
+        return Unlimited ? std::numeric_limits<qsizetype>::max() : LastStart;
+    };
+    auto ParseAs = [&](TSourceKind Kind, qsizetype LastStart) {
+        TKeepDocument<QByteArray> Keep(Engine, Bytes, &TVxXMLEngine::KeepDocument);
+        Run(Engine, D, Size, Size, Last(LastStart), Kind);
+    };
+    auto ParseText = [&](const QString& Text) {
+        if (Text.isEmpty())
+            return;
+        TKeepDocument<QString> Keep(Engine, Text, &TVxXMLEngine::KeepDocument);
+        Run(Engine, reinterpret_cast<const char16_t*>(Text.constData()), Text.size(), Text.size(),
+            Last(Text.size() - 1), TSourceKind::Utf16);
+    };
+
+    std::unique_ptr<QStringDecoder> Decoder;
+    const QByteArray Declared = Marked ? QByteArray() : VxTextCodec::DeclaredEncoding(QByteArrayView(D, Size));
+    switch (Marked ? VxTextCodec::TKind::Utf8 : VxTextCodec::Resolve(Declared, &Decoder)) {
+    case VxTextCodec::TKind::Latin1:
+        return ParseAs(TSourceKind::Latin1, Size - 1);
+    case VxTextCodec::TKind::Other:
+        return ParseText(Decoder->decode(QByteArrayView(D, Size)));
+    case VxTextCodec::TKind::Utf8:
+        break;
+    }
+    if (VxTextCodec::IsAscii(D, Size))
+        return ParseAs(TSourceKind::Latin1, Size - 1);
+    if (VxUtf8::IsStrictlyValid(D, Size)) {
+        // A position at the start of a character above U+FFFF (two characters of the text)
+        // is before the last character.
+        qsizetype I = Size - 1;
+        while (I > 0 && (D[I] & 0xC0) == 0x80)
+            --I;
+        return ParseAs(TSourceKind::Utf8, D[I] >= 0xF0 ? Size : I);
+    }
+    if (Marked || !Declared.isEmpty()) {
+        // Declared UTF-8 takes the library's decoding, which lets over-long forms pass.
+        const TUtf8Shape Shape = ScanUtf8(D, Size);
+        if (Shape.Valid && Shape.AsciiFromMultiByte) {
+            // Over-long forms of "<", "/" or #0 would change the scan: work on the text.
+            return ParseText(Utf8DecodeBytes(QByteArrayView(D, Size)));
+        }
+        if (Shape.Valid)
+            return ParseAs(TSourceKind::Utf8, Shape.LastStart);
+    }
+    // Not UTF-8 after all: read as Latin-1, so that nothing is lost.
+    ParseAs(TSourceKind::Latin1, Size - 1);
+}
+
 void TVxXMLEngine::ParseXMLFromString(const QString& S, qsizetype N)
 {
     ReleaseDocumentsIfUnused();
+    if (N <= 0)
+        return;
+    const qsizetype Size = std::min(N, S.size());
+    // Byte text (one character per byte, as the components receive documents) is decoded
+    // as a loaded document is, unless the last load decoded a byte-order mark.
+    const QStringView Head = QStringView(S).first(Size);
+    if (!FUTF8Processed && std::all_of(Head.begin(), Head.end(), [](QChar C) { return C.unicode() < 256; })) {
+        VxXMLParser::ParseBytes(this, Head.toLatin1(), 0, Size, false, N > S.size());
+        return;
+    }
     // Nodes keep slices of the text: a string over foreign memory is copied first.
     const QString Doc = S.data_ptr().isMutable() ? S : QString(S.constData(), S.size());
     TKeepDocument<QString> Keep(this, Doc, &TVxXMLEngine::KeepDocument);
-    VxXMLParser::Run(this, reinterpret_cast<const char16_t*>(Doc.constData()), Doc.size(), N,
-                     N > 0 ? N - 1 : -1, TSourceKind::Utf16);
+    VxXMLParser::Run(this, reinterpret_cast<const char16_t*>(Doc.constData()), Doc.size(), N, N - 1,
+                     TSourceKind::Utf16);
 }
 
 void TVxXMLEngine::LoadFromStream(qint64 AStreamSize, QIODevice* AStream)
@@ -189,48 +261,24 @@ void TVxXMLEngine::LoadFromStream(qint64 AStreamSize, QIODevice* AStream)
     const bool MarkLE = Size >= 2 && B[0] == 0xFF && B[1] == 0xFE;
     const bool MarkBE = Size >= 2 && B[0] == 0xFE && B[1] == 0xFF;
 
-    auto ParseUtf16 = [this](QString Text) {
-        if (!Text.isEmpty() && Text.back() == QChar(27))
-            Text.chop(1);
-        if (!Text.isEmpty())
-            ParseXMLFromString(Text, Text.size());
-    };
-
     if (MarkLE || MarkBE) {
         // Both with and without a size the text after a UTF-16 mark is UTF-16 and counts
         // as decoded, so a declared encoding does not decode it a second time.
         FUTF8Processed = true;
-        return ParseUtf16(Utf16FromBytes(B + 2, Size - 2, MarkBE));
-    }
-    if (Size >= 3 && B[0] == 0xEF && B[1] == 0xBB && B[2] == 0xBF) {
-        FUTF8Processed = true;
-        const uchar* D = B + 3;
-        qsizetype N = Size - 3;
-        const TUtf8Shape Shape = ScanUtf8(D, N);
-        if (!Shape.Valid || N == 0)
-            return;  // malformed UTF-8 decodes to nothing
-        if (Shape.AsciiFromMultiByte) {
-            // Over-long forms of "<", "/" or #0 would change the scan: work on the text.
-            return ParseUtf16(Utf8DecodeBytes(QByteArrayView(D, N)));
-        }
-        qsizetype LastStart = Shape.LastStart;
-        if (D[N - 1] == 27) {
-            --N;
-            LastStart = Shape.PreviousStart;
-            if (N == 0)
-                return;
-        }
-        TKeepDocument<QByteArray> Keep(this, Bytes, &TVxXMLEngine::KeepDocument);
-        VxXMLParser::Run(this, D, N, N, LastStart, TSourceKind::Utf8);
+        QString Text = Utf16FromBytes(B + 2, Size - 2, MarkBE);
+        if (!Text.isEmpty() && Text.back() == QChar(27))
+            Text.chop(1);
+        if (!Text.isEmpty())
+            ParseXMLFromString(Text, Text.size());
         return;
     }
-    qsizetype N = Size;
-    if (N > 0 && B[N - 1] == 27)
+    const bool Marked = Size >= 3 && B[0] == 0xEF && B[1] == 0xBB && B[2] == 0xBF;
+    FUTF8Processed = Marked;
+    const qsizetype From = Marked ? 3 : 0;
+    qsizetype N = Size - From;
+    if (N > 0 && B[Size - 1] == 27)
         --N;
-    if (N == 0)
-        return;
-    TKeepDocument<QByteArray> Keep(this, Bytes, &TVxXMLEngine::KeepDocument);
-    VxXMLParser::Run(this, B, N, N, N - 1, TSourceKind::Latin1);
+    VxXMLParser::ParseBytes(this, Bytes, From, N, Marked, false);
 }
 
 void TVxXMLEngine::LoadFromFile(const QString& AFileName)

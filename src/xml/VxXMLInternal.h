@@ -2,6 +2,7 @@
 #pragma once
 
 #include "VxXMLText.h"
+#include "core/VxUtf8.h"
 
 #include <vedidoredo/VxInetXML.h>
 
@@ -20,10 +21,6 @@ struct TParseWatch {
 };
 extern thread_local TParseWatch* ActiveWatch;
 
-// Counts changes of node names and of the shape of trees (nodes added or destroyed) on
-// this thread, so that a parse can tell whether a callback changed the tree.
-extern thread_local quint64 MutationCount;
-
 // What a document of UTF-8 bytes decodes to, as far as the scanner cares.
 struct TUtf8Shape {
     bool Valid = false;            // DecodeUtf8 would succeed
@@ -35,9 +32,12 @@ struct TUtf8Shape {
 };
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size);
 
-// For tests: the library's UTF-8 decoding (core/VxUtf8.h) over raw bytes, the form the
-// engine uses; empty for malformed input.
-VX_TEST_EXPORT QString Utf8DecodeBytes(QByteArrayView Bytes);
+// The library's UTF-8 decoding (core/VxUtf8.h) over raw bytes, the form the engine uses;
+// empty for malformed input.
+inline QString Utf8DecodeBytes(QByteArrayView Bytes)
+{
+    return VxUtf8::DecodeToString(reinterpret_cast<const uchar*>(Bytes.data()), Bytes.size());
+}
 
 // What the bytes of a document are taken as.
 enum class TSourceKind { Latin1, Utf8, Utf16 };
@@ -53,6 +53,11 @@ struct VxXMLParser {
     static bool Run(TVxXMLEngine* Engine, const Ch* S, qsizetype Len, qsizetype N,
                     qsizetype LastStart, VxXMLDetail::TSourceKind Kind);
 
-private:
-    struct TEncodingCache;
+    // Parses Size bytes of Bytes from From on as a document, in the encoding its
+    // declaration names; without one as UTF-8, or as Latin-1 when the bytes are not UTF-8.
+    // Marked: the bytes followed a UTF-8 byte-order mark, so they are UTF-8 whatever is
+    // declared. Unlimited: reads past the end count as characters before the last one
+    // (a character limit beyond the text).
+    static void ParseBytes(TVxXMLEngine* Engine, const QByteArray& Bytes, qsizetype From, qsizetype Size,
+                           bool Marked, bool Unlimited);
 };

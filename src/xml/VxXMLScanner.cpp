@@ -1,82 +1,78 @@
 // The XML engine's forgiving single-pass scanner, which builds the node tree.
 //
-// The scanner works on the document as loaded, without widening it: Latin-1 bytes (a
-// stream without a byte-order mark), UTF-8 bytes (a stream with the UTF-8 mark, checked
-// as a whole first) or UTF-16 text. Node names, values and attribute texts are slices of
-// that document wherever the stored text equals the slice; only text that needs decoding
-// is copied. The engine keeps the documents alive while nodes made from them exist.
+// The scanner works on the document as loaded, without widening it: Latin-1 bytes, UTF-8
+// bytes (checked as a whole first) or UTF-16 text. Node names, values and attribute texts
+// are slices of that document wherever the stored text equals the slice; only text that
+// needs decoding or joining is copied. The engine keeps the documents alive while nodes
+// made from them exist.
+//
+// What it reads: elements with their attribute text, text, CDATA sections (their content
+// is text, taken as written), comments and the XML declaration. Document type declarations
+// and processing instructions are passed over. A "<" that cannot start markup is text.
+// End tags are not compared with anything: every end tag and every "/>" closes one element.
 #include "xml/VxXMLInternal.h"
 
+#include "core/VxTextCodec.h"
 #include "core/VxUtf8.h"
 
-#include <vedidoredo/vxiutil.h>
-
 #include <QPointer>
-#include <QStringDecoder>
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <limits>
-#include <memory>
 
 using namespace VxXMLDetail;
 
 namespace {
 
-// Character classes of the scanner.
+// Character classes of the scanner, for the ASCII range.
 enum : uchar {
-    cName = 1,       // ! - 0-9 : ? A-Z a-z _
-    cAttrStop = 2,   // #0 > / "
-    cValueStop = 4,  // #0 < /
+    cName = 1,      // ! - . 0-9 : ? A-Z _ a-z
+    cAttrStop = 2,  // #0 > / " '
+    cTextStop = 4,  // #0 <
 };
 
-constexpr std::array<uchar, 256> MakeClasses()
+constexpr std::array<uchar, 128> MakeClasses()
 {
-    std::array<uchar, 256> T{};
+    std::array<uchar, 128> T{};
     for (int C = '0'; C <= '9'; ++C)
         T[C] |= cName;
     for (int C = 'A'; C <= 'Z'; ++C)
         T[C] |= cName;
     for (int C = 'a'; C <= 'z'; ++C)
         T[C] |= cName;
-    for (char C : {'!', '-', ':', '?', '_'})
+    for (char C : {'!', '-', '.', ':', '?', '_'})
         T[uchar(C)] |= cName;
-    for (char C : {'\0', '>', '/', '"'})
+    for (char C : {'\0', '>', '/', '"', '\''})
         T[uchar(C)] |= cAttrStop;
-    for (char C : {'\0', '<', '/'})
-        T[uchar(C)] |= cValueStop;
+    for (char C : {'\0', '<'})
+        T[uchar(C)] |= cTextStop;
     return T;
 }
 
-constexpr std::array<uchar, 256> Classes = MakeClasses();
+constexpr std::array<uchar, 128> Classes = MakeClasses();
 
 template <typename Ch>
 inline uchar ClassOf(Ch C)
 {
-    if constexpr (sizeof(Ch) == 1)
-        return Classes[C];
-    else
-        return C < 256 ? Classes[C] : 0;
+    return C < 128 ? Classes[C] : 0;
 }
 
-bool IsAscii(const uchar* D, qsizetype N)
+// XML's name characters beyond ASCII: letters and digits of every script, combining marks
+// and a few joiners. A surrogate stands for a character above U+FFFF, and all of those up
+// to U+EFFFF are name characters.
+constexpr bool IsNonAsciiNameUnit(char16_t C)
 {
-    qsizetype I = 0;
-    for (; I + 8 <= N; I += 8) {
-        quint64 W;
-        std::memcpy(&W, D + I, 8);
-        if (W & 0x8080808080808080ULL)
-            return false;
-    }
-    uchar Or = 0;
-    for (; I < N; ++I)
-        Or |= D[I];
-    return !(Or & 0x80);
+    return C == 0xB7 || (C >= 0xC0 && C <= 0xD6) || (C >= 0xD8 && C <= 0xF6) || (C >= 0xF8 && C <= 0x37D)
+           || (C >= 0x37F && C <= 0x1FFF) || C == 0x200C || C == 0x200D || C == 0x203F || C == 0x2040
+           || (C >= 0x2070 && C <= 0x218F) || (C >= 0x2C00 && C <= 0x2FEF) || (C >= 0x3001 && C <= 0xDFFF)
+           || (C >= 0xF900 && C <= 0xFDCF) || (C >= 0xFDF0 && C <= 0xFFFD);
 }
 
 constexpr char CommentName[] = "Comment";
 
 // A piece of text cut from the document: a slice of it, or text of its own when decoding
-// changed it.
+// or joining changed it.
 struct TPiece {
     const void* Data = nullptr;
     qsizetype Size = 0;
@@ -123,264 +119,407 @@ struct TPiece {
     }
 };
 
-// The encoding named by the declaration, applied to values and attribute texts.
-class TDeclaredEncoding {
-public:
-    enum TMode { None, Utf8, CodePage };
-
-    TMode Mode() const { return FMode; }
-
-    void Set(const QString& Encoding)
-    {
-        FMode = None;
-        FDecoder.reset();
-        if (SameStrings(false, Encoding, QStringLiteral("utf-8"))) {
-            FMode = Utf8;
-            return;
-        }
-        if (Encoding.size() < 8 || !SameStrings(false, Encoding.left(8), QStringLiteral("windows-")))
-            return;
-        bool Ok = false;
-        const int Page = Encoding.mid(8).toInt(&Ok, 10);
-        // Not a number: the system's 8-bit code page, which here is Latin-1, so the text
-        // stays as it is. A code page Qt has no converter for leaves it as it is too.
-        if (!Ok)
-            return;
-        auto D = std::make_unique<QStringDecoder>(
-            (QByteArray("windows-") + QByteArray::number(Page)).constData(),
-            QStringDecoder::Flag::Stateless);
-        if (!D->isValid())
-            return;
-        char Ascii[128];
-        for (int I = 0; I < 128; ++I)
-            Ascii[I] = char(I);
-        const QString Back = D->decode(QByteArrayView(Ascii, 128));
-        FAsciiSafe = Back == QLatin1StringView(Ascii, 128);
-        FDecoder = std::move(D);
-        FMode = CodePage;
-    }
-
-    // Decodes a piece in place.
-    void Apply(TPiece& P)
-    {
-        if (FMode == None || P.IsEmpty())
-            return;
-        QByteArray Bytes;
-        const uchar* D;
-        qsizetype N;
-        if (!P.Owned && !P.Wide) {
-            D = static_cast<const uchar*>(P.Data);
-            N = P.Size;
-        } else {
-            QStringView W = P.Owned ? QStringView(P.Own)
-                                    : QStringView(static_cast<const char16_t*>(P.Data), P.Size);
-            bool Ascii = true;
-            for (QChar C : W) {
-                if (C.unicode() > 0xFF) {
-                    // Not byte text: UTF-8 goes through the library's decoding as it is;
-                    // a code page cannot take it, so it stays as it is.
-                    if (FMode == Utf8)
-                        P.SetOwn(Utf8Decode(W.toString()));
-                    return;
-                }
-                if (C.unicode() >= 0x80)
-                    Ascii = false;
-            }
-            if (Ascii && (FMode == Utf8 || FAsciiSafe))
-                return;
-            Bytes.resize(W.size());
-            for (qsizetype I = 0; I < W.size(); ++I)
-                Bytes[I] = char(W[I].unicode());
-            D = reinterpret_cast<const uchar*>(Bytes.constData());
-            N = Bytes.size();
-        }
-        if (Bytes.isNull() && IsAscii(D, N) && (FMode == Utf8 || FAsciiSafe))
-            return;
-        if (FMode == Utf8) {
-            P.SetOwn(VxUtf8::DecodeToString(D, N));
-        } else {
-            FDecoder->resetState();
-            P.SetOwn(FDecoder->decode(QByteArrayView(D, N)));
-        }
-    }
-
-private:
-    TMode FMode = None;
-    std::unique_ptr<QStringDecoder> FDecoder;
-    bool FAsciiSafe = false;
+// Text read in one go: runs of characters and contents of CDATA sections, in document
+// order. One range stays a range of the document; more are joined.
+struct TTextRead {
+    qsizetype From = 0;
+    qsizetype To = 0;
+    int Ranges = 0;
+    QString Joined;
 };
 
-// The scanner proper over one document. S[0..Len) is the text; reads at or past Len see
-// #0. N is the number of characters to consider (it may exceed Len), End = min(N, Len).
-// LastStart is where the last character within N starts: "P is before the last
-// character" is P < LastStart (for UTF-8 bytes a character may span several bytes).
+bool IsBlankUnit(char16_t C)
+{
+    return C == u' ' || C == u'\t' || C == u'\r' || C == u'\n';
+}
+
+// The literals the scanner searches forward for; a search that found nothing from one
+// position on finds nothing from any later one either.
+enum TLiteral { lCommentEnd, lCDataEnd, lInstructionEnd, lLiteralCount };
+constexpr const char* Literals[lLiteralCount] = {"-->", "]]>", "?>"};
+
+// The scanner over one document. S[0..Len) is the text; End = min(N, Len) is where the scan
+// stops, and reads at or past End see #0.
 template <typename Ch>
 struct TScanner {
     const Ch* S;
     qsizetype Len;
-    qsizetype N;
     qsizetype End;
-    qsizetype LastStart;
+    TSourceKind Kind;
     qsizetype P = 0;
+    qsizetype NotFoundFrom[lLiteralCount] = {std::numeric_limits<qsizetype>::max(),
+                                             std::numeric_limits<qsizetype>::max(),
+                                             std::numeric_limits<qsizetype>::max()};
+    qsizetype NoQuoteFrom[2] = {std::numeric_limits<qsizetype>::max(), std::numeric_limits<qsizetype>::max()};
+    // A document type declaration whose internal subset never ended: later ones are read
+    // up to their first ">", so that each costs no more than its own length.
+    bool SubsetFailed = false;
 
-    Ch At(qsizetype I) const { return I >= 0 && I < Len ? S[I] : Ch(0); }
+    Ch At(qsizetype I) const { return I >= 0 && I < End ? S[I] : Ch(0); }
+
+    bool LiteralAt(qsizetype I, const char* Lit) const
+    {
+        for (; *Lit; ++Lit, ++I)
+            if (I >= End || S[I] != Ch(uchar(*Lit)))
+                return false;
+        return true;
+    }
+
+    // The first position of a literal at or after From; -1 when there is none.
+    qsizetype Find(qsizetype From, TLiteral L)
+    {
+        if (From >= NotFoundFrom[L])
+            return -1;
+        const char* Lit = Literals[L];
+        const Ch First = Ch(uchar(Lit[0]));
+        for (qsizetype Q = From; Q < End; ++Q)
+            if (S[Q] == First && LiteralAt(Q, Lit))
+                return Q;
+        NotFoundFrom[L] = From;
+        return -1;
+    }
+
+    // The length of the name character at I, 0 when there is none.
+    qsizetype NameCharAt(qsizetype I) const
+    {
+        if (I >= End)
+            return 0;
+        const Ch C = S[I];
+        if (C < 0x80)
+            return (Classes[C] & cName) ? 1 : 0;
+        if constexpr (sizeof(Ch) == 1) {
+            if (Kind == TSourceKind::Utf8) {
+                char16_t U[2];
+                int Units;
+                const qsizetype Used = VxUtf8::DecodeStep(S, End, I, U, Units);
+                return Used > 0 && (Units == 2 || IsNonAsciiNameUnit(U[0])) ? Used : 0;
+            }
+        }
+        return IsNonAsciiNameUnit(char16_t(C)) ? 1 : 0;
+    }
 
     void ReadName()
     {
-        while (P < End && (ClassOf(S[P]) & cName))
-            ++P;
+        while (const qsizetype L = NameCharAt(P))
+            P += L;
     }
 
+    // The quote that closes the one at I: the next same quote before any "<" (which an
+    // attribute value cannot hold) or #0; -1 when there is none.
+    qsizetype AttributeQuoteEnd(qsizetype I) const
+    {
+        const Ch Quote = S[I];
+        for (qsizetype J = I + 1; J < End; ++J) {
+            const Ch C = S[J];
+            if (C == Quote)
+                return J;
+            if (C == 0 || C == '<')
+                return -1;
+        }
+        return -1;
+    }
+
+    // The next same quote after the one at I, anywhere; -1 when there is none.
+    qsizetype QuoteEnd(qsizetype I)
+    {
+        const int Which = S[I] == '"' ? 0 : 1;
+        if (I >= NoQuoteFrom[Which])
+            return -1;
+        for (qsizetype J = I + 1; J < End; ++J)
+            if (S[J] == S[I])
+                return J;
+        NoQuoteFrom[Which] = I;
+        return -1;
+    }
+
+    // The attribute text of a start tag, up to the ">" that ends it or the "/>" (P stops on
+    // the ">" or on the "/"). A single or double quote opens a value in which ">", "/" and
+    // the other quote are text; a quote that no partner closes before the next "<" is an
+    // ordinary character.
     void ReadAttributeText()
     {
-        bool InQuote = false;
         while (P < End) {
             const Ch C = S[P];
-            if (ClassOf(C) & cAttrStop) {
-                if (C == 0 || C == '>')
-                    break;
-                if (C == '/') {
-                    if (!InQuote)
-                        break;
-                } else {
-                    InQuote = !InQuote;
+            if (!(ClassOf(C) & cAttrStop)) {
+                ++P;
+                continue;
+            }
+            if (C == 0 || C == '>' || (C == '/' && At(P + 1) == '>'))
+                break;
+            if (C == '"' || C == '\'') {
+                const qsizetype Close = AttributeQuoteEnd(P);
+                if (Close >= 0) {
+                    P = Close + 1;
+                    continue;
                 }
             }
             ++P;
         }
     }
 
-    void ReadValue(qsizetype& From, qsizetype& To)
+    // Piece of the document from From to To, decoded when a UTF-8 slice is not ASCII.
+    TPiece Slice(qsizetype From, qsizetype To) const
     {
-        while (P < End && S[P] == '>')
-            ++P;
-        From = P;
-        while (P < End) {
-            const Ch C = S[P];
-            if ((ClassOf(C) & cValueStop) && (C != '/' || At(P + 1) == '>'))
-                break;
-            ++P;
+        TPiece R;
+        if (To <= From)
+            return R;
+        if constexpr (sizeof(Ch) == 2) {
+            R.Data = S + From;
+            R.Size = To - From;
+            R.Wide = true;
+        } else {
+            const uchar* D = S + From;
+            const qsizetype Size = To - From;
+            if (Kind == TSourceKind::Utf8 && !VxTextCodec::IsAscii(D, Size)) {
+                R.SetOwn(VxUtf8::DecodeToString(D, Size));
+            } else {
+                R.Data = D;
+                R.Size = Size;
+            }
         }
-        To = P;
+        return R;
+    }
+
+    void AddRange(TTextRead& T, qsizetype From, qsizetype To) const
+    {
+        if (To <= From)
+            return;
+        if (T.Ranges == 0) {
+            T.From = From;
+            T.To = To;
+            T.Ranges = 1;
+            return;
+        }
+        if (T.Ranges == 1)
+            T.Joined = Slice(T.From, T.To).ToString();
+        T.Joined += Slice(From, To).ToString();
+        T.Ranges = 2;
+    }
+
+    TPiece Piece(const TTextRead& T) const
+    {
+        if (T.Ranges <= 1)
+            return Slice(T.From, T.To);
+        TPiece R;
+        R.SetOwn(T.Joined);
+        return R;
+    }
+
+    bool IsBlank(const TTextRead& T) const
+    {
+        if (T.Ranges > 1)
+            return std::all_of(T.Joined.begin(), T.Joined.end(), [](QChar C) { return IsBlankUnit(C.unicode()); });
+        for (qsizetype I = T.From; I < T.To; ++I)
+            if (S[I] >= 0x80 || !IsBlankUnit(char16_t(S[I])))
+                return false;
+        return true;
+    }
+
+    // Text from P on: characters and the contents of CDATA sections, up to a "<" that
+    // starts markup, #0 or the end. P stops on that "<".
+    void ReadText(TTextRead& Out)
+    {
+        qsizetype RunFrom = P;
+        for (;;) {
+            while (P < End && !(ClassOf(S[P]) & cTextStop))
+                ++P;
+            if (P >= End || S[P] == 0)
+                break;
+            if (LiteralAt(P + 1, "![CDATA[")) {
+                AddRange(Out, RunFrom, P);
+                const qsizetype From = P + 9;
+                const qsizetype Close = Find(From, lCDataEnd);
+                if (Close < 0) {
+                    // An open section runs to the end of the text.
+                    AddRange(Out, From, End);
+                    P = End;
+                    return;
+                }
+                AddRange(Out, From, Close);
+                P = Close + 3;
+                RunFrom = P;
+                continue;
+            }
+            const Ch Next = At(P + 1);
+            if (Next == 0 || Next == '/' || NameCharAt(P + 1) > 0)
+                break;
+            ++P;  // "<" followed by a space, a digit sign or the like is text
+        }
+        AddRange(Out, RunFrom, P);
+    }
+
+    void StepOverLt()
+    {
         if (P < End && S[P] == '<')
             ++P;
     }
 
-    void SkipToNextTag(bool Consume)
+    // From P to the first "<", stepping over it: the document's text before its first tag.
+    void SkipToFirstTag()
     {
         while (P < End && S[P] != 0 && S[P] != '<')
             ++P;
-        if (Consume && P < End && S[P] == '<')
+        StepOverLt();
+    }
+
+    // From the "/" of an end tag or of "/>" past its ">" (not past a "<" or #0).
+    void SkipPastTagEnd()
+    {
+        while (P < End && S[P] != '>' && S[P] != '<' && S[P] != 0)
+            ++P;
+        if (P < End && S[P] == '>')
             ++P;
     }
 
-    // The comment text runs from From to the character before the ">" of the first
-    // "-->"; without one it is empty and the scan ends.
+    // The comment text runs from From to the character before the ">" of the first "-->";
+    // without one it is empty and the scan ends. P ends after the "-->".
     void ReadComment(qsizetype From, qsizetype& TextFrom, qsizetype& TextTo)
     {
-        for (qsizetype Q = From; Q + 2 < End && S[Q] != 0; ++Q) {
-            if (S[Q] == '-' && S[Q + 1] == '-' && S[Q + 2] == '>') {
-                TextFrom = From;
-                TextTo = Q + 2;
-                P = Q + 3;
-                SkipToNextTag(true);
-                return;
-            }
+        const qsizetype Close = Find(From, lCommentEnd);
+        if (Close < 0) {
+            TextFrom = TextTo = From;
+            P = End;
+            return;
         }
-        TextFrom = TextTo = From;
-        P = End;
+        TextFrom = From;
+        TextTo = Close + 2;
+        P = Close + 3;
     }
 
-    // Skips a refused element with its content. The way back to the end of the refused
-    // start tag never goes before the tag's own name: a start tag without ">" would
-    // otherwise send the scan back over text already parsed, and a handler refusing the
-    // same element again would never let the parse end.
-    void SkipElement(qsizetype NameStart)
+    // A processing instruction whose name starts at NameStart: up to its "?>", or its first
+    // ">" when it has none.
+    void SkipInstruction(qsizetype NameStart)
     {
-        if (!(At(P) == '/' && At(P + 1) == '>')) {
-            qsizetype Q = P - 1;
-            while (Q >= NameStart && S[Q] != '>' && S[Q] != 0)
-                --Q;
-            P = Q < NameStart ? NameStart : Q;
+        const qsizetype Close = Find(NameStart, lInstructionEnd);
+        if (Close >= 0) {
+            P = Close + 2;
+            return;
         }
-        qsizetype Depth = 1;
-        while (P < End && Depth > 0) {
+        P = NameStart;
+        while (P < End && S[P] != '>')
+            ++P;
+        if (P < End)
+            ++P;
+    }
+
+    // A declaration from P, just after "<!": up to its ">", with quoted texts and, for a
+    // document type, the internal subset in [ ] with its declarations and comments.
+    void SkipDeclaration()
+    {
+        const qsizetype Start = P;
+        bool Subset = false;
+        while (P < End) {
             const Ch C = S[P];
-            if (C == '/' && At(P + 1) == '>') {
-                --Depth;
+            if (C == '"' || C == '\'') {
+                const qsizetype Close = QuoteEnd(P);
+                P = Close >= 0 ? Close + 1 : P + 1;
+                continue;
+            }
+            if (!Subset) {
+                if (C == '>') {
+                    ++P;
+                    return;
+                }
+                if (C == '[' && !SubsetFailed)
+                    Subset = true;
+                ++P;
+                continue;
+            }
+            if (C == ']') {
+                qsizetype Q = P + 1;
+                while (Q < End && IsBlankUnit(char16_t(S[Q])))
+                    ++Q;
+                if (At(Q) == '>') {
+                    P = Q + 1;
+                    return;
+                }
+            } else if (C == '<' && LiteralAt(P + 1, "!--")) {
+                const qsizetype Close = Find(P + 4, lCommentEnd);
+                if (Close < 0)
+                    break;
+                P = Close + 3;
+                continue;
+            }
+            ++P;
+        }
+        if (!Subset) {
+            P = End;
+            return;
+        }
+        // The subset never ended: the declaration ends at its first ">".
+        SubsetFailed = true;
+        P = Start;
+        while (P < End && S[P] != '>')
+            ++P;
+        if (P < End)
+            ++P;
+    }
+
+    // Skips an element that a handler refused, from the end of its start tag (TagEnd: on
+    // its ">" or on the "/" of "/>") past the end tag that closes it; nested start and end
+    // tags count, comments, CDATA sections, declarations and instructions do not.
+    void SkipElement(qsizetype TagEnd)
+    {
+        P = TagEnd;
+        if (At(P) == '/') {
+            P += 2;
+            return;
+        }
+        if (At(P) == '>')
+            ++P;
+        qsizetype Depth = 1;
+        while (P < End && S[P] != 0) {
+            if (S[P] != '<') {
+                ++P;
+                continue;
+            }
+            const Ch Next = At(P + 1);
+            if (Next == '/') {
                 P += 2;
-            } else if (C == '<' && At(P + 1) == '/') {
-                --Depth;
+                SkipPastTagEnd();
+                if (--Depth == 0)
+                    return;
+            } else if (LiteralAt(P + 1, "!--")) {
+                const qsizetype Close = Find(P + 4, lCommentEnd);
+                P = Close < 0 ? End : Close + 3;
+            } else if (LiteralAt(P + 1, "![CDATA[")) {
+                const qsizetype Close = Find(P + 9, lCDataEnd);
+                P = Close < 0 ? End : Close + 3;
+            } else if (Next == '!') {
                 P += 2;
-                SkipToNextTag(false);
-            } else {
-                if (C == '<')
+                SkipDeclaration();
+            } else if (Next == '?') {
+                SkipInstruction(P + 1);
+            } else if (NameCharAt(P + 1) > 0) {
+                ++P;
+                ReadName();
+                ReadAttributeText();
+                if (At(P) == '/') {
+                    P += 2;
+                } else {
+                    StepOverGt();
                     ++Depth;
+                }
+            } else {
                 ++P;
             }
         }
-        if (P < End && S[P] == '<')
+    }
+
+    void StepOverGt()
+    {
+        if (P < End && S[P] == '>')
             ++P;
     }
 };
 
-// A piece of the document from From to To, decoded when a UTF-8 slice is not ASCII.
-template <typename Ch>
-TPiece Slice(const Ch* S, qsizetype From, qsizetype To, TSourceKind Kind)
-{
-    TPiece R;
-    if (To <= From)
-        return R;
-    if constexpr (sizeof(Ch) == 2) {
-        R.Data = S + From;
-        R.Size = To - From;
-        R.Wide = true;
-    } else {
-        const uchar* D = S + From;
-        const qsizetype Size = To - From;
-        if (Kind == TSourceKind::Utf8 && !IsAscii(D, Size)) {
-            R.SetOwn(VxUtf8::DecodeToString(D, Size));
-        } else {
-            R.Data = D;
-            R.Size = Size;
-        }
-    }
-    return R;
-}
-
 }  // namespace
-
-// The first node named "encoding" in RootItem's subtree. While no handler changed the
-// tree, the parse only appends nodes at the end of the tree's pre-order, so the first
-// match stays the first and new nodes only need a look when there is none yet. This
-// keeps a document of many top-level declarations from searching the whole tree each
-// time.
-struct VxXMLParser::TEncodingCache {
-    bool Disabled = false;
-    bool Known = false;
-    TVxXMLItem* First = nullptr;
-
-    void Noted(TVxXMLItem* Node, TVxXMLItem* Root)
-    {
-        if (Disabled || !Known)
-            return;
-        const bool Match = AsText(Node->FTagName).EqualsIgnoringAsciiCase(u"encoding");
-        if (Node == Root) {
-            if (Match)
-                First = Root;
-            else if (First == Root)
-                Known = false;
-        } else if (!First && Match) {
-            First = Node;
-        }
-    }
-};
 
 template <typename Ch>
 bool VxXMLParser::Run(TVxXMLEngine* Engine, const Ch* S, qsizetype Len, qsizetype N,
                       qsizetype LastStart, TSourceKind Kind)
 {
-    TScanner<Ch> Sc{S, Len, N, std::max<qsizetype>(0, std::min(N, Len)), LastStart};
+    TScanner<Ch> Sc{S, Len, std::max<qsizetype>(0, std::min(N, Len)), Kind};
     TParseWatch Watch;
     Watch.Outer = ActiveWatch;
     ActiveWatch = &Watch;
@@ -389,151 +528,168 @@ bool VxXMLParser::Run(TVxXMLEngine* Engine, const Ch* S, qsizetype Len, qsizetyp
         ~TRestore() { ActiveWatch = W->Outer; }
     } Restore{&Watch};
     QPointer<TVxXMLEngine> Alive(Engine);
-    TDeclaredEncoding Declared;
-    TEncodingCache Cache;
 
-    // A handler ran: it may have destroyed the engine or changed the tree.
-    auto AfterHandler = [&](quint64 Before) {
-        if (!Alive)
-            return false;
-        if (MutationCount != Before)
-            Cache.Disabled = true;
-        return true;
+    // Stores text as the node's value or appends it to the value it has.
+    auto AddToValue = [Engine](TVxXMLItem* Node, const TPiece& Text) {
+        if (Text.IsEmpty())
+            return;
+        if (AsText(Node->FValue).IsNone())
+            Text.StoreIn(AsText(Node->FValue), Node == Engine->FRootItem);
+        else
+            Text.AppendTo(AsText(Node->FValue));
+    };
+    // The text after a piece of markup (the tail of mixed content): it belongs to the open
+    // element when it holds more than white space. P ends after the next "<".
+    auto ReadTail = [&]() {
+        TTextRead T;
+        Sc.ReadText(T);
+        if (Watch.Current && !Sc.IsBlank(T))
+            AddToValue(Watch.Current, Sc.Piece(T));
+        Sc.StepOverLt();
     };
 
-    qsizetype From, To;
-    Sc.ReadValue(From, To);
+    enum TOutcome { oGoOn, oCancelled, oEngineGone };
+    // At the "/" of an end tag or of "/>": closes the open element.
+    auto CloseElement = [&]() -> TOutcome {
+        if (!Watch.Current) {
+            // Nothing is open: the surplus end tag and the text after it are dropped.
+            Sc.SkipPastTagEnd();
+            ReadTail();
+            return oGoOn;
+        }
+        if (Sc.At(Sc.P + 1) == '>' && Sc.P + 1 == LastStart) {
+            // A "/>" that forms the last two characters leaves its element open.
+            ++Sc.P;
+            return oGoOn;
+        }
+        TVxXMLItem* Closed = Watch.Current;
+        Watch.Current = Closed->FParentItem;
+        if (Engine->FOnAfterTag) {
+            bool Cancel = false;
+            TVxXMLItem* Ref = Closed;
+            Engine->FOnAfterTag(Engine, Ref, Cancel);
+            if (!Alive)
+                return oEngineGone;
+            if (Cancel)
+                return oCancelled;
+        }
+        Sc.SkipPastTagEnd();
+        ReadTail();
+        return oGoOn;
+    };
+
+    Sc.SkipToFirstTag();
     while (Sc.P < LastStart && Sc.At(Sc.P) != 0) {
+        const qsizetype Lt = Sc.P - 1;
+        if (Sc.S[Sc.P] == '/') {
+            if (const TOutcome O = CloseElement(); O != oGoOn)
+                return O == oCancelled;
+            continue;
+        }
+        if (Sc.LiteralAt(Sc.P, "!--")) {
+            qsizetype From, To;
+            Sc.ReadComment(Sc.P + 3, From, To);
+            // A comment outside every element makes no node: RootItem stays what the
+            // document element or the declaration made it.
+            if (Watch.Current) {
+                TPiece Value;
+                Value.SetOwn(QLatin1StringView(CommentName) + Sc.Slice(From, To).ToString());
+                bool Accept = true;
+                if (Engine->FOnTag) {
+                    Engine->FOnTag(Engine, Watch.Current, QStringLiteral("Comment"), Value.ToString(), QString(),
+                                   Accept);
+                    if (!Alive)
+                        return false;
+                }
+                if (Accept && Watch.Current) {
+                    TVxXMLItem* Node = Watch.Current->FItems.AddItem(Watch.Current);
+                    AsText(Node->FTagName).SetRef(CommentName, 7);
+                    Value.StoreIn(AsText(Node->FValue), true);
+                    Node->FKind = ikComment;
+                }
+            }
+            ReadTail();
+            continue;
+        }
+        if (Sc.NameCharAt(Sc.P) == 0 || Sc.LiteralAt(Sc.P, "![CDATA[")) {
+            // Text where a tag was expected (at the start of the document).
+            Sc.P = Lt;
+            ReadTail();
+            continue;
+        }
+
         const qsizetype NameStart = Sc.P;
         Sc.ReadName();
         const qsizetype NameSize = Sc.P - NameStart;
-        const bool IsComment =
-            NameSize >= 3 && S[NameStart] == '!' && S[NameStart + 1] == '-' && S[NameStart + 2] == '-';
-        bool IsDeclaration = false;
-        TPiece Attributes, Value;
-        if (IsComment) {
-            Sc.ReadComment(NameStart + 3, From, To);
-            Value.SetOwn(QLatin1StringView(CommentName) + Slice(S, From, To, Kind).ToString());
-        } else {
-            IsDeclaration = NameSize == 4 && (S[NameStart] == '?')
-                            && (S[NameStart + 1] | 0x20) == 'x' && (S[NameStart + 2] | 0x20) == 'm'
-                            && (S[NameStart + 3] | 0x20) == 'l';
-            const qsizetype AttrFrom = Sc.P;
-            Sc.ReadAttributeText();
-            qsizetype AttrTo = Sc.P;
-            if (IsDeclaration && AttrTo > AttrFrom && S[AttrTo - 1] == '?')
-                --AttrTo;
-            Sc.ReadValue(From, To);
-            Attributes = Slice(S, AttrFrom, AttrTo, Kind);
-            Value = Slice(S, From, To, Kind);
-            // Text decoded from a byte-order mark is never decoded again.
-            if (!Engine->FUTF8Processed) {
-                Declared.Apply(Attributes);
-                Declared.Apply(Value);
-            }
+        const bool IsDeclaration = NameSize == 4 && S[NameStart] == '?' && (S[NameStart + 1] | 0x20) == 'x'
+                                   && (S[NameStart + 2] | 0x20) == 'm' && (S[NameStart + 3] | 0x20) == 'l';
+        if (S[NameStart] == '?' && !IsDeclaration) {
+            Sc.SkipInstruction(NameStart);
+            ReadTail();
+            continue;
         }
+        if (S[NameStart] == '!') {
+            Sc.P = NameStart + 1;
+            Sc.SkipDeclaration();
+            ReadTail();
+            continue;
+        }
+
+        const qsizetype AttrFrom = Sc.P;
+        Sc.ReadAttributeText();
+        qsizetype AttrTo = Sc.P;
+        if (IsDeclaration && AttrTo > AttrFrom && S[AttrTo - 1] == '?')
+            --AttrTo;
+        const qsizetype TagEnd = Sc.P;
+        const bool SelfClosing = Sc.At(Sc.P) == '/';
+        TTextRead ValueText;
+        if (!SelfClosing) {
+            Sc.StepOverGt();
+            Sc.ReadText(ValueText);
+        }
+        const TPiece Attributes = Sc.Slice(AttrFrom, AttrTo);
+        const TPiece Value = Sc.Piece(ValueText);
+        const TPiece Name = Sc.Slice(NameStart, NameStart + NameSize);
 
         bool Accept = true;
         TVxXMLItem* Node = nullptr;
-        if (NameSize > 0) {
-            if (!Watch.Current) {
-                Node = Engine->FRootItem;
-                Watch.Current = Node;
-            } else {
-                if (Engine->FOnTag) {
-                    const QString Name = IsComment
-                                             ? QStringLiteral("Comment")
-                                             : Slice(S, NameStart, NameStart + NameSize, Kind).ToString();
-                    const quint64 Before = MutationCount;
-                    Engine->FOnTag(Engine, Watch.Current, Name, Value.ToString(), Attributes.ToString(),
-                                   Accept);
-                    if (!AfterHandler(Before))
-                        return false;
-                }
-                if (Accept) {
-                    TVxXMLItem* Parent = Watch.Current;
-                    Node = Parent ? Parent->FItems.AddItem(Parent) : Engine->FRootItem;
-                    Watch.Current = Node;
-                }
-            }
+        if (!Watch.Current) {
+            Node = Engine->FRootItem;
+            Watch.Current = Node;
         } else {
-            Node = Watch.Current;
-        }
-
-        if (!Accept) {
-            Sc.SkipElement(NameStart);
-        } else if (Node) {
-            TVxXMLItem* Root = Engine->FRootItem;
-            const bool Copy = Node == Root;
-            if (NameSize > 0) {
-                if (IsComment)
-                    AsText(Node->FTagName).SetRef(CommentName, 7);
-                else
-                    Slice(S, NameStart, NameStart + NameSize, Kind).StoreIn(AsText(Node->FTagName), Copy);
-                Cache.Noted(Node, Root);
-            }
-            if (!Value.IsEmpty()) {
-                if (AsText(Node->FValue).IsNone())
-                    Value.StoreIn(AsText(Node->FValue), Copy);
-                else
-                    Value.AppendTo(AsText(Node->FValue));
-            }
-            if (IsComment) {
-                Node->FKind = ikComment;
-                Watch.Current = Node->FParentItem;
-            } else {
-                Node->FKind = ikProperty;
-                if (!Attributes.IsEmpty()) {
-                    Attributes.StoreIn(AsText(Node->FAttributes), Copy);
-                    if (IsDeclaration) {
-                        const int Before = Node->FItems.Count();
-                        Node->ProcessAttributes();
-                        for (int I = Before; I < Node->FItems.Count(); ++I)
-                            Cache.Noted(Node->FItems.Items(I), Root);
-                        TVxXMLItem* Encoding;
-                        if (Node == Root && !Cache.Disabled) {
-                            if (!Cache.Known) {
-                                Cache.First = Engine->GetItemByTag(Root, QStringLiteral("encoding"));
-                                Cache.Known = true;
-                            }
-                            Encoding = Cache.First;
-                        } else {
-                            Encoding = Engine->GetItemByTag(Node, QStringLiteral("encoding"));
-                        }
-                        if (Encoding)
-                            Declared.Set(Encoding->GetTagValue());
-                    }
-                }
-            }
-        } else if (NameSize == 0 && Sc.At(Sc.P) == '/' && Sc.At(Sc.P + 1) == '>') {
-            // A nameless "/>" with no element open: nothing takes its text, and left in
-            // place it would stop the scan from advancing.
-            Sc.P += 2;
-            Sc.SkipToNextTag(true);
-        }
-
-        // Close elements: every end tag and every "/>" closes exactly one.
-        while (Sc.P < LastStart && Sc.At(Sc.P) == '/') {
-            if (!Watch.Current)
-                break;
-            if (Sc.At(Sc.P + 1) == '>' && Sc.P + 1 == LastStart) {
-                ++Sc.P;
-                break;
-            }
-            TVxXMLItem* Closed = Watch.Current;
-            Watch.Current = Closed->FParentItem;
-            if (Engine->FOnAfterTag) {
-                bool Cancel = false;
-                TVxXMLItem* Ref = Closed;
-                const quint64 Before = MutationCount;
-                Engine->FOnAfterTag(Engine, Ref, Cancel);
-                if (!AfterHandler(Before))
+            if (Engine->FOnTag) {
+                Engine->FOnTag(Engine, Watch.Current, Name.ToString(), Value.ToString(), Attributes.ToString(),
+                               Accept);
+                if (!Alive)
                     return false;
-                if (Cancel)
-                    return true;
             }
-            Sc.SkipToNextTag(true);
+            if (Accept) {
+                TVxXMLItem* Parent = Watch.Current;
+                Node = Parent ? Parent->FItems.AddItem(Parent) : Engine->FRootItem;
+                Watch.Current = Node;
+            }
         }
+        if (!Accept) {
+            Sc.SkipElement(TagEnd);
+            ReadTail();
+            continue;
+        }
+
+        const bool Copy = Node == Engine->FRootItem;
+        Name.StoreIn(AsText(Node->FTagName), Copy);
+        AddToValue(Node, Value);
+        Node->FKind = ikProperty;
+        if (!Attributes.IsEmpty()) {
+            Attributes.StoreIn(AsText(Node->FAttributes), Copy);
+            if (IsDeclaration)
+                Node->ProcessAttributes();
+        }
+        if (SelfClosing) {
+            if (const TOutcome O = CloseElement(); O != oGoOn)
+                return O == oCancelled;
+            continue;
+        }
+        Sc.StepOverLt();
     }
     return true;
 }

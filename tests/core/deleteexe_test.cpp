@@ -1,4 +1,4 @@
-#include <vedidoredo/platform/VxProcess.h>
+#include "platform/VxProcess.h"
 #include <vedidoredo/vxiutil.h>
 
 #include <gtest/gtest.h>

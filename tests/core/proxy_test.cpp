@@ -1,5 +1,5 @@
 #include <vedidoredo/VxInBase.h>
-#include <vedidoredo/platform/VxSystemProxy.h>
+#include "platform/VxSystemProxy.h"
 #include <vedidoredo/vxiutil.h>
 
 #include "support/qstring_print.h"

@@ -1,6 +1,7 @@
 #include <vedidoredo/VxIDNS.h>
 #include <vedidoredo/VxIDNSReply.h>
 
+#include "socket_clients/VxDNSQuery.h"
 #include "socket_test_helpers.h"
 #include "support/scripted_server.h"
 
@@ -19,7 +20,7 @@ const QByteArray Header = QByteArray("\x12\x34\x01\x00", 4);
 // BuildQuery with the ID the expectations below are written for.
 QByteArray BuildQuery(const QString& Domain, TVxIDNSRequests Requests)
 {
-    return TVxIDNSResolver::BuildQuery(Domain, Requests, 0x1234);
+    return VxDNSQuery::BuildQuery(Domain, Requests, 0x1234);
 }
 
 // A reply to Request: its ID, then Rest (a reply built with ReplyHeader, ID replaced).

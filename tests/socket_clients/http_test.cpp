@@ -1,5 +1,6 @@
 #include <vedidoredo/VxIHTTP.h>
 
+#include "socket_clients/VxHttpText.h"
 #include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
@@ -69,32 +70,32 @@ TEST(HttpAnswer, SplitsHeadersFromTheBody)
     const QString Answer = QStringLiteral("HTTP/1.0 200 OK\r\nServer: x\r\n\r\na\nb");
     QString Text = Answer;
     QStringList Headers;
-    TVxIHTTPClient::SplitAnswer(Text, Headers, true);
+    VxHttpText::SplitAnswer(Text, Headers, true);
     EXPECT_EQ(Text, QStringLiteral("a\r\nb\r\n"));
     EXPECT_EQ(Headers, (QStringList{QStringLiteral("HTTP/1.0 200 OK"), QStringLiteral("Server: x")}));
 
     Text = Answer;
-    TVxIHTTPClient::SplitAnswer(Text, Headers, false);
+    VxHttpText::SplitAnswer(Text, Headers, false);
     EXPECT_EQ(Text, Answer);
     EXPECT_EQ(Headers.size(), 2);
 
     // Without an empty line the last line is the separator: dropped, body empty.
     Text = QStringLiteral("HTTP/1.0 200 OK\rServer: x\rtail");
-    TVxIHTTPClient::SplitAnswer(Text, Headers, true);
+    VxHttpText::SplitAnswer(Text, Headers, true);
     EXPECT_EQ(Text, QString());
     EXPECT_EQ(Headers, (QStringList{QStringLiteral("HTTP/1.0 200 OK"), QStringLiteral("Server: x")}));
 
     Text = QString();
-    TVxIHTTPClient::SplitAnswer(Text, Headers, true);
+    VxHttpText::SplitAnswer(Text, Headers, true);
     EXPECT_TRUE(Text.isEmpty());
     EXPECT_TRUE(Headers.isEmpty());
 
     Text = QStringLiteral("No answer from server");
-    TVxIHTTPClient::SplitAnswer(Text, Headers, true);
+    VxHttpText::SplitAnswer(Text, Headers, true);
     EXPECT_TRUE(Text.isEmpty());
     EXPECT_TRUE(Headers.isEmpty());
 
-    EXPECT_EQ(TVxIHTTPClient::SplitLines(QStringLiteral("a\r\n\r\nb\n\nc\r")),
+    EXPECT_EQ(VxHttpText::SplitLines(QStringLiteral("a\r\n\r\nb\n\nc\r")),
               (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b"), QString(), QStringLiteral("c")}));
 }
 

@@ -1,6 +1,7 @@
 #include <vedidoredo/VxIFedEx.h>
 #include <vedidoredo/VxIWeath.h>
 
+#include "socket_clients/VxSocketText.h"
 #include "support/scripted_server.h"
 
 #include <gtest/gtest.h>
@@ -39,22 +40,22 @@ TEST(FedExQuery, EscapesBlanksAndUsesTheCarrierHost)
 
 TEST(FedExTable, FlattensRowsIntoNameValueLines)
 {
-    EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<tr><td>Status</td><td>Delivered</td></tr>")),
+    EXPECT_EQ(VxFlattenHTMLTable(QStringLiteral("<tr><td>Status</td><td>Delivered</td></tr>")),
               QStringLiteral("Status=Delivered\r\n"));
     // An empty cell gives no doubled separator.
-    EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(
+    EXPECT_EQ(VxFlattenHTMLTable(
                   QStringLiteral("<tr><td>Date</td><td></td><td>Memphis, TN</td></tr>\r\n<tr>\n<td>  Time </td>"
                                  "<td>\t10:00 am</td></tr>")),
               QStringLiteral("Date=Memphis, TN\r\n Time=\t10:00 am\r\n"));
     // Upper-case tags give neither separators nor line ends.
-    EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<TR><TD>a</TD><TD>b</TD></TR>")),
+    EXPECT_EQ(VxFlattenHTMLTable(QStringLiteral("<TR><TD>a</TD><TD>b</TD></TR>")),
               QStringLiteral("ab"));
     // A row tag with attributes does not end the line; text between rows stands alone.
-    EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<tr class=x><td>a</td></tr>Label<tr><td>b</td></tr>")),
+    EXPECT_EQ(VxFlattenHTMLTable(QStringLiteral("<tr class=x><td>a</td></tr>Label<tr><td>b</td></tr>")),
               QStringLiteral("a\r\nLabel\r\nb\r\n"));
-    EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<td")), QString());
+    EXPECT_EQ(VxFlattenHTMLTable(QStringLiteral("<td")), QString());
     // Entities are replaced, and a cell that becomes empty leaves no doubled separator.
-    EXPECT_EQ(TVxFedExTracker::FlattenHTMLTable(QStringLiteral("<tr><td>Temp</td><td>&nbsp;</td><td>72&deg;</td></tr>")),
+    EXPECT_EQ(VxFlattenHTMLTable(QStringLiteral("<tr><td>Temp</td><td>&nbsp;</td><td>72&deg;</td></tr>")),
               QString::fromUtf8("Temp=72\u00b0\r\n"));
 }
 

@@ -34,12 +34,15 @@ QString Url(const TScriptedHttpServer& S, const char* Path)
 TEST(PagesCommands, LinksListsKindAfterKindOnePerLine)
 {
     Files = {{"/page.html", "<a href=\"http://b.example/x\nnext\">b</a> mailto:me@a.example "
-                            "<a href='http://b.example/x\nnext'> ftp://f.example/ mailto:me@a.example"}};
+                            "<a href='http://b.example/x\nnext'> ftp://f.example/ mailto:me@a.example "
+                            "http://c.example/a\x07\x1b\xC2\x9B\xE2\x82\xAC\x9B" "b"}};
     TScriptedHttpServer S(Serve);
     VxResult R = RunVxBinary({QStringLiteral("links"), Url(S, "/page.html"), QStringLiteral("--kind"),
                               QStringLiteral("http,mailto"), QStringLiteral("--unique")});
     EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
-    EXPECT_EQ(R.Out, QByteArray("mailto:me@a.example\nhttp://b.example/x\\nnext\nhttp://b.example/x\\nnext'\n"));
+    // Control characters (BEL, ESC, the C1 CSI in UTF-8 and as a byte) are not printed.
+    EXPECT_EQ(R.Out, QByteArray("mailto:me@a.example\nhttp://b.example/x\\nnext\nhttp://b.example/x\\nnext'\n"
+                                "http://c.example/a\xE2\x82\xAC" "b\n"));
     R = RunVxBinary({QStringLiteral("links"), Url(S, "/missing.html")});
     EXPECT_EQ(R.Status, 1);
     EXPECT_TRUE(R.Out.isEmpty());

@@ -1,6 +1,10 @@
 // vx palette and vx about through the built binary.
 #include "tool_harness.h"
 
+#include "VxRegistry.h"
+
+#include <vedidoredo/VxInetR.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -31,4 +35,17 @@ TEST(VxPalette, ListsThePageWithVerbsAndTheAboutEditor)
     const VxResult A = RunVxBinary({"about"});
     ASSERT_EQ(A.Status, 0);
     EXPECT_TRUE(A.Out.contains("\nTVxMSTranslator - "));
+}
+
+// Every class a designer sees, the DNS resolver and the XML engine can be run by name.
+TEST(VxClassRegistry, KnowsEveryPaletteClassTheResolverAndTheXmlEngine)
+{
+    Register();
+    QStringList Names{QStringLiteral("TVxIDNSResolver"), QStringLiteral("TVxXMLEngine")};
+    for (const TVxDesignerPalette::TPage& Page : VxBuiltInPalette().Pages())
+        for (const QMetaObject* Class : Page.Classes)
+            Names << QString::fromLatin1(Class->className());
+    EXPECT_GE(Names.size(), 17);
+    for (const QString& Name : Names)
+        EXPECT_NE(vx::FindClass(Name), nullptr) << Name.toStdString();
 }

@@ -2,9 +2,8 @@
 #include "tool_harness.h"
 
 #include "VxConsole.h"
-#include "VxPropertyValues.h"
 
-#include <vedidoredo/platform/VxByteText.h>
+#include "platform/VxByteText.h"
 
 #include <gtest/gtest.h>
 

@@ -228,3 +228,12 @@ TEST(VxTerminalHooks, InstalledHooksPromptShowMessagesAndMakeNoWindowWithoutATer
     }
     VxSetUiHooks(Saved);
 }
+
+TEST(VxConsole, OutsideTextLosesItsControlCharacters)
+{
+    EXPECT_EQ(vx::Printable(QString::fromUtf16(u"a\x1b[2J\x07\tb\r\nc\u009B\u0085\u00E9\u20AC")),
+              QString::fromUtf16(u"a[2J\tb\nc\u00E9\u20AC"));
+    // Bytes: UTF-8 characters stay whole, C1 controls go in UTF-8 and as single bytes.
+    EXPECT_EQ(vx::PrintableBytes("a\x1b\x07\r\n\xC2\x9B\xC3\x80\xE2\x82\xAC\x9B\x85z"),
+              QByteArray("a\n\xC3\x80\xE2\x82\xAC" "z"));
+}

@@ -3,7 +3,7 @@
 #include "web_test_helpers.h"
 
 #include <vedidoredo/VxWebDirectory.h>
-#include <vedidoredo/platform/VxIniFile.h>
+#include "platform/VxIniFile.h"
 
 #include <gtest/gtest.h>
 

@@ -56,15 +56,14 @@ TEST_F(VxXml, JsonHoldsTheStoredTree)
 {
     const TRun R = Vx({Write("<?xml version=\"1.0\"?><a k=\"1\">Caf\xC3\xA9 &amp;<!-- n --><b/></a>"), "--json"});
     EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
-    // Values as stored: entities kept, null while unassigned; without a mark or a declared
-    // encoding the bytes are Latin-1, so the two bytes of the e acute are two characters.
+    // Values as stored: entities kept, null while unassigned; the document is UTF-8.
     auto Node = [](const char* Name, const char* Kind, const char* Value, const char* Attributes,
                    int Level, const QByteArray& Items) {
         return QByteArray("{\"TagName\": \"") + Name + "\", \"Kind\": \"" + Kind + "\", \"Value\": " + Value +
                ", \"Attributes\": \"" + Attributes + "\", \"Level\": " + QByteArray::number(Level) +
                ", \"Items\": [" + Items + "]}";
     };
-    const QByteArray A = Node("a", "ikProperty", "\"Caf\xC3\x83\xC2\xA9 &amp;\"", " k=\\\"1\\\"", 1,
+    const QByteArray A = Node("a", "ikProperty", "\"Caf\xC3\xA9 &amp;\"", " k=\\\"1\\\"", 1,
                               Node("Comment", "ikComment", "\"Comment n --\"", "", 2, "") + ", " +
                                   Node("b", "ikProperty", "null", "", 2, ""));
     EXPECT_EQ(R.Out, Node("?xml", "ikProperty", "null", "", 0,
@@ -113,7 +112,7 @@ TEST_F(VxXml, ErrorsAndUsage)
     EXPECT_TRUE(R.Out.contains("--json"));
 }
 
-TEST_F(VxXml, DeepAndEmptyDocuments)
+TEST_F(VxXml, DeepDocuments)
 {
     QByteArray Deep;
     for (int I = 0; I < 30000; ++I)
@@ -124,7 +123,28 @@ TEST_F(VxXml, DeepAndEmptyDocuments)
     EXPECT_TRUE(R.Out.endsWith(QByteArray(30000, ']').replace("]", "]}") + "\n"));
     R = Vx({Write(Deep)});
     EXPECT_EQ(R.Out.count('\n'), 30000);
-    R = Vx({Write(""), "--json"});
-    EXPECT_EQ(R.Out, "{\"TagName\": \"\", \"Kind\": \"ikProperty\", \"Value\": null, \"Attributes\": \"\", "
-                     "\"Level\": 0, \"Items\": []}\n");
+}
+
+TEST_F(VxXml, AFileWithoutAnElementIsAnError)
+{
+    const QByteArray Files[] = {"", QByteArray("\x7F" "ELF\x02\x01\x01\x00<a>", 12), "\xFF\xD8\xFF\xE0\x00\x10JFIF",
+                                "<?xml version=\"1.0\"?>\n", "<!-- only a comment -->\n", "just text\n"};
+    for (const QByteArray& Content : Files) {
+        const QString Path = Write(Content);
+        const TRun R = Vx({Path, "--json"});
+        EXPECT_EQ(R.Status, 1) << Content.toHex().toStdString();
+        EXPECT_TRUE(R.Out.isEmpty());
+        EXPECT_EQ(QString::fromUtf8(R.Err), "vx: xml: no XML element in " + Path + "\n");
+    }
+}
+
+TEST_F(VxXml, OutsideTextCarriesNoControlCharacters)
+{
+    // ESC, BEL, CR and the C1 CSI from a document's names, attributes and values.
+    const QString File = Write("<r a=\"\x1B]0;title\x07\"><v>x\x1B[2J\r\xC2\x9By</v></r>");
+    const TRun Outline = Vx({File});
+    EXPECT_EQ(Outline.Status, 0);
+    EXPECT_EQ(QString::fromUtf8(Outline.Out), "r  a=\"]0;title\"\n  v = \"x\\x1b[2J\\r\\x9by\"\n");
+    const TRun Get = Vx({File, "--get", "v"});
+    EXPECT_EQ(Get.Out, "x[2Jy\n");
 }

@@ -1,6 +1,6 @@
 // The node model: values, entity decoding, attribute splitting, lookups, date-times and
 // the ownership rules.
-#include "xml_test_helpers.h"
+#include "support/xml_test_helpers.h"
 
 #include <vedidoredo/platform/VxException.h>
 

@@ -1,11 +1,12 @@
 // The parser: the tree for each kind of text, the callbacks, streams and encodings, and
 // documents very deep, very wide or malformed.
-#include "xml_test_helpers.h"
+#include "support/xml_test_helpers.h"
 
 #include <vedidoredo/platform/VxException.h>
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -31,20 +32,6 @@ struct TRecorder {
         });
     }
 };
-
-QByteArray Utf16(const QString& S, bool BigEndian)
-{
-    QByteArray B;
-    B.append(BigEndian ? "\xFE\xFF" : "\xFF\xFE", 2);
-    for (QChar C : S) {
-        const char Hi = char(C.unicode() >> 8), Lo = char(C.unicode() & 0xFF);
-        if (BigEndian)
-            B.append(Hi).append(Lo);
-        else
-            B.append(Lo).append(Hi);
-    }
-    return B;
-}
 
 void Parse(TVxXMLEngine& E, const QString& Text)
 {
@@ -90,7 +77,7 @@ TEST(XMLParser, DeclarationFillsRootItemAndIsNeverClosed)
     EXPECT_EQ(R.Calls.filter("after:"), QStringList({"after:b", "after:c", "after:a"}));
 }
 
-TEST(XMLParser, DeclaredUtf8DecodesLaterValuesAndAttributes)
+TEST(XMLParser, ByteTextIsDecodedLikeALoadedDocument)
 {
     // Byte text, as the socket and web components deliver it.
     const QString Text = QString::fromLatin1(
@@ -100,14 +87,11 @@ TEST(XMLParser, DeclaredUtf8DecodesLaterValuesAndAttributes)
     const TVxXMLItem* A = E.RootItem()->Items()->Items(2);
     EXPECT_EQ(A->Value().toString(), QString(QChar(0x20AC)));
     EXPECT_EQ(A->Attributes(), QString::fromUtf16(u" t=\"\u00E9\""));
-    // Comments are not decoded.
-    EXPECT_EQ(A->Items()->Items(0)->Value().toString(), QString::fromLatin1("Comment\xC3\xA9--"));
-    // Single quotes are ordinary characters, so this encoding is not recognised.
-    EXPECT_EQ(ParseDump(QString::fromLatin1("<?xml encoding='utf-8'?><a>\xC3\xA9</a>")),
-              QString::fromLatin1("?xml(encoding=\"'utf-8'\"@a,a=\"\xC3\xA9\")"));
-    // Malformed UTF-8 decodes to nothing, so the value stays unassigned.
+    EXPECT_EQ(A->Items()->Items(0)->Value().toString(), QString::fromUtf16(u"Comment\u00E9--"));
+    // Bytes that are not UTF-8 stay Latin-1 text; text beyond Latin-1 is not decoded.
     EXPECT_EQ(ParseDump(QString::fromLatin1("<?xml encoding=\"UTF-8\"?><a>\xC3</a>")),
-              "?xml(encoding=\"\"UTF-8\"\"@a,a)");
+              QString::fromLatin1("?xml(encoding=\"\"UTF-8\"\"@a,a=\"\xC3\")"));
+    EXPECT_EQ(ParseDump(QString::fromUtf16(u"<a>\u00C3\u00A9\u20AC</a>")), QString::fromUtf16(u"a=\"\u00C3\u00A9\u20AC\""));
 }
 
 TEST(XMLParser, RefusedElementIsSkippedWithItsContent)
@@ -115,6 +99,8 @@ TEST(XMLParser, RefusedElementIsSkippedWithItsContent)
     const auto NotB = [](TVxXMLItem*, const QString& Name) { return Name != "b"; };
     EXPECT_EQ(ParseWith("<a><b><x/><y><z>1</z></y></b><c/></a>", NotB), "a(c)");
     EXPECT_EQ(ParseWith("<a><b/><c/></a>", NotB), "a(c)");
+    // Markup in sections, comments and quotes does not count as elements.
+    EXPECT_EQ(ParseWith("<a><b><![CDATA[<x>]]><!-- <y> --><z q='/>'/></b>t<c/></a>", NotB), "a=\"t\"(c)");
     // The start tag of b has no ">": the way back to "the end of the refused start tag"
     // would lead to text parsed before, and refusing b again would never end.
     EXPECT_EQ(ParseWith("<r><x>a</<b/x<c>t</c></r>", NotB).left(8), "r(x=\"a\")");
@@ -177,7 +163,7 @@ TEST(XMLParser, EndTagsAreNotComparedAndValuesNotTrimmed)
 {
     EXPECT_EQ(ParseDump("<a><b/><c>t</c></a>"), "a(b,c=\"t\")");
     EXPECT_EQ(ParseDump("<a><b></c></a>"), ParseDump("<a><b></b></a>"));
-    EXPECT_EQ(ParseDump("<a>x<b>y</b>z</a>"), "a=\"x\"(b=\"y\")");
+    EXPECT_EQ(ParseDump("<a>x<b>y</b>z</a>"), "a=\"xz\"(b=\"y\")");
     EXPECT_EQ(ParseDump("<a>\n  <b> 1 </b>\n</a>\n"), "a=\"\\n  \"(b=\" 1 \")");
     EXPECT_EQ(ParseDump("  junk <a/>"), "a");
 }
@@ -185,22 +171,22 @@ TEST(XMLParser, EndTagsAreNotComparedAndValuesNotTrimmed)
 TEST(XMLParser, CommentsBecomeCommentNodesInTheEnclosingElement)
 {
     EXPECT_EQ(ParseDump("<a><!-- note --><b/></a>"), "a(Comment=\"Comment note --\"@c,b)");
-    EXPECT_EQ(ParseDump("<a><!---->x<b/></a>"), "a(Comment=\"Comment--\"@c,b)");
+    EXPECT_EQ(ParseDump("<a><!---->x<b/></a>"), "a=\"x\"(Comment=\"Comment--\"@c,b)");
     EXPECT_EQ(ParseDump("<a><!-- open"), "a(Comment=\"Comment\"@c)");
-    // A comment before the document element fills RootItem, which the element then refills.
-    EXPECT_EQ(ParseDump("<!-- c --><a>1</a>"), "a=\"Comment c --1\"");
+    // Outside every element a comment makes no node: RootItem stays the element's.
+    EXPECT_EQ(ParseDump("<!-- c --><a>1</a><!-- d -->"), "a=\"1\"");
+    EXPECT_EQ(ParseDump("<?xml v=\"1\"?><a>1</a><!-- d -->"),
+              "?xml(v=\"\"1\"\"@a,a=\"1\",Comment=\"Comment d --\"@c)");
 }
 
-TEST(XMLParser, OtherMarkupStaysOpen)
+TEST(XMLParser, SectionsDeclarationsAndInstructionsAreNoElements)
 {
-    // CDATA reads as an element named "!"; the parent's end tag closes it instead.
     TVxXMLEngine E;
     TRecorder R;
     R.Attach(E);
-    Parse(E, "<a><![CDATA[x<y]]></a>");
-    EXPECT_EQ(Dump(E.RootItem()), "a(![[CDATA[x<y]]])");
-    EXPECT_EQ(R.Calls.filter("after:"), QStringList({"after:!"}));
-    EXPECT_EQ(ParseDump("<!DOCTYPE x><a/>"), "!DOCTYPE[ x](a)");
+    Parse(E, "<!DOCTYPE a><a><![CDATA[x<y>]]><?pi z?><b/></a>");
+    EXPECT_EQ(Dump(E.RootItem()), "a=\"x<y>\"(b)");
+    EXPECT_EQ(R.Calls, QStringList({"tag:a:b::", "after:b", "after:a"}));
 }
 
 TEST(XMLParser, ASecondTopLevelElementRefillsRootItem)
@@ -227,10 +213,10 @@ TEST(XMLParser, SelfClosedLastElementIsNotClosed)
     EXPECT_EQ(Dump(E.RootItem()), "c(b)");
 }
 
-TEST(XMLParser, NamelessTagsGiveTheirTextToTheOpenElement)
+TEST(XMLParser, ALessThanSignThatStartsNoTagIsText)
 {
-    EXPECT_EQ(ParseDump("<a>x < y</a>"), "a=\"x /a>\"[ y<]");
-    // With no element open they are dropped, "/>" included.
+    EXPECT_EQ(ParseDump("<a>x < y <= z</a>"), "a=\"x < y <= z\"");
+    // Surplus end tags, with no element open, are dropped with the text after them.
     EXPECT_EQ(ParseDump("<a/></b><c/>"), "c");
     EXPECT_EQ(ParseDump("<a/></><c>1</c>"), "c=\"1\"");
     EXPECT_EQ(ParseDump("< x><a/>"), "a");
@@ -245,7 +231,9 @@ TEST(XMLParser, MalformedAndTruncatedTextNeverFails)
         ParseWith(QString::fromLatin1(T), [](TVxXMLItem*, const QString&) { return false; });
         ParseDump(QString::fromLatin1(T));
     }
-    EXPECT_EQ(ParseDump("<a b=\"x/>\">1</a>"), "a=\"\">1\"[ b=\"x/]");
+    EXPECT_EQ(ParseDump("<a b=\"x/>\">1</a>"), "a=\"1\"[ b=\"x/>\"]");
+    // A quote that nothing closes before the next "<" is an ordinary character.
+    EXPECT_EQ(ParseDump("<r><a b=\"x>1</a><c/></r>"), "r(a=\"1\"[ b=\"x],c)");
     EXPECT_EQ(ParseDump(QString::fromLatin1("<a>1\0<b/>2</a>", 14)), "a=\"1\"");
 }
 
@@ -352,7 +340,8 @@ TEST(XMLParser, StreamEdgesAndTheEscRule)
     EXPECT_EQ(LoadDump("<"), "");
     EXPECT_EQ(LoadDump("\xFF\xFE"), "");
     EXPECT_EQ(LoadDump("\xFF\xFE<"), "");
-    EXPECT_EQ(LoadDump("\xEF\xBB\xBF<a>\xC3</a>"), "");  // malformed UTF-8: nothing
+    // UTF-8 after a mark that is not UTF-8 is read as Latin-1: nothing is lost.
+    EXPECT_EQ(LoadDump("\xEF\xBB\xBF<a>\xC3</a>"), QString::fromLatin1("a=\"\xC3\""));
     // A size is the position where the document ends.
     EXPECT_EQ(LoadDump("<a>1</a><b>junk</b>", 8), "a=\"1\"");
     EXPECT_EQ(LoadDump("<a>1</a>", -5), "");
@@ -478,4 +467,73 @@ TEST(XMLParser, ManyDeclarationsStayCheap)
     EXPECT_EQ(E.RootItem()->Items()->Count(), 20001);
     EXPECT_EQ(E.RootItem()->TagName(), "x");
     EXPECT_EQ(E.RootItem()->Value().toString(), QString(QChar(0xE9)));
+}
+
+namespace {
+
+QByteArray Encoded(const char* Encoding, const QString& Text)
+{
+    QStringEncoder E(Encoding);
+    EXPECT_TRUE(E.isValid()) << Encoding;
+    return E.encode(Text);
+}
+
+}  // namespace
+
+TEST(XMLParser, DocumentsAsPeopleWriteThem)
+{
+    struct TCase {
+        const char* Name;
+        QByteArray Document;
+        QString Tree;
+    };
+    const TCase Cases[] = {
+        {"an icon: doctype with internal subset, CDATA style block",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
+         "<!DOCTYPE svg PUBLIC \"-//W3C//DTD SVG 1.1//EN\" \"svg11.dtd\" [\n"
+         "  <!ENTITY ns \"http://www.w3.org/2000/svg\"> <!-- ]> is no end here -->\n]>\n"
+         "<svg width=\"16\"><style type=\"text/css\"><![CDATA[ .a{fill:#333} a>b{} ]]></style>"
+         "<path d=\"M0 0h16\"/></svg>\n",
+         "?xml=\"\\n\"(version=\"\"1.0\" \"@a,encoding=\"\"UTF-8\" \"@a,standalone=\"\"no\"\"@a,"
+         "svg[ width=\"16\"](style=\" .a{fill:#333} a>b{} \"[ type=\"text/css\"],path[ d=\"M0 0h16\"]))"},
+        {"a settings schema: CDATA holding key names",
+         "<schemalist><key name=\"down\"><default><![CDATA[['<Super>Page_Down']]]></default>"
+         "<summary>Down</summary></key></schemalist>",
+         "schemalist(key[ name=\"down\"](default=\"['<Super>Page_Down']\",summary=\"Down\"))"},
+        {"sections join in order", "<t>x<![CDATA[a]]]]><![CDATA[>b]]>y</t>", "t=\"xa]]>by\""},
+        {"a build file: dotted names",
+         "<Project><Rule.DataSource Persistence=\"File\"/><Item.Meta>v</Item.Meta></Project>",
+         "Project(Rule.DataSource[ Persistence=\"File\"],Item.Meta=\"v\")"},
+        {"a logging configuration: single-quoted URLs",
+         "<log4j:configuration xmlns:log4j='http://jakarta.apache.org/log4j/'>"
+         "<a href='http://x/y?a>b' title='say \"hi\"'>t</a></log4j:configuration>",
+         "log4j:configuration[ xmlns:log4j='http://jakarta.apache.org/log4j/']"
+         "(a=\"t\"[ href='http://x/y?a>b' title='say \"hi\"'])"},
+        {"mixed content keeps its text", "<p>Hello <b>big</b> world<br/>! x/>y<?pi?></p>",
+         "p=\"Hello  world! x/>y\"(b=\"big\",br)"},
+        {"instructions and a trailing comment",
+         "<?xml-stylesheet href=\"a.xsl\"?>\n<feed><?php echo '?' ?><e/></feed>\n<!-- end -->\n", "feed(e)"},
+        {"UTF-8 without a declaration", "<p n=\"\xC3\xA9\">caf\xC3\xA9</p>", QString::fromUtf16(u"p=\"caf\u00E9\"[ n=\"\u00E9\"]")},
+        {"neither declared nor UTF-8: Latin-1", "<p>caf\xE9</p>", QString::fromUtf16(u"p=\"caf\u00E9\"")},
+        {"Shift_JIS, with names in Japanese",
+         Encoded("Shift_JIS", QString::fromUtf16(u"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><\u8A2D\u5B9A \u540D=\"\u5024\">"
+                                                 u"\u65E5\u672C\u8A9E\u30BD\u30D5\u30C8</\u8A2D\u5B9A>")),
+         QString::fromUtf16(u"?xml(version=\"\"1.0\" \"@a,encoding=\"\"Shift_JIS\"\"@a,"
+                            u"\u8A2D\u5B9A=\"\u65E5\u672C\u8A9E\u30BD\u30D5\u30C8\"[ \u540D=\"\u5024\"])")},
+        {"KOI8-R, single quotes, lower case",
+         Encoded("KOI8-R", QString::fromUtf16(u"<?xml version='1.0' encoding='koi8-r'?><\u043F>\u041F\u0440\u0438\u0432\u0435\u0442</\u043F>")),
+         QString::fromUtf16(u"?xml(version=\"'1.0' \"@a,encoding=\"'koi8-r'\"@a,\u043F=\"\u041F\u0440\u0438\u0432\u0435\u0442\")")},
+        {"ISO-8859-7, the encoding not first",
+         Encoded("ISO-8859-7", QString::fromUtf16(u"<?xml standalone=\"yes\" encoding=\"ISO-8859-7\"?><\u03BB>\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1</\u03BB>")),
+         QString::fromUtf16(u"?xml(standalone=\"\"yes\" \"@a,encoding=\"\"ISO-8859-7\"\"@a,\u03BB=\"\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1\")")},
+        {"an encoding no converter knows: Latin-1", "<?xml encoding=\"x-none\"?><p>\xE9</p>",
+         QString::fromUtf16(u"?xml(encoding=\"\"x-none\"\"@a,p=\"\u00E9\")")},
+        {"UTF-16 named in an 8-bit declaration: UTF-8", "<?xml encoding=\"UTF-16\"?><p>\xC3\xA9</p>",
+         QString::fromUtf16(u"?xml(encoding=\"\"UTF-16\"\"@a,p=\"\u00E9\")")},
+    };
+    for (const TCase& C : Cases) {
+        EXPECT_EQ(LoadDump(C.Document).toStdString(), C.Tree.toStdString()) << C.Name;
+        // Byte text gives the same tree.
+        EXPECT_EQ(ParseDump(QString::fromLatin1(C.Document)).toStdString(), C.Tree.toStdString()) << C.Name;
+    }
 }

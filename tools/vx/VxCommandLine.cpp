@@ -3,7 +3,6 @@
 #include "VxConsole.h"
 #include "VxOptionReader.h"
 #include "VxRegistry.h"
-#include "VxRunCommand.h"
 
 #include <vedidoredo/VxVersion.h>
 #include <vedidoredo/platform/VxException.h>

@@ -1,7 +1,7 @@
 #include "VxConsole.h"
 #include "VxTerminal.h"
 
-#include <vedidoredo/platform/VxByteText.h>
+#include "platform/VxByteText.h"
 
 #include <cstdio>
 
@@ -43,6 +43,55 @@ void WriteOutBytes(const QString& ByteText)
     Write(stdout, &ConsoleCapture::Out, VxByteTextToBytes(ByteText));
 }
 
+namespace {
+
+bool IsControl(uint C)
+{
+    return (C < 0x20 && C != '\t' && C != '\n') || (C >= 0x80 && C <= 0x9F);
+}
+
+}  // namespace
+
+QString Printable(const QString& Text)
+{
+    QString Out = Text;
+    Out.removeIf([](QChar C) { return IsControl(C.unicode()); });
+    return Out;
+}
+
+QByteArray PrintableBytes(const QByteArray& Bytes)
+{
+    QByteArray Out;
+    Out.reserve(Bytes.size());
+    const qsizetype N = Bytes.size();
+    for (qsizetype I = 0; I < N; ++I) {
+        const uchar B = uchar(Bytes[I]);
+        if (B == 0xC2 && I + 1 < N && uchar(Bytes[I + 1]) >= 0x80 && uchar(Bytes[I + 1]) <= 0x9F) {
+            ++I;  // U+0080..U+009F in UTF-8
+            continue;
+        }
+        // A byte of 0x80..0x9F that is not part of a UTF-8 sequence is a C1 control itself.
+        if (B >= 0x80 && B <= 0x9F) {
+            qsizetype Lead = I;
+            while (Lead > 0 && I - Lead < 3 && (uchar(Bytes[Lead]) & 0xC0) == 0x80)
+                --Lead;
+            const uchar L = uchar(Bytes[Lead]);
+            const int Length = L >= 0xF0 ? 4 : L >= 0xE0 ? 3 : L >= 0xC0 ? 2 : 1;
+            if (Lead == I || I - Lead >= Length)
+                continue;
+        } else if (B < 0x80 && IsControl(B)) {
+            continue;
+        }
+        Out += char(B);
+    }
+    return Out;
+}
+
+QByteArray PrintableByteText(const QString& ByteText)
+{
+    return PrintableBytes(VxByteTextToBytes(ByteText));
+}
+
 bool OutIsTerminal()
 {
     return !CurrentCapture && StandardOutputIsTerminal();
@@ -60,8 +109,9 @@ void WriteErr(const QString& Text)
 
 void PrintError(const QString& Message)
 {
+    // Messages may quote a server or a file.
     WriteErr(QStringLiteral("vx: ") + (CommandName.isEmpty() ? QString() : CommandName + QStringLiteral(": ")) +
-             Message + QLatin1Char('\n'));
+             Printable(Message) + QLatin1Char('\n'));
 }
 
 CurrentCommand::CurrentCommand(const QString& Name) : FPrevious(CommandName)

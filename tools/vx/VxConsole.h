@@ -15,6 +15,15 @@ void WriteOutText(const QString& Text);
 void WriteOutLine(const QString& Text);
 // Writes byte text (a socket component's answer) as VxByteTextToBytes makes it.
 void WriteOutBytes(const QString& ByteText);
+// Text from outside (a feed, a page, a server's answer) made safe for a terminal: the C0
+// and C1 control characters except tab and line feed (ESC, BEL, CR, CSI ...) removed, so
+// that no text can move the cursor, clear the screen or retitle the window.
+QString Printable(const QString& Text);
+// The same for UTF-8 bytes (or bytes in another 8-bit encoding): control bytes removed,
+// and the two-byte UTF-8 forms of the C1 controls; bytes of other UTF-8 characters stay.
+QByteArray PrintableBytes(const QByteArray& Bytes);
+// Byte text (one character per byte) as bytes, made safe the same way.
+QByteArray PrintableByteText(const QString& ByteText);
 // Whether standard output is a terminal (false while captured), for bold and colours.
 bool OutIsTerminal();
 // Writes the text to standard error in UTF-8.

@@ -102,4 +102,12 @@ QString CommandHelp(const CommandInfo& Command)
     return Text;
 }
 
+QString ClassListText()
+{
+    QStringList Names;
+    for (const ClassInfo& C : Classes())
+        Names << C.Name;
+    return Names.isEmpty() ? QStringLiteral("none") : Names.join(QStringLiteral(", "));
+}
+
 }  // namespace vx

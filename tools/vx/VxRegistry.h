@@ -74,6 +74,8 @@ void RegisterCommand(CommandInfo Info);
 std::vector<ClassInfo> Classes();
 std::vector<CommandInfo> Commands();
 const ClassInfo* FindClass(const QString& Name);
+// The names of the registered classes, one line, for help texts.
+QString ClassListText();
 const CommandInfo* FindCommand(const QString& Name);
 
 struct ClassRegistrar {

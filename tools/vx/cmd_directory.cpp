@@ -27,9 +27,9 @@ QString Listing(const TVxDirectory& Directory, bool Terminal)
 {
     QString Text;
     for (const TVxDirectoryCategory& C : Directory) {
-        Text += C.Caption + QLatin1Char('\n');
+        Text += vx::Printable(C.Caption) + QLatin1Char('\n');
         for (const TVxDirectoryLink& L : C.Links) {
-            const QString Line = L.Caption + QStringLiteral("  ") + L.Url;
+            const QString Line = vx::Printable(L.Caption + QStringLiteral("  ") + L.Url);
             if (!L.New)
                 Text += QStringLiteral("  ") + Line + QLatin1Char('\n');
             else if (Terminal)

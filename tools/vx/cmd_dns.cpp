@@ -113,7 +113,7 @@ int RunDns(const QStringList& Args)
             vx::WriteOutLine(QString());
         First = false;
         for (const QString& Line : VxDecodeDNSReply(Answer).Report())
-            vx::WriteOutLine(Line);
+            vx::WriteOutLine(vx::Printable(Line));
     }
     return Status;
 }

@@ -74,7 +74,7 @@ int RunLinks(const QStringList& Args)
     // The bytes of the page as they are, a line break inside a link written as \r or \n.
     for (QString L : Links) {
         L.replace(QLatin1Char('\r'), QLatin1String("\\r")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
-        vx::WriteOutBytes(L + QLatin1Char('\n'));
+        vx::WriteOut(vx::PrintableByteText(L + QLatin1Char('\n')));
     }
     return vx::ExitOk;
 }

@@ -29,7 +29,7 @@ int RunLs(const QStringList& Args)
     QString Lines;
     for (const QString& Line : L.FileList())
         Lines += Line + QLatin1Char('\n');
-    vx::WriteOutText(Lines);
+    vx::WriteOutText(vx::Printable(Lines));
     switch (L.Status()) {
     case isFinished:
         return vx::ExitOk;

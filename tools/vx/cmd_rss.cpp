@@ -1,61 +1,24 @@
-// `vx rss URL-OR-FILE [--json]`: a feed reader for the terminal. Prints each channel's
-// title, then its items one a line: date, title and link in aligned columns, in feed
-// order. With --json the channels as `vx run TVxIRSSParser --json` gives them.
+// `vx rss URL-OR-FILE [--json] [--content]`: a feed reader for the terminal. Prints each
+// channel's title, then its items one a line: date, title, author and link in aligned
+// columns, in feed order. With --json the channels as `vx run TVxIRSSParser --json` gives
+// them, every text as a person reads it.
 #include "VxConsole.h"
-#include "VxPropertyValues.h"
+#include "VxValueJson.h"
 #include "VxRegistry.h"
 #include "cmd_web_common.h"
 
 #include <vedidoredo/VxIRSS.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStringDecoder>
 
 namespace {
 
-// The parser keeps the feed's bytes as they stand; a person reads UTF-8 (what most feeds
-// are written in) decoded, with the entities of the text replaced.
-QString Readable(const QString& ByteText)
+// A field for one line of the listing: readable text with its white space folded.
+QString OneLine(const TVxIRSSParser& P, const QString& Field)
 {
-    const QByteArray Bytes = ByteText.toLatin1();
-    QStringDecoder Utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString S = Utf8(Bytes);
-    if (Utf8.hasError())
-        S = ByteText;  // not UTF-8: Latin-1 is the next best guess
-    if (!S.contains(u'&'))
-        return S.simplified();
-    QString Out;
-    Out.reserve(S.size());
-    for (qsizetype I = 0; I < S.size(); ++I) {
-        const qsizetype Semicolon = S[I] == u'&' ? S.indexOf(u';', I + 1) : -1;
-        if (Semicolon < 0 || Semicolon - I > 10) {
-            Out += S[I];
-            continue;
-        }
-        const QStringView Name = QStringView(S).mid(I + 1, Semicolon - I - 1);
-        char32_t Code = 0;
-        if (Name == u"amp") Code = '&';
-        else if (Name == u"lt") Code = '<';
-        else if (Name == u"gt") Code = '>';
-        else if (Name == u"quot") Code = '"';
-        else if (Name == u"apos") Code = '\'';
-        else if (Name == u"nbsp") Code = ' ';
-        else if (Name.startsWith(u'#')) {
-            bool Ok = false;
-            const uint N = Name.startsWith(u"#x") || Name.startsWith(u"#X") ? Name.mid(2).toUInt(&Ok, 16)
-                                                                            : Name.mid(1).toUInt(&Ok, 10);
-            if (Ok && N > 0 && N <= 0x10FFFF && (N < 0xD800 || N > 0xDFFF))
-                Code = N;
-        }
-        if (!Code) {
-            Out += S[I];
-            continue;
-        }
-        Out += QString::fromUcs4(&Code, 1);
-        I = Semicolon;
-    }
-    return Out.simplified();
+    return P.ReadableText(Field).simplified();
 }
 
 QString Padded(const QString& S, qsizetype Width)
@@ -63,41 +26,77 @@ QString Padded(const QString& S, qsizetype Width)
     return S.size() >= Width ? S : S + QString(Width - S.size(), u' ');
 }
 
-void PrintChannels(const TVxIRSSChannels* Channels)
+void PrintChannels(const TVxIRSSParser& P, bool Content)
 {
-    // Titles wider than this are written whole and push their link to the right.
+    // Titles wider than this are written whole and push the next column to the right.
     constexpr qsizetype MaxTitleColumn = 72;
     QString Out;
-    for (const TVxIRSSChannel* C : *Channels) {
+    for (const TVxIRSSChannel* C : *P.Channels()) {
         if (!Out.isEmpty())
             Out += u'\n';
-        Out += Readable(C->Title.isEmpty() ? C->Link : C->Title) + u'\n';
+        Out += OneLine(P, C->Title.isEmpty() ? C->Link : C->Title) + u'\n';
         struct TLine {
-            QString Date, Title, Link;
+            QString Date, Title, Author, Link, Text;
         };
         QList<TLine> Lines;
-        qsizetype DateWidth = 0, TitleWidth = 0;
+        qsizetype DateWidth = 0, TitleWidth = 0, AuthorWidth = 0;
         for (const TVxIRSSItem* I : C->Items) {
-            TLine L{Readable(I->PubDate.isEmpty() ? I->Date : I->PubDate), Readable(I->Title), Readable(I->Link)};
+            TLine L{OneLine(P, I->PubDate.isEmpty() ? I->Date : I->PubDate), OneLine(P, I->Title),
+                    OneLine(P, I->Author), OneLine(P, I->Link), QString()};
+            if (Content)
+                L.Text = P.ReadableText(I->Content.isEmpty() ? I->Description : I->Content).trimmed();
             DateWidth = std::max(DateWidth, L.Date.size());
             if (L.Title.size() <= MaxTitleColumn)
                 TitleWidth = std::max(TitleWidth, L.Title.size());
+            AuthorWidth = std::max(AuthorWidth, L.Author.size());
             Lines << L;
         }
         for (const TLine& L : Lines) {
             QString Line = DateWidth > 0 ? Padded(L.Date, DateWidth) + QStringLiteral("  ") : QString();
-            Line += L.Link.isEmpty() ? L.Title : Padded(L.Title, TitleWidth) + QStringLiteral("  ") + L.Link;
+            Line += Padded(L.Title, TitleWidth) + QStringLiteral("  ");
+            if (AuthorWidth > 0)
+                Line += Padded(L.Author, AuthorWidth) + QStringLiteral("  ");
+            Line += L.Link;
             while (Line.endsWith(u' '))
                 Line.chop(1);
             Out += Line + u'\n';
+            if (!L.Text.isEmpty()) {
+                // Indented under its item, line by line, blank lines left out.
+                QString Text = L.Text;
+                Text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+                for (const QString& Part : Text.split(u'\n')) {
+                    if (!Part.trimmed().isEmpty())
+                        Out += QStringLiteral("    ") + Part.simplified() + u'\n';
+                }
+            }
         }
     }
-    vx::WriteOutText(Out);
+    vx::WriteOutText(vx::Printable(Out));
+}
+
+// Every text of the channels' JSON as ReadableText gives it.
+QJsonValue Readable(const TVxIRSSParser& P, const QJsonValue& V)
+{
+    if (V.isString())
+        return P.ReadableText(V.toString());
+    if (V.isArray()) {
+        QJsonArray A;
+        for (const QJsonValue& E : V.toArray())
+            A.append(Readable(P, E));
+        return A;
+    }
+    if (V.isObject()) {
+        QJsonObject O = V.toObject();
+        for (auto It = O.begin(); It != O.end(); ++It)
+            It.value() = Readable(P, It.value());
+        return O;
+    }
+    return V;
 }
 
 int RunRss(const QStringList& Args)
 {
-    const vxweb::Options O = vxweb::Parse(Args, {QStringLiteral("--json")});
+    const vxweb::Options O = vxweb::Parse(Args, {QStringLiteral("--json")}, {{"--content"}});
     if (!O.Rest.isEmpty())
         throw vx::UsageError{QStringLiteral("one URL or file only, got '%1' as well").arg(O.Rest.first())};
     TVxIRSSParser P;
@@ -117,15 +116,16 @@ int RunRss(const QStringList& Args)
         return vx::ExitFalse;
     }
     if (O.Json) {
-        // The same value as the Channels key of `vx run TVxIRSSParser --json`.
+        // The Channels of `vx run TVxIRSSParser --json`, each text made readable.
         QStringList Errors;
         const QMetaProperty Property = P.metaObject()->property(P.metaObject()->indexOfProperty("Channels"));
         QJsonObject Root;
+        Root.insert(QStringLiteral("Encoding"), P.Encoding());
         Root.insert(QStringLiteral("Channels"),
-                    vx::ValueToJson(vx::ClassifyType(Property.metaType()), Property.read(&P), Errors));
+                    Readable(P, vx::ValueToJson(vx::ClassifyType(Property.metaType()), Property.read(&P), Errors)));
         vx::WriteOut(QJsonDocument(Root).toJson(QJsonDocument::Indented));
     } else if (P.Channels()->Count() > 0) {
-        PrintChannels(P.Channels());
+        PrintChannels(P, O.Reader->Has("--content"));
     }
     if (P.Channels()->Count() == 0) {
         vx::PrintError(QStringLiteral("%1: no RSS, RDF or Atom channel in it").arg(O.Target));
@@ -137,17 +137,22 @@ int RunRss(const QStringList& Args)
 }  // namespace
 
 VX_REGISTER_COMMAND_HELP(
-    "rss", "rss URL-OR-FILE [--json]  read a news feed (RSS 2.0, RDF or Atom)",
+    "rss", "rss URL-OR-FILE [--json] [--content]  read a news feed (RSS 2.0, RDF or Atom)",
     "Downloads the feed and prints each channel's title, then one line per item in feed\n"
-    "order: its date, title and link in aligned columns (UTF-8 text decoded, entities\n"
-    "replaced). The feed is read into a private temporary file, deleted afterwards.\n"
+    "order: its date, title, author and link in aligned columns. Texts are shown as a\n"
+    "person reads them: decoded in the feed's encoding (UTF-8 when it names none),\n"
+    "character references and HTML entities replaced, control characters removed. The\n"
+    "feed is read into a private temporary file, deleted afterwards.\n"
     "URL: http://HOST[:PORT]/PATH, https://..., ftp://[USER[:PASSWORD]@]HOST[:PORT]/PATH,\n"
     "or a file path.\n"
     "\n"
     "Options:\n"
-    "  --json                the channels and their items as JSON, as vx run prints them:\n"
-    "                        {\"Channels\": [{\"Title\", \"Link\", ..., \"Items\": [...]}]}, texts\n"
-    "                        as the feed wrote them, one character per byte\n"
+    "  --content             under each item its content (or else its description), as\n"
+    "                        the feed wrote it, markup included\n"
+    "  --json                the channels and their items as JSON, with the properties vx\n"
+    "                        run prints: {\"Encoding\", \"Channels\": [{\"Title\", \"Link\", ...,\n"
+    "                        \"Items\": [...]}]}, every text readable as above (`vx run\n"
+    "                        TVxIRSSParser --json` gives the texts as the feed wrote them)\n"
     "  --user U, --password P  the server's login (asked for on the terminal if needed)\n"
     "  --proxy HOST[:PORT]   an HTTP proxy (default: the http_proxy environment)\n"
     "  --proxy-user U, --proxy-password P  the proxy's login\n"

@@ -1,7 +1,7 @@
 // `vx ups TRACKINGNUMBER`: tracks a UPS parcel and prints the shipment and its activities.
 #include "VxConsole.h"
 #include "VxOptionReader.h"
-#include "VxPropertyValues.h"
+#include "VxValueJson.h"
 #include "VxRegistry.h"
 #include "cmd_web_common.h"
 
@@ -30,8 +30,11 @@ QString ServiceError(const QString& Answer)
 }
 
 // Columns padded to their widest cell; the last one is not padded.
-void WriteTable(const QList<QStringList>& Rows)
+void WriteTable(QList<QStringList> Rows)
 {
+    for (QStringList& R : Rows)
+        for (QString& Cell : R)
+            Cell = vx::Printable(Cell);
     QList<qsizetype> Widths;
     for (const QStringList& R : Rows)
         for (qsizetype I = 0; I < R.size(); ++I) {

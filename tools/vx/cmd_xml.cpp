@@ -70,7 +70,7 @@ QString JsonString(const QString& S)
         if (Pair) {
             R += S[I];
             R += S[++I];
-        } else if (C < 0x20 || QChar::isSurrogate(C)) {
+        } else if (C < 0x20 || (C >= 0x80 && C <= 0x9F) || QChar::isSurrogate(C)) {
             // Control characters, and lone surrogates (which UTF-8 cannot carry) as escapes.
             R += QStringLiteral("\\u%1").arg(uint(C), 4, 16, QLatin1Char('0'));
         } else {
@@ -81,7 +81,7 @@ QString JsonString(const QString& S)
     return R;
 }
 
-// For the outline: quoted, with control characters visible.
+// For the outline: quoted, with control characters (C0 and C1) visible.
 QString Quoted(const QString& S)
 {
     QString R = QStringLiteral("\"");
@@ -93,7 +93,7 @@ QString Quoted(const QString& S)
         case u'\r': R += QLatin1String("\\r"); break;
         case u'\t': R += QLatin1String("\\t"); break;
         default:
-            if (C.unicode() < 0x20)
+            if (C.unicode() < 0x20 || (C.unicode() >= 0x80 && C.unicode() <= 0x9F))
                 R += QStringLiteral("\\x%1").arg(uint(C.unicode()), 2, 16, QLatin1Char('0'));
             else
                 R += C;
@@ -160,11 +160,28 @@ void PrintOutline(TOut& Out, const TVxXMLItem* Root)
             if (Shown)
                 Line += QLatin1String(" = ") + Quoted(Value);
         }
-        Out << Line << '\n';
+        Out << vx::Printable(Line) << '\n';
         const TVxXMLItems* Items = Node->Items();
         for (int I = Items->Count() - 1; I >= 0; --I)
             Stack.emplace_back(Items->Items(I), Depth + 1);
     }
+}
+
+// Whether the tree holds an element: a node of kind ikProperty with a name, other than
+// the XML declaration.
+bool HasElement(const TVxXMLItem* Root)
+{
+    std::vector<const TVxXMLItem*> Stack{Root};
+    while (!Stack.empty()) {
+        const TVxXMLItem* Node = Stack.back();
+        Stack.pop_back();
+        if (Node->Kind() == ikProperty && !Node->TagName().isEmpty()
+            && Node->TagName().compare(QLatin1String("?xml"), Qt::CaseInsensitive) != 0)
+            return true;
+        for (const TVxXMLItem* Child : *Node->Items())
+            Stack.push_back(Child);
+    }
+    return false;
 }
 
 int RunXml(const QStringList& Args)
@@ -183,6 +200,10 @@ int RunXml(const QStringList& Args)
         vx::PrintError(Error.Message());
         return vx::ExitError;
     }
+    if (!HasElement(Engine.RootItem())) {
+        vx::PrintError(QStringLiteral("no XML element in %1").arg(File));
+        return vx::ExitFalse;
+    }
     const TVxXMLItem* Node = Engine.RootItem();
     if (HasGet) {
         Node = Engine.GetItemByTag(nullptr, Get);
@@ -193,7 +214,7 @@ int RunXml(const QStringList& Args)
     }
     TOut Out;
     if (HasGet && !Json)
-        Out << Node->GetTagValue() << '\n';
+        Out << vx::Printable(Node->GetTagValue()) << '\n';
     else if (Json)
         PrintJson(Out, Node);
     else

@@ -117,7 +117,7 @@ public:
     /// Sends the bytes; returns the count sent. On failure: error notification, the
     /// connection closed, then EVxSocketError or (code set to 0) -1. 0 when not connected.
     int SendBuf(const char* Data, int Count);
-    /// Sends byte text as VxByteTextToBytes (platform/VxByteText.h) makes it.
+    /// Sends byte text: a character up to 255 is one byte, one above 255 its UTF-8 form.
     int SendText(const QString& ByteText);
     /// One read of at most Count bytes: the count read, 0 when the peer closed or the
     /// socket is not connected; failures as for SendBuf.

@@ -174,8 +174,8 @@ public:
     int HttpStatus() const;
 
 protected:
-    /// Makes a file of Session, not started yet.
-    explicit TVxInetFile(std::shared_ptr<VxInetDetail::SessionState> Session);
+    /// The library's own kinds of file set the session before the first Read.
+    TVxInetFile();
     /// Starts the transfer if it has not started; false when it could not.
     virtual bool EnsureStarted();
     /// The session the file belongs to.
@@ -221,8 +221,8 @@ protected:
 
 private:
     friend class TVxInetConnection;
-    TVxHttpRequest(std::shared_ptr<VxInetDetail::ConnectionState> Connection, const QString& Verb,
-                   const QString& ObjectName, const QString& Version, quint32 Flags);
+    TVxHttpRequest(const QString& Verb, const QString& ObjectName, const QString& Version,
+                   quint32 Flags);
     bool Perform(qint64 ResumeFrom);
     std::shared_ptr<VxInetDetail::ConnectionState> FConnection;
     QString FVerb, FObjectName, FVersion;

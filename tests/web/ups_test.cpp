@@ -1,6 +1,6 @@
 // The UPS tracker against a TLS server in the test that checks the request byte for
 // byte, and the reading of answers.
-#include "xml_test_helpers.h"
+#include "support/xml_test_helpers.h"
 
 #include "support/scripted_tls_server.h"
 

@@ -45,6 +45,21 @@ inline QString Dump(const TVxXMLItem* Item)
     return Out;
 }
 
+// The text as UTF-16 with its byte-order mark.
+inline QByteArray Utf16(const QString& S, bool BigEndian)
+{
+    QByteArray B;
+    B.append(BigEndian ? "\xFE\xFF" : "\xFF\xFE", 2);
+    for (QChar C : S) {
+        const char Hi = char(C.unicode() >> 8), Lo = char(C.unicode() & 0xFF);
+        if (BigEndian)
+            B.append(Hi).append(Lo);
+        else
+            B.append(Lo).append(Hi);
+    }
+    return B;
+}
+
 inline QString ParseDump(const QString& Text)
 {
     TVxXMLEngine E;

@@ -74,7 +74,7 @@ const TFeedCase Cases[] = {
      "{Title=News &amp; Views|Link=http://example.org/|Description=All the news|Language=en|"
      "PubDate=Tue, 08 Dec 2026 03:00:00 GMT}"
      "[Title=First|Link=http://example.org/1|Description=One|Creator=Ann|Date=2026-12-08T01:00:00Z|"
-     "PubDate=Tue, 08 Dec 2026 01:00:00 GMT|Category=B|Guid=g1]"
+     "PubDate=Tue, 08 Dec 2026 01:00:00 GMT|Category=B|Guid=g1|Author=Ann]"
      "[Title=Second, again|Link=http://example.org/2]"},
     {"rdf: items beside the channel",
      "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" xmlns=\"http://purl.org/rss/1.0/\">\n"
@@ -122,12 +122,19 @@ const TFeedCase Cases[] = {
      "{Title=Atom &lt;b&gt;feed|Link=http://example.org/|Description=Sub|LastBuildDate=2026-12-08T00:00:00Z|"
      "Generator=Gen}"
      "[Title=E1|Link=http://example.org/e1|Description=Short|Creator=Bob|Date=2026-12-08T01:00:00Z|"
-     "PubDate=2026-12-07T01:00:00Z|Category=two|Guid=urn:e1]"
+     "PubDate=2026-12-07T01:00:00Z|Category=two|Guid=urn:e1|Author=Bob|Content=Content &amp; more]"
      "[Title=<div xmlns=\"http://www.w3.org/1999/xhtml\">X <i>t</i></div>|Link=http://example.org/e2|"
-     "Description=<div><p>Para</p>\n<p>Two</p></div>]"},
+     "Description=<div><p>Para</p>\n<p>Two</p></div>|Content=<div><p>Para</p>\n<p>Two</p></div>]"},
     {"atom names in rss and rss names in atom are not fields",
      "<feed><channel><title>F</title></channel><entry><description>D</description><dc:creator>c</dc:creator></entry></feed>",
      "{}[]"},
+    {"text and CDATA sections up to the next tag make one text; author and content",
+     "<rss><channel><title>A <![CDATA[<b>&</b>]]> B<!-- c --> C</title><item><title>T</title>"
+     "<author>ann@example.org (Ann)</author><description>\n <![CDATA[<p>One</p>]]><![CDATA[<p>Two</p>]]>\n"
+     "</description><content:encoded><![CDATA[<p>Full</p>]]>  <![CDATA[ ]]></content:encoded>"
+     "<dc:creator>Bea</dc:creator></item><item><author>Cy</author><title>U<b>bold</b>tail</title></item></channel></rss>",
+     "{Title=A <b>&</b> B C}[Title=T|Description=<p>One</p><p>Two</p>|Creator=Bea|Author=Bea|Content=<p>Full</p>   ]"
+     "[Title=U|Author=Cy]"},
     {"garbage", "\x01<<\xff>> \"'<\0<title\0>x</\0rss>'<!-", ""},
     {"unterminated pieces at the end are dropped",
      "<rss><channel><title>T</title><item><title>done</title><link>unfinished", "{Title=T}[Title=done]"},
@@ -166,6 +173,44 @@ TEST(FeedText, NulBytesEndRunsAndTags)
     static const char Feed[] = "<rss><channel><title>A\0B</title><link\0>L</link></channel></rss>";
     P.ParseRSSData(QByteArray(Feed, sizeof Feed - 1));
     EXPECT_EQ(Dump(P.Channels()), QStringLiteral("{Title=A|Link=>L}"));
+}
+
+TEST(FeedText, ReadableTextIsTheTextAPersonReads)
+{
+    // A feed in windows-1252 with curly quotes, an HTML entity and dc:creator.
+    TVxIRSSParser P;
+    P.ParseRSSData("<?xml version='1.0' encoding='windows-1252'?><rss><channel><title>\x93News\x94 &hellip;</title>"
+                   "<item><title>Caf\xE9 &amp; cr\xE8me</title><dc:creator>Jos\xE9</dc:creator></item></channel></rss>");
+    EXPECT_EQ(P.Encoding(), QStringLiteral("windows-1252"));
+    const TVxIRSSChannel* C = P.Channels()->GetItem(0);
+    ASSERT_TRUE(C && C->Items.Count() == 1);
+    EXPECT_EQ(P.ReadableText(C->Title), QString::fromUtf16(u"\u201CNews\u201D \u2026"));
+    EXPECT_EQ(P.ReadableText(C->Items.GetItem(0)->Title), QString::fromUtf16(u"Caf\u00E9 & cr\u00E8me"));
+    EXPECT_EQ(P.ReadableText(C->Items.GetItem(0)->Author), QString::fromUtf16(u"Jos\u00E9"));
+    P.ParseRSSData("<rss><channel><title>x</title></channel></rss>");
+    EXPECT_EQ(P.Encoding(), QString());
+
+    struct TCase {
+        QByteArray Field;
+        const char* Encoding;
+        QString Text;
+    };
+    const TCase Cases[] = {
+        {"Caf\xC3\xA9 &amp; more&hellip;", "", QString::fromUtf16(u"Caf\u00E9 & more\u2026")},
+        {"caf\xE9", "", QString::fromUtf16(u"caf\u00E9")},  // not UTF-8: Latin-1
+        {"caf\xE9", "no-such-encoding", QString::fromUtf16(u"caf\u00E9")},
+        {"\xF0\xD2\xC9\xD7\xC5\xD4", "KOI8-R", QString::fromUtf16(u"\u041F\u0440\u0438\u0432\u0435\u0442")},
+        {"\x93\xFA\x96\x7B", "Shift_JIS", QString::fromUtf16(u"\u65E5\u672C")},
+        {"&eacute;&#233;&#xE9;&#XE9;&nbsp;&mdash;&lt;&gt;&quot;&apos;", "UTF-8",
+         QString::fromUtf16(u"\u00E9\u00E9\u00E9\u00E9\u00A0\u2014<>\"'")},
+        {"&amp;hellip; &unknown; &#0; &#xD800; &#1114112; & &amp", "",
+         "&hellip; &unknown; &#0; &#xD800; &#1114112; & &amp"},
+        {"a&#27;[2J\x07\tb\r\n\xC2\x9B" "c&#x85;", "", "a[2J\tb\r\nc"},
+    };
+    for (const TCase& T : Cases)
+        EXPECT_EQ(TVxIRSSParser::ReadableText(QString::fromLatin1(T.Field), QString::fromLatin1(T.Encoding)).toStdString(),
+                  T.Text.toStdString())
+            << T.Field.toStdString();
 }
 
 TEST(FeedLists, IndexesOutsideTheListGiveNothingAndAssignCopies)

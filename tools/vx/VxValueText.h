@@ -1,19 +1,13 @@
-// Property values as text and JSON, for every kind of value a component publishes:
+// Property values as command-line text, for every kind of value a component publishes:
 // strings, numbers, Booleans, enumerations and sets (through the type's Q_ENUM / Q_FLAG
 // enumerator), string lists, date-times, and owned objects and collections.
 #pragma once
 
-#include <QHash>
-#include <QJsonValue>
-#include <QMetaMethod>
-#include <QMetaProperty>
 #include <QMetaEnum>
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
-class QObject;
 
 namespace vx {
 
@@ -56,32 +50,14 @@ bool UnescapeText(const QString& Text, QString& Result, QString& Error);
 // item per line, Booleans true/false. Strings come back as they are.
 QString ValueToText(const ValueType& Type, const QVariant& Value);
 
-// The value in JSON. Objects and gadgets are turned into nested objects, collections
-// into arrays of objects, and so are gadgets that are lists (a Count property and an
-// invokable GetItem(int) returning a gadget pointer); Errors collects the messages of properties whose reading failed (their value
-// is null).
-QJsonValue ValueToJson(const ValueType& Type, const QVariant& Value, QStringList& Errors);
-
-// Every property of Object declared below QObject, by name; collections give an array
-// of their items. Known holds values already read (by top-level property name), which
-// are used instead of reading those properties again. Properties whose read runs an
-// exchange (named in the class information "ExchangeOnRead") are left out unless Known
-// holds them.
-QJsonValue ObjectToJson(QObject* Object, QStringList& Errors,
-                        const QHash<QString, QJsonValue>& Known = {});
-
-// Reads and writes a property through the object's own meta-call, so that an exception
-// from the getter or setter reaches the caller. Write takes a value of exactly the
-// property's type.
-QVariant ReadProperty(QObject* Object, const QMetaProperty& Property);
-void WriteProperty(QObject* Object, const QMetaProperty& Property, QVariant Value);
-// Calls a method without arguments the same way; the result is invalid for void.
-QVariant InvokeMethod(QObject* Object, const QMetaMethod& Method);
-
-// The object a QObject-pointer value holds (nullptr when none).
-QObject* ValueToObject(const QVariant& Value);
-
 // A readable name of the kind for messages: "an integer", "true or false" ...
 QString DescribeType(const ValueType& Type);
+
+// The pieces of a value that the JSON output shares: integers of any width read from the
+// variant's own storage, and the names of an enumeration value and of a set's members.
+qint64 ReadSigned(const QVariant& Value);
+quint64 ReadUnsigned(const QVariant& Value);
+QString EnumName(const QMetaEnum& Enum, qint64 Value);
+QStringList SetNames(const QMetaEnum& Enum, quint64 Value);
 
 }  // namespace vx

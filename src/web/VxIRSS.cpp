@@ -3,6 +3,7 @@
 #include <vedidoredo/platform/VxException.h>
 
 #include "VxIRSSScanner.h"
+#include "web/VxFeedText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -102,9 +103,15 @@ bool TVxIRSSParser::Execute()
     return Result;
 }
 
+QString TVxIRSSParser::ReadableText(const QString& Field, const QString& Encoding)
+{
+    return VxFeedText::Readable(Field, Encoding.toLatin1());
+}
+
 void TVxIRSSParser::ParseRSS()
 {
     FChannels->ClearItems();
+    FEncoding.clear();
     QFile File(LocalFileName());
     if (!File.open(QIODevice::ReadOnly))
         throw EVxFileError(QStringLiteral("Cannot open file \"%1\". %2").arg(LocalFileName(), File.errorString()));
@@ -130,6 +137,7 @@ void TVxIRSSParser::ParseRSS()
         if (AtEnd)
             break;
     }
+    FEncoding = QString::fromLatin1(Scanner.Encoding());
 }
 
 void TVxIRSSParser::ParseRSSData(const QByteArray& Data)
@@ -137,4 +145,5 @@ void TVxIRSSParser::ParseRSSData(const QByteArray& Data)
     FChannels->ClearItems();
     VxRSSDetail::TFeedScanner Scanner(*FChannels);
     Scanner.Scan(Data.constData(), Data.size(), true);
+    FEncoding = QString::fromLatin1(Scanner.Encoding());
 }

@@ -4,6 +4,8 @@
 // channel or item, chosen by the path that was open before the tag.
 #include "VxIRSSScanner.h"
 
+#include "core/VxTextCodec.h"
+
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -16,7 +18,7 @@ enum TName {
     nNone,
     nChannel, nItem, nTitle, nLink, nDescription, nLanguage, nCopyright, nManagingEditor,
     nWebMaster, nRating, nPubDate, nLastBuildDate, nCategory, nGenerator, nDocs, nTtl,
-    nDcCreator, nDcDate, nGuid,
+    nDcCreator, nDcDate, nGuid, nAuthor, nContentEncoded,
     nFeed, nEntry, nSubtitle, nUpdated, nSummary, nContent, nName, nPublished, nId
 };
 
@@ -50,6 +52,7 @@ TName NameOf(std::string_view S)
         break;
     case 6:
         if (Is(S, "rating")) return nRating;
+        if (Is(S, "author")) return nAuthor;
         break;
     case 7:
         if (Is(S, "channel")) return nChannel;
@@ -81,6 +84,9 @@ TName NameOf(std::string_view S)
         break;
     case 14:
         if (Is(S, "managingEditor")) return nManagingEditor;
+        break;
+    case 15:
+        if (Is(S, "content:encoded")) return nContentEncoded;
         break;
     }
     return nNone;
@@ -121,6 +127,8 @@ TItemField RSSItemField(int Name)
     case nPubDate: return &TVxIRSSItem::PubDate;
     case nCategory: return &TVxIRSSItem::Category;
     case nGuid: return &TVxIRSSItem::Guid;
+    case nAuthor: return &TVxIRSSItem::Author;
+    case nContentEncoded: return &TVxIRSSItem::Content;
     }
     return nullptr;
 }
@@ -247,6 +255,18 @@ TFeedScanner::TFeedScanner(TVxIRSSChannels& Channels) : FChannels(Channels)
 
 qsizetype TFeedScanner::Scan(const char* Data, qsizetype Size, bool AtEnd)
 {
+    const qsizetype Used = ScanPieces(Data, Size, AtEnd);
+    // The bytes are the caller's: a text still open goes with the scanner, or, at the end,
+    // to its field.
+    if (AtEnd)
+        Flush();
+    else
+        KeepPendingText();
+    return Used;
+}
+
+qsizetype TFeedScanner::ScanPieces(const char* Data, qsizetype Size, bool AtEnd)
+{
     const char* P = Data;
     const char* const End = Data + Size;
     // A NUL byte ends a text run or a tag; most feeds have none, so the check is made once.
@@ -268,6 +288,7 @@ qsizetype TFeedScanner::Scan(const char* Data, qsizetype Size, bool AtEnd)
                 break;
             }
             HandleText(P, Q, false);
+            Flush();
             ClearTag();
             FMarkupEnd.clear();
             P = Q;
@@ -287,6 +308,7 @@ qsizetype TFeedScanner::Scan(const char* Data, qsizetype Size, bool AtEnd)
             if (HasNul) {
                 if (const char* Nul = static_cast<const char*>(std::memchr(P, 0, size_t((Lt ? Lt : End) - P)))) {
                     HandleText(P, Nul, false);
+                    Flush();
                     P = Nul + 1;
                     continue;
                 }
@@ -381,6 +403,7 @@ qsizetype TFeedScanner::Scan(const char* Data, qsizetype Size, bool AtEnd)
 
 void TFeedScanner::HandleTag(const char* Begin, const char* End, bool EndTag, bool SelfClosing)
 {
+    Flush();
     Trim(Begin, End);
     const char* NameBegin = Begin;
     while (NameBegin < End && (*NameBegin == '\t' || *NameBegin == ' ' || *NameBegin == '<'))
@@ -392,8 +415,13 @@ void TFeedScanner::HandleTag(const char* Begin, const char* End, bool EndTag, bo
     // Declarations, processing instructions and comments open no element and change
     // nothing (comments are passed over before they get here).
     if ((!Name.empty() && (Name.front() == '?' || Name.front() == '!')) ||
-        Name.find("![CDATA[") != std::string_view::npos)
+        Name.find("![CDATA[") != std::string_view::npos) {
+        if (!FDeclarationSeen && !FRootSeen && Is(Name, "?xml")) {
+            FDeclarationSeen = true;
+            FEncoding = VxTextCodec::DeclaredEncoding(QByteArrayView(Begin, End - Begin));
+        }
         return;
+    }
 
     FField = NameOf(Name);
     FContext = FField == nNone ? cxNone : FAtom ? AtomContext() : RSSContext();
@@ -492,60 +520,123 @@ TFeedScanner::TContext TFeedScanner::AtomContext() const
     return cxNone;
 }
 
-QString* TFeedScanner::TargetField()
+int TFeedScanner::TargetFields(QString* (&Fields)[2])
 {
     TVxIRSSChannel* C = FChannels.Last();
     if (!C)
-        return nullptr;
+        return 0;
+    TVxIRSSItem* I = C->Items.Last();
     switch (FContext) {
     case cxChannel:
-        if (const TChannelField F = RSSChannelField(FField))
-            return &(C->*F);
+        if (const TChannelField F = RSSChannelField(FField)) {
+            Fields[0] = &(C->*F);
+            return 1;
+        }
         break;
     case cxFeed:
-        if (const TChannelField F = AtomFeedField(FField))
-            return &(C->*F);
+        if (const TChannelField F = AtomFeedField(FField)) {
+            Fields[0] = &(C->*F);
+            return 1;
+        }
         break;
     case cxItem:
-        if (TVxIRSSItem* I = C->Items.Last())
-            if (const TItemField F = RSSItemField(FField))
-                return &(I->*F);
+        if (!I)
+            break;
+        if (FField == nDcCreator) {
+            Fields[0] = &I->Creator;
+            Fields[1] = &I->Author;
+            return 2;
+        }
+        if (const TItemField F = RSSItemField(FField)) {
+            Fields[0] = &(I->*F);
+            return 1;
+        }
         break;
     case cxEntry:
-        if (TVxIRSSItem* I = C->Items.Last()) {
-            // The summary, or else the content.
-            if (FField == nContent && FEntryHasSummary)
-                return nullptr;
-            if (FField == nSummary)
-                FEntryHasSummary = true;
-            if (const TItemField F = AtomEntryField(FField))
-                return &(I->*F);
+        if (!I)
+            break;
+        if (FField == nContent) {
+            // The content, and the description unless the entry has a summary.
+            Fields[0] = &I->Content;
+            Fields[1] = &I->Description;
+            return FEntryHasSummary ? 1 : 2;
+        }
+        if (FField == nSummary)
+            FEntryHasSummary = true;
+        if (const TItemField F = AtomEntryField(FField)) {
+            Fields[0] = &(I->*F);
+            return 1;
         }
         break;
     case cxAuthor:
-        if (TVxIRSSItem* I = C->Items.Last())
-            if (FField == nName)
-                return &I->Creator;
+        if (I && FField == nName) {
+            Fields[0] = &I->Creator;
+            Fields[1] = &I->Author;
+            return 2;
+        }
         break;
     case cxNone:
         break;
     }
-    return nullptr;
+    return 0;
 }
 
 void TFeedScanner::HandleText(const char* Begin, const char* End, bool Verbatim)
 {
-    if (!Verbatim) {
-        // A run of blanks alone (the line breaks between tags) is no element's text.
-        Trim(Begin, End);
-        if (Begin == End)
-            return;
+    if (FField == nNone || FContext == cxNone)
+        return;
+    if (!FPending && !Verbatim) {
+        FPending = true;
+        FRunBegin = Begin;
+        FRunEnd = End;
+        return;
     }
+    KeepPendingText();
+    if (Verbatim && FVerbatimFrom < 0)
+        FVerbatimFrom = qsizetype(FText.size());
+    FText.append(Begin, size_t(End - Begin));
+    if (Verbatim)
+        FVerbatimTo = qsizetype(FText.size());
+    FPending = true;
+}
+
+void TFeedScanner::KeepPendingText()
+{
+    if (!FRunBegin)
+        return;
+    FText.assign(FRunBegin, size_t(FRunEnd - FRunBegin));
+    FRunBegin = FRunEnd = nullptr;
+}
+
+void TFeedScanner::Flush()
+{
+    if (!FPending)
+        return;
+    const char* Begin = FRunBegin ? FRunBegin : FText.data();
+    const char* End = FRunBegin ? FRunEnd : FText.data() + FText.size();
+    const bool Verbatim = !FRunBegin && FVerbatimFrom >= 0;
+    // Blanks around the text go, but not into a CDATA section's content.
+    const char* TrimUpTo = Verbatim ? FText.data() + FVerbatimFrom : End;
+    const char* TrimDownTo = Verbatim ? FText.data() + FVerbatimTo : Begin;
+    while (Begin < TrimUpTo && IsBlank(*Begin))
+        ++Begin;
+    while (End > Begin && End > TrimDownTo && IsBlank(End[-1]))
+        --End;
+    QString* Fields[2];
+    // A run of blanks alone (the line breaks between tags) is no element's text.
+    const int Count = (Begin < End || Verbatim) ? TargetFields(Fields) : -1;
+    if (Count > 0) {
+        const QString Value = Text(std::string_view(Begin, size_t(End - Begin)));
+        for (int I = 0; I < Count; ++I)
+            *Fields[I] = Value;
+    }
+    FPending = false;
+    FRunBegin = FRunEnd = nullptr;
+    FText.clear();
+    FVerbatimFrom = FVerbatimTo = -1;
     // Only the first text after a tag counts.
-    if (FField != nNone && FContext != cxNone)
-        if (QString* Field = TargetField())
-            *Field = Text(std::string_view(Begin, size_t(End - Begin)));
-    ClearTag();
+    if (Count >= 0)
+        ClearTag();
 }
 
 }  // namespace VxRSSDetail

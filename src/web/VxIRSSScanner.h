@@ -18,18 +18,28 @@ public:
     // unfinished tail is dropped and Size is returned.
     qsizetype Scan(const char* Data, qsizetype Size, bool AtEnd);
 
+    // The encoding the feed's XML declaration names, as written; empty when none.
+    const QByteArray& Encoding() const { return FEncoding; }
+
 private:
     enum TContext : quint8 { cxNone, cxChannel, cxItem, cxFeed, cxEntry, cxAuthor };
 
+    qsizetype ScanPieces(const char* Data, qsizetype Size, bool AtEnd);
+
     // A tag from "<" to ">"; EndTag and SelfClosing tell whether it holds "</" and "/>".
     void HandleTag(const char* Begin, const char* End, bool EndTag, bool SelfClosing);
+    // A text run, or the content of a CDATA section (Verbatim). The runs and sections up to
+    // the next tag make one text, given to the field by Flush.
     void HandleText(const char* Begin, const char* End, bool Verbatim);
+    void Flush();
+    // Moves a pending text that still points into the caller's bytes into FText.
+    void KeepPendingText();
     void HandleAtomTag(const char* AttributesBegin, const char* End, bool SelfClosing);
     TContext RSSContext() const;
     TContext AtomContext() const;
-    // The field of the last channel or of its last item that a text for the current
-    // tag name goes to; nullptr when none.
-    QString* TargetField();
+    // The fields of the last channel or of its last item that a text for the current tag
+    // name goes to (up to two); returns how many.
+    int TargetFields(QString* (&Fields)[2]);
     void ClearTag()
     {
         FField = 0;
@@ -49,6 +59,17 @@ private:
     bool FEntryHasSummary = false;
     // Atom text of type "xhtml": the markup up to this end tag is the field's text.
     std::string FMarkupEnd;
+    QByteArray FEncoding;
+    bool FDeclarationSeen = false;
+    // The text gathered since the last tag: while it is one run it stays in the caller's
+    // bytes (FRunBegin..FRunEnd), else it is in FText. Trimming never cuts into CDATA
+    // content, which lies within FVerbatimFrom..FVerbatimTo of FText.
+    bool FPending = false;
+    const char* FRunBegin = nullptr;
+    const char* FRunEnd = nullptr;
+    std::string FText;
+    qsizetype FVerbatimFrom = -1;
+    qsizetype FVerbatimTo = -1;
 };
 
 }  // namespace VxRSSDetail

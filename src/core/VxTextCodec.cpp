@@ -1,0 +1,150 @@
+#include "core/VxTextCodec.h"
+
+#include "core/VxUtf8.h"
+
+#include <cstring>
+
+namespace VxTextCodec {
+
+namespace {
+
+bool IsBlank(char C)
+{
+    return C == ' ' || C == '\t' || C == '\r' || C == '\n';
+}
+
+bool SameIgnoringAsciiCase(QByteArrayView A, const char* B)
+{
+    const qsizetype N = qsizetype(std::strlen(B));
+    if (A.size() != N)
+        return false;
+    for (qsizetype I = 0; I < N; ++I) {
+        char C = A[I];
+        if (C >= 'A' && C <= 'Z')
+            C = char(C + 32);
+        if (C != B[I])
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+QByteArray DeclaredEncoding(QByteArrayView D)
+{
+    const qsizetype Size = D.size();
+    qsizetype P = 0;
+    while (P < Size && D[P] != '<') {
+        if (D[P] == 0)
+            return {};
+        ++P;
+    }
+    if (Size - P < 6 || D[P + 1] != '?' || !SameIgnoringAsciiCase(D.sliced(P + 2, 3), "xml"))
+        return {};
+    P += 5;
+    // "<?xml-stylesheet" and the like are other instructions.
+    if (!IsBlank(D[P]) && D[P] != '?' && D[P] != '>')
+        return {};
+    auto Stop = [&](qsizetype I) { return I >= Size || D[I] == '>' || D[I] == '<' || D[I] == 0; };
+    while (!Stop(P)) {
+        while (!Stop(P) && (IsBlank(D[P]) || D[P] == '?'))
+            ++P;
+        const qsizetype NameFrom = P;
+        while (!Stop(P) && !IsBlank(D[P]) && D[P] != '=' && D[P] != '?' && D[P] != '"' && D[P] != '\'')
+            ++P;
+        const QByteArrayView Name = D.sliced(NameFrom, P - NameFrom);
+        while (!Stop(P) && IsBlank(D[P]))
+            ++P;
+        if (Stop(P) || D[P] != '=') {
+            if (P == NameFrom && !Stop(P))
+                ++P;  // a stray quote
+            continue;
+        }
+        ++P;
+        while (!Stop(P) && IsBlank(D[P]))
+            ++P;
+        QByteArrayView Value;
+        if (!Stop(P) && (D[P] == '"' || D[P] == '\'')) {
+            const char Quote = D[P++];
+            const qsizetype From = P;
+            while (!Stop(P) && D[P] != Quote)
+                ++P;
+            if (Stop(P))
+                return {};
+            Value = D.sliced(From, P - From);
+            ++P;
+        } else {
+            const qsizetype From = P;
+            while (!Stop(P) && !IsBlank(D[P]) && D[P] != '?')
+                ++P;
+            Value = D.sliced(From, P - From);
+        }
+        if (SameIgnoringAsciiCase(Name, "encoding"))
+            return Value.trimmed().toByteArray();
+    }
+    return {};
+}
+
+TKind Resolve(QByteArrayView Name, std::unique_ptr<QStringDecoder>* Decoder)
+{
+    Name = Name.trimmed();
+    if (Name.isEmpty())
+        return TKind::Utf8;
+    auto D = std::make_unique<QStringDecoder>(Name.toByteArray().constData(), QStringDecoder::Flag::Stateless);
+    if (!D->isValid())
+        return TKind::Latin1;
+    const char* Canonical = D->name();
+    if (Canonical && std::strcmp(Canonical, "UTF-8") == 0)
+        return TKind::Utf8;
+    if (Canonical && std::strcmp(Canonical, "ISO-8859-1") == 0)
+        return TKind::Latin1;
+    // The declaration was read as ASCII: an encoding that does not read the printable
+    // ASCII characters as themselves cannot be the document's.
+    char Ascii[98];
+    for (int I = 0; I < 95; ++I)
+        Ascii[I] = char(' ' + I);
+    Ascii[95] = '\t';
+    Ascii[96] = '\n';
+    Ascii[97] = '\r';
+    const QString Back = D->decode(QByteArrayView(Ascii, sizeof Ascii));
+    D->resetState();
+    if (Back != QLatin1StringView(Ascii, sizeof Ascii))
+        return TKind::Utf8;
+    if (Decoder)
+        *Decoder = std::move(D);
+    return TKind::Other;
+}
+
+bool IsAscii(const uchar* D, qsizetype N)
+{
+    qsizetype I = 0;
+    for (; I + 8 <= N; I += 8) {
+        quint64 W;
+        std::memcpy(&W, D + I, 8);
+        if (W & 0x8080808080808080ULL)
+            return false;
+    }
+    uchar Or = 0;
+    for (; I < N; ++I)
+        Or |= D[I];
+    return !(Or & 0x80);
+}
+
+QString Decode(QByteArrayView Bytes, QByteArrayView Name)
+{
+    const uchar* D = reinterpret_cast<const uchar*>(Bytes.data());
+    std::unique_ptr<QStringDecoder> Decoder;
+    switch (Resolve(Name, &Decoder)) {
+    case TKind::Utf8:
+        if (IsAscii(D, Bytes.size()) || !VxUtf8::IsStrictlyValid(D, Bytes.size()))
+            return QString::fromLatin1(Bytes);
+        return QString::fromUtf8(Bytes);
+    case TKind::Latin1:
+        return QString::fromLatin1(Bytes);
+    case TKind::Other:
+        break;
+    }
+    return Decoder->decode(Bytes);
+}
+
+}  // namespace VxTextCodec
