@@ -61,8 +61,8 @@ public:
     TVxIRSSList() = default;
     /// Frees the object and everything it owns.
     ~TVxIRSSList() { ClearItems(); }
-    TVxIRSSList(const TVxIRSSList&) = delete;
-    TVxIRSSList& operator=(const TVxIRSSList&) = delete;
+    TVxIRSSList(const TVxIRSSList&) = delete;  ///< not copyable
+    TVxIRSSList& operator=(const TVxIRSSList&) = delete;  ///< not copyable
 
     /// The number of entries.
     int Count() const { return int(FList.size()); }

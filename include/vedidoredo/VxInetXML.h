@@ -84,8 +84,8 @@ public:
     TVxXMLItems() = default;
     /// Frees the object and everything it owns.
     ~TVxXMLItems();
-    TVxXMLItems(const TVxXMLItems&) = delete;
-    TVxXMLItems& operator=(const TVxXMLItems&) = delete;
+    TVxXMLItems(const TVxXMLItems&) = delete;  ///< not copyable
+    TVxXMLItems& operator=(const TVxXMLItems&) = delete;  ///< not copyable
 
     /// Creates a node with ParentItem as its owner and parent node, appends it to this list
     /// and returns it. With a parent its Level is the parent's Level + 1, without one 0.
@@ -147,8 +147,8 @@ public:
     explicit TVxXMLItem(TVxXMLItem* AOwner);
     /// Destroys the children (last to first), then leaves the parent's list.
     virtual ~TVxXMLItem();
-    TVxXMLItem(const TVxXMLItem&) = delete;
-    TVxXMLItem& operator=(const TVxXMLItem&) = delete;
+    TVxXMLItem(const TVxXMLItem&) = delete;  ///< not copyable
+    TVxXMLItem& operator=(const TVxXMLItem&) = delete;  ///< not copyable
 
     /// What the node is (element, text, comment ...).
     TVxXMLItemKind Kind() const { return TVxXMLItemKind(FKind); }

@@ -85,8 +85,8 @@ class VX_CORE_EXPORT TVxInetHandle {
 public:
     /// Frees the object and everything it owns.
     virtual ~TVxInetHandle();
-    TVxInetHandle(const TVxInetHandle&) = delete;
-    TVxInetHandle& operator=(const TVxInetHandle&) = delete;
+    TVxInetHandle(const TVxInetHandle&) = delete;  ///< not copyable
+    TVxInetHandle& operator=(const TVxInetHandle&) = delete;  ///< not copyable
 
     /// Why the last call on this handle failed (libcurl's text, or the server's answer).
     QString LastError() const { return FLastError; }
