@@ -1,5 +1,5 @@
 // The HTTP client's answer split on arbitrary answers.
-#include <vedidoredo/VxIHTTP.h>
+#include "socket_clients/VxHttpText.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     const QString Answer = QString::fromLatin1(reinterpret_cast<const char*>(Data), qsizetype(Size));
     QString Text = Answer;
     QStringList Headers;
-    TVxIHTTPClient::SplitAnswer(Text, Headers, true);
+    VxHttpText::SplitAnswer(Text, Headers, true);
     // Headers never hold an empty line, and the body never outgrows the answer by more
     // than its added line ends.
     for (const QString& Line : Headers)
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     if (Text.size() > 2 * Answer.size())
         __builtin_trap();
     Text = Answer;
-    TVxIHTTPClient::SplitAnswer(Text, Headers, false);
+    VxHttpText::SplitAnswer(Text, Headers, false);
     if (Text != Answer)
         __builtin_trap();
     return 0;
