@@ -34,8 +34,8 @@ int main(int argc, char** argv)
     Updater.SetTimeout(30000);  // give up on a server that says nothing for 30 s
 
     int LastPercent = -1;
-    Updater.SetOnProgress([&](QObject*, int Cur, int Max, bool&) {
-        const int Percent = Max > 0 ? int(qint64(Cur) * 100 / Max) : -1;
+    Updater.SetOnProgress([&](QObject*, qint64 Cur, qint64 Max, bool&) {
+        const int Percent = Max > 0 ? int(Cur * 100 / Max) : -1;
         if (Percent != LastPercent && Percent >= 0)
             std::fprintf(stderr, "\r%3d%%", LastPercent = Percent);
     });
@@ -50,7 +50,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "\n");
     switch (Updater.Status()) {
     case isFinished:
-        std::printf("downloaded %u bytes\n", Updater.RemoteFileSize());
+        std::printf("downloaded %lld bytes\n", static_cast<long long>(Updater.RemoteFileSize()));
         return 0;
     case isSkipped:
         std::printf("up to date\n");

@@ -80,7 +80,7 @@ public:
     /// Called for an answer with a Location line; clears Abort to follow it.
     TVxIHTTPRedirectEvent OnRedirect() const { return FOnRedirect; }
     /// Sets the handler OnRedirect() calls; an empty function removes it.
-    void SetOnRedirect(TVxIHTTPRedirectEvent Value) { FOnRedirect = std::move(Value); }
+    void SetOnRedirect(TVxIHTTPRedirectEvent Value) { FOnRedirect = Guarded(std::move(Value)); }
 
     /// The first line of ResponseHeaders that starts with Value, ASCII letter case
     /// ignored; the whole line as received, or empty.

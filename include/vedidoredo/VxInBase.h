@@ -6,6 +6,7 @@
 #include <vedidoredo/VxGlobal.h>
 #include <vedidoredo/VxInetProxy.h>
 #include <vedidoredo/platform/VxClientSocket.h>
+#include <vedidoredo/platform/VxComponent.h>
 
 #include <QObject>
 #include <QString>
@@ -18,7 +19,7 @@ using TVxIReceivedEvent = std::function<void(QObject* Sender, QString& Text)>;
 /// The socket request engine. Execute connects, sends GetQuery() with the raw header
 /// block, reads the whole answer until the server closes, hands it to AfterExecute and
 /// disconnects unless KeepConnection. Failures inside a step become the returned text.
-class VX_CORE_EXPORT TVxInetBase : public QObject {
+class VX_CORE_EXPORT TVxInetBase : public TVxComponent {
     Q_OBJECT
     Q_PROPERTY(QString About READ About WRITE SetAbout)
     Q_PROPERTY(int Port READ Port WRITE SetPort)
@@ -80,23 +81,23 @@ public:
     /// Called when the connection is open.
     TVxSocketNotifyEvent OnConnect() const { return FOnConnect; }
     /// Sets the handler OnConnect() calls; an empty function removes it.
-    void SetOnConnect(TVxSocketNotifyEvent Value) { FOnConnect = std::move(Value); }
+    void SetOnConnect(TVxSocketNotifyEvent Value) { FOnConnect = Guarded(std::move(Value)); }
     /// Called when the connection has closed.
     TVxSocketNotifyEvent OnDisconnect() const { return FOnDisconnect; }
     /// Sets the handler OnDisconnect() calls; an empty function removes it.
-    void SetOnDisconnect(TVxSocketNotifyEvent Value) { FOnDisconnect = std::move(Value); }
+    void SetOnDisconnect(TVxSocketNotifyEvent Value) { FOnDisconnect = Guarded(std::move(Value)); }
     /// Called when the socket reports an error, with its code, which the handler may clear.
     TVxSocketErrorEvent OnError() const { return FOnError; }
     /// Sets the handler OnError() calls; an empty function removes it.
-    void SetOnError(TVxSocketErrorEvent Value) { FOnError = std::move(Value); }
+    void SetOnError(TVxSocketErrorEvent Value) { FOnError = Guarded(std::move(Value)); }
     /// Called before the host name is looked up.
     TVxSocketNotifyEvent OnLookup() const { return FOnLookup; }
     /// Sets the handler OnLookup() calls; an empty function removes it.
-    void SetOnLookup(TVxSocketNotifyEvent Value) { FOnLookup = std::move(Value); }
+    void SetOnLookup(TVxSocketNotifyEvent Value) { FOnLookup = Guarded(std::move(Value)); }
     /// Called when the connection is being made.
     TVxSocketNotifyEvent OnConnecting() const { return FOnConnecting; }
     /// Sets the handler OnConnecting() calls; an empty function removes it.
-    void SetOnConnecting(TVxSocketNotifyEvent Value) { FOnConnecting = std::move(Value); }
+    void SetOnConnecting(TVxSocketNotifyEvent Value) { FOnConnecting = Guarded(std::move(Value)); }
     /// Called after a query was sent.
     TVxSocketNotifyEvent OnSendTextToSocket() const { return FOnSendTextToSocket; }
     /// Sets the handler OnSendTextToSocket() calls; an empty function removes it.
@@ -108,14 +109,15 @@ public:
     /// Called first by Execute.
     TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
     /// Sets the handler OnBeforeExecute() calls; an empty function removes it.
-    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = std::move(Value); }
+    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = Guarded(std::move(Value)); }
     /// Called with the answer of each step, which the handler may replace.
     TVxIReceivedEvent OnAfterExecute() const { return FOnAfterExecute; }
     /// Sets the handler OnAfterExecute() calls; an empty function removes it.
-    void SetOnAfterExecute(TVxIReceivedEvent Value) { FOnAfterExecute = std::move(Value); }
+    void SetOnAfterExecute(TVxIReceivedEvent Value) { FOnAfterExecute = Guarded(std::move(Value)); }
 
     /// Runs the whole request cycle; returns the answers of all steps, or the message of
-    /// the library exception that ended them.
+    /// the library exception that ended them. Raises "already running" while a run of
+    /// this component is going.
     Q_INVOKABLE QString Execute();
     /// The query text of the current step; each client overrides it.
     virtual QString GetQuery();

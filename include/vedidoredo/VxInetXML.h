@@ -39,6 +39,7 @@
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>
+#include <vedidoredo/platform/VxComponent.h>
 #include <vedidoredo/platform/VxDateTime.h>
 
 #include <QObject>
@@ -249,7 +250,7 @@ using TVxIXMLOnAfterTagEvent =
     std::function<void(QObject* Sender, TVxXMLItem*& Node, bool& Cancel)>;
 
 /// The XML parser: reads a document into a tree of TVxXMLItem nodes, with handlers per tag. See \ref xmltree.cpp.
-class VX_CORE_EXPORT TVxXMLEngine : public QObject {
+class VX_CORE_EXPORT TVxXMLEngine : public TVxComponent {
     Q_OBJECT
     Q_PROPERTY(TVxXMLItem* RootItem READ RootItem WRITE SetRootItem)
 public:
@@ -287,11 +288,11 @@ public:
     /// Called for each start tag read, before its node goes in the tree.
     TVxIXMLOnTagEvent OnTag() const { return FOnTag; }
     /// Sets the handler OnTag() calls; an empty function removes it.
-    void SetOnTag(TVxIXMLOnTagEvent Value) { FOnTag = std::move(Value); }
+    void SetOnTag(TVxIXMLOnTagEvent Value) { FOnTag = Guarded(std::move(Value)); }
     /// Called after each element's end tag.
     TVxIXMLOnAfterTagEvent OnAfterTag() const { return FOnAfterTag; }
     /// Sets the handler OnAfterTag() calls; an empty function removes it.
-    void SetOnAfterTag(TVxIXMLOnAfterTagEvent Value) { FOnAfterTag = std::move(Value); }
+    void SetOnAfterTag(TVxIXMLOnAfterTagEvent Value) { FOnAfterTag = Guarded(std::move(Value)); }
 
 private:
     friend class TVxXMLItem;

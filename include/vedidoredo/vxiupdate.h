@@ -8,6 +8,7 @@
 #include <vedidoredo/VxEvents.h>
 #include <vedidoredo/VxGlobal.h>
 #include <vedidoredo/VxInetProxy.h>
+#include <vedidoredo/platform/VxComponent.h>
 #include <vedidoredo/platform/VxDateTime.h>
 #include <vedidoredo/platform/VxInternet.h>
 #include <vedidoredo/platform/VxPersistent.h>
@@ -68,10 +69,16 @@ using enum VxWebEnums::TVxIStatus;
 using enum VxWebEnums::TVxIAction;
 
 /// Progress of a transfer: bytes so far, bytes expected (0 when unknown); setting Abort
-/// stops the transfer after the current block.
-using TVxIProgress = std::function<void(QObject* Sender, int CurValue, int MaxValue, bool& Abort)>;
+/// stops the transfer after the current block. Both counts are 64-bit: files past 4 GiB
+/// are told as they are.
+using TVxIProgress = std::function<void(QObject* Sender, qint64 CurValue, qint64 MaxValue, bool& Abort)>;
 /// Called after the updater's own comparison with its verdict; what is left in Equal decides.
 using TVxIFileCompare = std::function<void(QObject* Sender, bool& Equal)>;
+
+/// The size a remote file is told with when the server's length cannot be read (a
+/// Content-Length that is no number): no local file has it, so such a file is always
+/// fetched. Progress then counts the bytes without a maximum.
+inline constexpr qint64 VxUnreadableFileSize = -1;
 
 /// The status line while the size of the file is unknown: one integer, the bytes so far.
 /// Replaceable like the texts of VxInCnst.h.
@@ -133,8 +140,9 @@ private:
 /// The base of every web transfer component. Execute runs the frame: OnBeforeExecute,
 /// the status window when StatusDialog.Enabled, Status := isInProgress, InternalExecute,
 /// isFinished unless the work set another outcome, OnAfterExecute. It returns false only
-/// for isFailed. Exceptions raised by the work or by a callback reach the caller.
-class VX_CORE_EXPORT TVxCustomWebComponent : public QObject {
+/// for isFailed. Exceptions raised by the work or by a callback reach the caller; while a
+/// run of the component is going, Execute raises "already running".
+class VX_CORE_EXPORT TVxCustomWebComponent : public TVxComponent {
     Q_OBJECT
     Q_PROPERTY(QString Agent READ Agent WRITE SetAgent)
     Q_PROPERTY(int Port READ Port WRITE SetPort)
@@ -227,23 +235,23 @@ public:
     /// Called for every block transferred, with the bytes so far and expected; may abort.
     TVxIProgress OnProgress() const { return FOnProgress; }
     /// Sets the handler OnProgress() calls; an empty function removes it.
-    void SetOnProgress(TVxIProgress Value) { FOnProgress = std::move(Value); }
+    void SetOnProgress(TVxIProgress Value) { FOnProgress = Guarded(std::move(Value)); }
     /// Called first by Execute.
     TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
     /// Sets the handler OnBeforeExecute() calls; an empty function removes it.
-    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = std::move(Value); }
+    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = Guarded(std::move(Value)); }
     /// Called last by Execute, after Status has its final value.
     TVxNotifyEvent OnAfterExecute() const { return FOnAfterExecute; }
     /// Sets the handler OnAfterExecute() calls; an empty function removes it.
-    void SetOnAfterExecute(TVxNotifyEvent Value) { FOnAfterExecute = std::move(Value); }
+    void SetOnAfterExecute(TVxNotifyEvent Value) { FOnAfterExecute = Guarded(std::move(Value)); }
     /// Called after every change of Action.
     TVxNotifyEvent OnActionChange() const { return FOnActionChange; }
     /// Sets the handler OnActionChange() calls; an empty function removes it.
-    void SetOnActionChange(TVxNotifyEvent Value) { FOnActionChange = std::move(Value); }
+    void SetOnActionChange(TVxNotifyEvent Value) { FOnActionChange = Guarded(std::move(Value)); }
     /// Called after every change of Status.
     TVxNotifyEvent OnStatusChange() const { return FOnStatusChange; }
     /// Sets the handler OnStatusChange() calls; an empty function removes it.
-    void SetOnStatusChange(TVxNotifyEvent Value) { FOnStatusChange = std::move(Value); }
+    void SetOnStatusChange(TVxNotifyEvent Value) { FOnStatusChange = Guarded(std::move(Value)); }
 
     /// Runs the component's work once, blocking the calling thread, and returns false only
     /// when Status() ends as isFailed (the reason in LastError()).
@@ -251,7 +259,7 @@ public:
 
     /// Reports one transferred block: updates the status window (whose Cancel button
     /// sets Abort), then calls OnProgress.
-    void UpdateProgress(quint32 CurValue, quint32 MaxValue, bool& Abort);
+    void UpdateProgress(qint64 CurValue, qint64 MaxValue, bool& Abort);
 
 protected:
     /// The work of the component, run by Execute between isInProgress and the final status.
@@ -263,24 +271,30 @@ protected:
     void ConnectToInet(bool ReadSystemProxy);
     /// Closes the connection and the session that ConnectToInet opened.
     void DisconnectFromInet();
-    /// Size (low 32 bits) and last-write time (UTC) of a remote file. For HTTP and HTTPS
+    /// Size (VxUnreadableFileSize when the server's length is no number; 0 when it told
+    /// none) and last-write time (UTC) of a remote file. For HTTP and HTTPS
     /// the request stays open in hFindFile: its body is what ReadFileFromInet downloads.
     /// False when the file is missing: any final HTTP status outside 200..299, no FTP
     /// match (550), no such file. False with Status isFailed when no answer came (an
     /// unreachable server, a TLS or certificate failure, a time-out, which is not
     /// retried) or the login was refused after the logon loop (401, 407).
-    bool GetFileInfoFromInet(const QString& RemoteName, quint32& Size, TDateTime& LastWriteTime);
+    bool GetFileInfoFromInet(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime);
     /// Appends the entries of a directory (FTP or a file path) to List; true when List
     /// is not empty.
     bool ReadDirFromInet(const QString& Directory, const QString& Mask, bool WithSubFolders,
                          QStringList& List);
-    /// Downloads in blocks of 2050 bytes with one UpdateProgress per block. Without
-    /// ResumeDownload the body goes to a temporary file beside LocalFileName that
-    /// replaces it only when the transfer is complete; with ResumeDownload a shorter
-    /// local file is continued in place. An aborted, failed or short transfer sets
-    /// isFailed and leaves the local file as it was (or, resuming, the part written).
-    /// False when there is no source; a local file that cannot be written raises EVxFileError.
-    bool ReadFileFromInet(const QString& RemoteName, const QString& LocalFileName, quint32 ExpectedSize);
+    /// Downloads in blocks of 2050 bytes with one UpdateProgress per block, into a
+    /// temporary file beside LocalFileName that replaces it only when the transfer is
+    /// complete; an aborted, failed or short transfer sets isFailed and leaves the local
+    /// file as it was. With ResumeDownload the download goes to LocalFileName + ".~vxpart"
+    /// instead, which an interrupted run leaves with a note of the remote file and its
+    /// version (HTTP: entity tag or Last-Modified; FTP and paths: time and size) in
+    /// LocalFileName + ".~vxinfo"; a later run continues it only while the remote file
+    /// is that same version (HTTP asks with If-Range, and a whole answer starts the file
+    /// anew), else it downloads the whole file. A complete local file is never continued.
+    /// Call after GetFileInfoFromInet. False when there is no source; a local file that
+    /// cannot be written raises EVxFileError.
+    bool ReadFileFromInet(const QString& RemoteName, const QString& LocalFileName, qint64 ExpectedSize);
     /// Fetches a whole URL into Stream from position 0, in a session of its own; the
     /// HTTP status is not examined.
     void ReadHTTPGetResponse(const QString& Url, QIODevice* Stream);
@@ -319,7 +333,10 @@ protected:
 private:
     /// The service of each kind (HTTP, FTP, network path) works on the handles.
     friend class TVxWebService;
+    /// The status window is made, filled, shown and freed as callbacks of the run.
     void PrepareStatusWindow();
+    void ShowStatusWindow();
+    void CloseStatusWindow();
 
     QString FWEBAgent;
     quint16 FWEBPort = 80;
@@ -335,6 +352,7 @@ private:
     bool FResumeDownload = false;
     int FTimeout = 0;
     QString FLastError;
+    QString FFoundValidator;  ///< of the file the last GetFileInfoFromInet found
     TVxIProgress FOnProgress;
     TVxNotifyEvent FOnActionChange, FOnStatusChange, FOnBeforeExecute, FOnAfterExecute;
 };
@@ -347,7 +365,7 @@ private:
 class VX_CORE_EXPORT TVxCustomWebUpdater : public TVxCustomWebComponent {
     Q_OBJECT
     Q_PROPERTY(QString RemoteFileName READ RemoteFileName WRITE SetRemoteFileName)
-    Q_PROPERTY(uint RemoteFileSize READ RemoteFileSize)
+    Q_PROPERTY(qint64 RemoteFileSize READ RemoteFileSize)
     Q_PROPERTY(TDateTime RemoteFileCreated READ RemoteFileCreated)
 public:
     /// Creates the object, owned by Owner (none when nullptr), which frees it.
@@ -359,15 +377,16 @@ public:
     QString RemoteFileName() const { return FRemoteFileName; }
     /// Sets RemoteFileName().
     virtual void SetRemoteFileName(const QString& Value);
-    /// The remote file's size found by the last inspection, in bytes.
-    quint32 RemoteFileSize() const { return FRemoteFileSize; }
+    /// The size the last inspection told, 0 when none, VxUnreadableFileSize when the
+    /// server's length was no number.
+    qint64 RemoteFileSize() const { return FRemoteFileSize; }
     /// The remote last-write time of the last inspection, in UTC; 0 when none was told.
     TDateTime RemoteFileCreated() const { return FRemoteFileCreated; }
 
     /// Called after the updater's own comparison; what it leaves in Equal decides whether to download.
     TVxIFileCompare OnFileCompare() const { return FOnFileCompare; }
     /// Sets the handler OnFileCompare() calls; an empty function removes it.
-    void SetOnFileCompare(TVxIFileCompare Value) { FOnFileCompare = std::move(Value); }
+    void SetOnFileCompare(TVxIFileCompare Value) { FOnFileCompare = Guarded(std::move(Value)); }
 
 protected:
     /// Inspects the remote file, compares it with the local one and downloads it when they differ.
@@ -395,9 +414,9 @@ protected:
     /// Execute into that private file (named now if RemoteFileName was never set).
     bool ExecuteIntoTemporaryFile();
 
-    /// The remote file's size of the last inspection.
-    quint32 FRemoteFileSize = 0;
-    /// The remote file's time of the last inspection (UTC).
+    /// The remote file's size found by the last inspection, in bytes.
+    qint64 FRemoteFileSize = 0;
+    /// The remote last-write time of the last inspection, in UTC; 0 when none was told.
     TDateTime FRemoteFileCreated;
     /// The remote path.
     QString FRemoteFileName;

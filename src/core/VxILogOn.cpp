@@ -1,5 +1,6 @@
 #include <vedidoredo/VxILogOn.h>
 #include <vedidoredo/platform/VxUiHooks.h>
+#include "platform/VxRunState.h"
 
 bool VxInAskLogon(const QString& Caption, QString& User, QString& Password)
 {
@@ -8,7 +9,10 @@ bool VxInAskLogon(const QString& Caption, QString& User, QString& Password)
         return false;
     // The hook works on copies so that a Cancel can never leave half-written answers.
     QString NewUser = User, NewPassword = Password;
-    if (!Ask(Caption, NewUser, NewPassword))
+    // Asked from inside a run, the prompt is a callback of that run.
+    bool Ok = false;
+    VxRunAsCallback([&] { Ok = Ask(Caption, NewUser, NewPassword); });
+    if (!Ok)
         return false;
     User = NewUser;
     Password = NewPassword;

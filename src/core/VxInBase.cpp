@@ -2,6 +2,7 @@
 #include <vedidoredo/VxILogOn.h>
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/vxiutil.h>
+#include "platform/VxRunState.h"
 
 #include <QByteArray>
 
@@ -18,7 +19,7 @@ constexpr int ReadBlockSize = 16386;
 }  // namespace
 
 TVxInetBase::TVxInetBase(QObject* Owner)
-    : QObject(Owner), FClientSocket(new TVxClientSocket(this)), FProxy(new TVxInetProxy(this))
+    : TVxComponent(Owner), FClientSocket(new TVxClientSocket(this)), FProxy(new TVxInetProxy(this))
 {
     // The engine's handlers keep the connected flag, then pass the notification on with
     // the socket as Sender.
@@ -51,6 +52,7 @@ TVxInetBase::TVxInetBase(QObject* Owner)
 
 TVxInetBase::~TVxInetBase()
 {
+    EndRun();
     // The socket's notifications refer to this object: silence them before it goes.
     FClientSocket->OnDisconnect = nullptr;
     FClientSocket->OnError = nullptr;
@@ -119,14 +121,14 @@ void TVxInetBase::SetClientType(TVxClientType Value)
 
 void TVxInetBase::SetOnSendTextToSocket(TVxSocketNotifyEvent Value)
 {
-    FOnSendTextToSocket = Value;
-    FClientSocket->OnWrite = std::move(Value);
+    FOnSendTextToSocket = Guarded(std::move(Value));
+    FClientSocket->OnWrite = FOnSendTextToSocket;
 }
 
 void TVxInetBase::SetOnReceiveTextFromSocket(TVxSocketNotifyEvent Value)
 {
-    FOnReceiveTextFromSocket = Value;
-    FClientSocket->OnRead = std::move(Value);
+    FOnReceiveTextFromSocket = Guarded(std::move(Value));
+    FClientSocket->OnRead = FOnReceiveTextFromSocket;
 }
 
 bool TVxInetBase::AddrIsIP(const QString& S)
@@ -295,6 +297,7 @@ void TVxInetBase::AfterExecute(QString& Text)
 
 QString TVxInetBase::Execute()
 {
+    TVxRunScope Run(RunState());
     BeforeExecute();
     if (FClientSocket->Host().isEmpty() && FClientSocket->Address().isEmpty())
         throw EVxError(strVxInEHost);

@@ -2,6 +2,8 @@
 #include <vedidoredo/VxIMSTranslator.h>
 #include <vedidoredo/VxInetXML.h>
 
+#include "platform/VxRunState.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QUrl>
@@ -87,8 +89,9 @@ bool TVxMSTranslator::FetchXML(const QString& Url, TVxXMLEngine& Engine)
 
 QString TVxMSTranslator::TranslateText(const QString& AText, const QString& SourceLng, const QString& DestLng)
 {
+    TVxRunScope Run(RunState());
     SetLastError({});
-    TVxXMLEngine Engine(this);
+    TVxXMLEngine Engine;
     if (!FetchXML(RequestUrl(QStringLiteral("/Translate?appId=%s&text=%s&from=%s&to=%s"),
                              {FBingAppId, AText, SourceLng, DestLng}),
                   Engine))
@@ -99,8 +102,9 @@ QString TVxMSTranslator::TranslateText(const QString& AText, const QString& Sour
 
 QString TVxMSTranslator::DetectLanguage(const QString& AText)
 {
+    TVxRunScope Run(RunState());
     SetLastError({});
-    TVxXMLEngine Engine(this);
+    TVxXMLEngine Engine;
     if (!FetchXML(RequestUrl(QStringLiteral("/Detect?appId=%s&text=%s"), {FBingAppId, AText}), Engine))
         return {};
     TVxXMLItem* E = DocumentElement(Engine);
@@ -109,11 +113,12 @@ QString TVxMSTranslator::DetectLanguage(const QString& AText)
 
 void TVxMSTranslator::GetLanguages(const char* Path, QStringList* AList)
 {
+    TVxRunScope Run(RunState());
     SetLastError({});
     if (!AList)
         return;
     AList->clear();
-    TVxXMLEngine Engine(this);
+    TVxXMLEngine Engine;
     if (!FetchXML(RequestUrl(QLatin1String(Path), {FBingAppId}), Engine))
         return;
     if (TVxXMLItem* E = DocumentElement(Engine))
@@ -134,6 +139,7 @@ void TVxMSTranslator::GetLanguagesForSpeak(QStringList* AList)
 
 void TVxMSTranslator::SpeakText(const QString& Language, const QString& DestFileName, const QString& AText)
 {
+    TVxRunScope Run(RunState());
     SetLastError({});
     QFile File(DestFileName);
     if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate))

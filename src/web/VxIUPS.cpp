@@ -263,7 +263,7 @@ void TVxUPSTracker::ParseXMLResponse()
 {
     if (FLastXMLResponse.isEmpty())
         return;
-    TVxXMLEngine Engine(this);
+    TVxXMLEngine Engine;
     Engine.ParseXMLFromString(FLastXMLResponse, FLastXMLResponse.size());
 
     // The first node of that name in Root's subtree (Root included), names without case.

@@ -5,6 +5,7 @@
 #include <vedidoredo/vxiupdate.h>
 
 #include "platform/VxDownloadTarget.h"
+#include "platform/VxRunState.h"
 #include "web/VxWebService.h"
 
 #include <vedidoredo/VxILogOn.h>
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 QString strVxInProgressBytes = QStringLiteral("Downloaded %d bytes");
@@ -78,7 +80,7 @@ void TVxInetStatusDialog::Assign(TVxPersistent* Source)
 // ---- TVxCustomWebComponent ---------------------------------------------------------
 
 TVxCustomWebComponent::TVxCustomWebComponent(QObject* Owner)
-    : QObject(Owner),
+    : TVxComponent(Owner),
       FWEBAgent(QStringLiteral("Quillmoss WebUpdater")),
       FProxy(new TVxInetProxy(this)),
       FStatusDialog(new TVxInetStatusDialog(this))
@@ -86,7 +88,10 @@ TVxCustomWebComponent::TVxCustomWebComponent(QObject* Owner)
     FProxy->SetPort(0);
 }
 
-TVxCustomWebComponent::~TVxCustomWebComponent() = default;
+TVxCustomWebComponent::~TVxCustomWebComponent()
+{
+    EndRun();
+}
 
 void TVxCustomWebComponent::SetService(TVxIService Value)
 {
@@ -145,37 +150,58 @@ void TVxCustomWebComponent::SetAction(TVxIAction Value)
         case iaDownloading: L = {&strVxInDownloading, 3, 0}; break;
         case iaDownloaded: L = {&strVxInDownloaded, 3, 4}; break;
         }
-        if (L.Text) {
-            dlgStatus->SetStatusText(*L.Text);
-            dlgStatus->SetStepImage(L.Step, L.Image);
-        }
-        dlgStatus->ProcessEvents();
+        // The window's updates and the events it lets through are callbacks of the run.
+        RunCallback([&] {
+            if (L.Text) {
+                dlgStatus->SetStatusText(*L.Text);
+                dlgStatus->SetStepImage(L.Step, L.Image);
+            }
+            dlgStatus->ProcessEvents();
+        });
     }
     if (FOnActionChange)
         FOnActionChange(this);
 }
 
-void TVxCustomWebComponent::UpdateProgress(quint32 CurValue, quint32 MaxValue, bool& Abort)
+void TVxCustomWebComponent::UpdateProgress(qint64 CurValue, qint64 MaxValue, bool& Abort)
 {
+    // A size not told, or not readable, is no maximum.
+    CurValue = std::max<qint64>(CurValue, 0);
+    MaxValue = std::max<qint64>(MaxValue, 0);
     if (dlgStatus && FStatusDialog->Enabled()) {
-        Abort = dlgStatus->IsCanceled();
-        dlgStatus->SetProgress(CurValue, MaxValue);
-        // Printed as signed 32-bit numbers; the percentage is worked out in 64 bits.
-        const qint64 Cur = static_cast<qint32>(CurValue);
+        QString Text;
         if (MaxValue == 0) {
-            dlgStatus->SetStatusText(FormatInts(strVxInProgressBytes, {Cur}));
+            Text = FormatInts(strVxInProgressBytes, {CurValue});
         } else {
-            const qint64 Percent = static_cast<qint64>(CurValue) * 100 / MaxValue;
-            dlgStatus->SetStatusText(FormatInts(
-                strVxInProgress, {Cur, static_cast<qint32>(MaxValue), static_cast<qint32>(Percent)}));
+            // Without overflow for any size a file can have.
+            const qint64 Percent = CurValue <= std::numeric_limits<qint64>::max() / 100
+                                       ? CurValue * 100 / MaxValue
+                                       : CurValue / std::max<qint64>(MaxValue / 100, 1);
+            Text = FormatInts(strVxInProgress, {CurValue, MaxValue, Percent});
         }
-        dlgStatus->ProcessEvents();
+        RunCallback([&] {
+            Abort = dlgStatus->IsCanceled();
+            dlgStatus->SetProgress(CurValue, MaxValue);
+            dlgStatus->SetStatusText(Text);
+            dlgStatus->ProcessEvents();
+        });
     }
     if (FOnProgress)
-        FOnProgress(this, static_cast<int>(CurValue), static_cast<int>(MaxValue), Abort);
+        FOnProgress(this, CurValue, MaxValue, Abort);
 }
 
 void TVxCustomWebComponent::PrepareStatusWindow()
+{
+    RunCallback([this] { ShowStatusWindow(); });
+}
+
+void TVxCustomWebComponent::CloseStatusWindow()
+{
+    if (dlgStatus)
+        RunCallback([this] { dlgStatus.reset(); });
+}
+
+void TVxCustomWebComponent::ShowStatusWindow()
 {
     if (!dlgStatus) {
         const auto& Create = VxUiHooks().CreateStatusWindow;
@@ -201,6 +227,7 @@ void TVxCustomWebComponent::PrepareStatusWindow()
 
 bool TVxCustomWebComponent::Execute()
 {
+    TVxRunScope Run(RunState());
     if (FOnBeforeExecute)
         FOnBeforeExecute(this);
     if (FStatusDialog->Enabled())
@@ -211,7 +238,7 @@ bool TVxCustomWebComponent::Execute()
     if (FStatus == isInProgress)
         SetStatus(isFinished);
     const bool Result = FStatus != isFailed;
-    dlgStatus.reset();
+    CloseStatusWindow();
     if (FOnAfterExecute)
         FOnAfterExecute(this);
     return Result;
@@ -291,10 +318,11 @@ bool TVxCustomWebComponent::StatusWindowFiles(QString&, QString&) const
     return false;
 }
 
-bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint32& Size,
+bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, qint64& Size,
                                                 TDateTime& LastWriteTime)
 {
     Size = 0;
+    FFoundValidator.clear();
     if (!hURL && FService != isNetwork)
         return false;
     SetAction(iaFileSearch);
@@ -327,7 +355,7 @@ bool TVxCustomWebComponent::ReadDirFromInet(const QString& Directory, const QStr
 }
 
 bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QString& LocalFileName,
-                                             quint32 ExpectedSize)
+                                             qint64 ExpectedSize)
 {
     if (!hURL && FService != isNetwork)
         return false;
@@ -337,22 +365,45 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
         SetAction(iaDownloaded);
         return false;
     }
+    const qint64 Expected = std::max<qint64>(ExpectedSize, 0);  // 0: not known
 
-    // The target: the local file itself when resuming, else a temporary file beside it.
+    // The target: a temporary file beside the local file, or, resuming, the partial
+    // file that an interrupted run of the same remote version left.
     TVxDownloadTarget Out(LocalFileName, DownloadBlock);
     qint64 Resumed = 0;
-    if (FResumeDownload) {
-        Out.OpenInPlace();
-        Resumed = Out.Size();
-        // Only a local file shorter than the remote one is continued; one as long or
-        // longer (or a source that cannot start there) is written anew.
-        if (ExpectedSize > 0 && Resumed >= static_cast<qint64>(ExpectedSize))
-            Resumed = 0;
-        if (Resumed > 0 && !Source->Seek(Resumed)) {
-            Resumed = 0;
-            Source->Seek(0);
+    if (FResumeDownload && !FFoundValidator.isEmpty() && Out.OpenPartial()) {
+        // The note names the remote file (without any login) and its version.
+        const QString From = FService == isNetwork ? RemoteName
+                                                   : QStringLiteral("%1://%2:%3 %4")
+                                                         .arg(QLatin1String(FService == isFTP     ? "ftp"
+                                                                            : FService == isHTTPS ? "https"
+                                                                                                  : "http"),
+                                                              FWEBHost)
+                                                         .arg(FWEBPort)
+                                                         .arg(RemoteName);
+        const QByteArray Note = QStringLiteral("VeDidoredo partial download\nsource %1\nversion %2\nsize %3\n")
+                                    .arg(From, FFoundValidator)
+                                    .arg(Expected)
+                                    .toUtf8();
+        const qint64 Present = Out.Size();
+        if (Present > 0 && (Expected == 0 || Present < Expected) && Out.PartialInfo() == Note) {
+            switch (Source->ResumeAt(Present, FFoundValidator)) {
+            case TVxWebSource::Continued: Resumed = Present; break;
+            case TVxWebSource::Whole: break;
+            case TVxWebSource::Unanswered:
+                // The partial file stays for another try.
+                FLastError = Source->Error();
+                Out.Discard();
+                SetStatus(isFailed);
+                SetAction(iaDownloaded);
+                return true;
+            }
         }
+        // Anything else starts the partial file anew, and its note says what it is now
+        // the start of.
         Out.StartAt(Resumed);
+        if (Resumed == 0)
+            Out.SetPartialInfo(Note);
     } else {
         Out.OpenTemporary();
     }
@@ -367,13 +418,13 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
             break;
         Total += N;
         Out.Written(N);
-        UpdateProgress(VxLow32(Total), ExpectedSize, Abort);
+        UpdateProgress(Total, Expected, Abort);
         if (Abort)
             break;
     }
 
     const bool SourceComplete = Source->Completed();
-    const bool Short = ExpectedSize > 0 && Resumed + Total < static_cast<qint64>(ExpectedSize);
+    const bool Short = Expected > 0 && Resumed + Total < Expected;
     const bool Complete = !Abort && SourceComplete && !Short;
     if (!Complete) {
         if (Abort)
@@ -381,13 +432,15 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
         else if (!SourceComplete)
             FLastError = Source->Error();
         else
-            FLastError = QStringLiteral("The transfer ended after %1 of %2 bytes")
-                             .arg(Resumed + Total)
-                             .arg(ExpectedSize);
+            FLastError = QStringLiteral("The transfer ended after %1 of %2 bytes").arg(Resumed + Total).arg(Expected);
+        // A source that failed before a byte of the rest came (a server that cannot start
+        // there) is not asked to continue again: the next run starts anew.
+        if (Resumed > 0 && Total == 0 && !Abort)
+            Out.SetPartialInfo({});
     }
-    // A temporary file replaces the local file only when complete; a resumed local
-    // file keeps what arrived.
-    if (Complete || FResumeDownload)
+    // The local file is replaced only by a complete copy; a partial file keeps what
+    // arrived.
+    if (Complete)
         Out.Finish();
     else
         Out.Discard();
@@ -446,7 +499,7 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
             }
             // The size of a whole URL's body is not asked for: the count alone.
             Total += N;
-            UpdateProgress(VxLow32(Total), 0, Abort);
+            UpdateProgress(Total, 0, Abort);
             if (Abort)
                 break;
         }
@@ -461,7 +514,7 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
         Stream->seek(0);
     }
     if (OwnWindow)
-        dlgStatus.reset();
+        CloseStatusWindow();
     return Status;
 }
 

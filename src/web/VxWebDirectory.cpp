@@ -114,7 +114,7 @@ bool TVxCustomWebDirect::Execute()
     }
     const bool Result = TVxCustomWebUpdater::Execute();
     if (ShowsAfter(Result))
-        ShowDirectory(true);
+        RunCallback([this] { ShowDirectory(true); });
     return Result;
 }
 

@@ -1,6 +1,7 @@
 // FTP for the web components: files are found by name (SIZE and MDTM, or the listing
 // of their directory), listed level by level with the subdirectories after, and read
 // over the logged-in connection.
+#include "platform/VxRunState.h"
 #include "web/VxWebService.h"
 
 #include <vedidoredo/VxInCnst.h>
@@ -23,7 +24,7 @@ class TFtpService : public TVxWebService {
 public:
     using TVxWebService::TVxWebService;
 
-    bool GetFileInfo(const QString& RemoteName, quint32& Size, TDateTime& LastWriteTime, bool& Failed) override
+    bool GetFileInfo(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime, bool& Failed) override
     {
         FoundHandle().reset();
         TVxInetFindData Data;
@@ -38,9 +39,10 @@ public:
             return false;
         }
         FoundHandle() = std::move(Find);
-        Size = VxLow32(Data.Size);
+        Size = Data.Size;
         if (Data.LastWriteTime.isValid())
             LastWriteTime = VxUtcToDateTime(Data.LastWriteTime);
+        SetValidator(VxTimeSizeValidator(Data.LastWriteTime, Data.Size));
         return true;
     }
 
@@ -74,7 +76,7 @@ private:
         if (Dir != Cur && !Conn->FtpSetCurrentDirectory(Dir)) {
             SetError(Conn->LastError());
             if (const auto& Show = VxUiHooks().ShowMessage)
-                Show(QCoreApplication::applicationName(), Conn->LastError());
+                VxRunAsCallback([&] { Show(QCoreApplication::applicationName(), Conn->LastError()); });
         }
         const bool Here = Dir == Cur;
         const QString Pattern = Here ? Mask : JoinFtp(Dir, Mask);

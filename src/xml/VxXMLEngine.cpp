@@ -2,6 +2,7 @@
 // through the scanner (VxXMLScanner.cpp), and lookups on the tree.
 #include <vedidoredo/VxInetXML.h>
 
+#include "platform/VxRunState.h"
 #include "xml/VxXMLInternal.h"
 
 #include "core/VxTextCodec.h"
@@ -101,13 +102,14 @@ QString Utf16FromBytes(const uchar* D, qsizetype Size, bool BigEndian)
 
 }  // namespace
 
-TVxXMLEngine::TVxXMLEngine(QObject* AOwner) : QObject(AOwner)
+TVxXMLEngine::TVxXMLEngine(QObject* AOwner) : TVxComponent(AOwner)
 {
     FRootItem = new TVxXMLItem(static_cast<QObject*>(this));
 }
 
 TVxXMLEngine::~TVxXMLEngine()
 {
+    EndRun();
     FDestroying = true;
     delete FRootItem;
     FRootItem = nullptr;
@@ -229,6 +231,7 @@ void VxXMLParser::ParseBytes(TVxXMLEngine* Engine, const QByteArray& Bytes, qsiz
 
 void TVxXMLEngine::ParseXMLFromString(const QString& S, qsizetype N)
 {
+    TVxRunScope Run(RunState());
     ReleaseDocumentsIfUnused();
     if (N <= 0)
         return;
@@ -249,6 +252,7 @@ void TVxXMLEngine::ParseXMLFromString(const QString& S, qsizetype N)
 
 void TVxXMLEngine::LoadFromStream(qint64 AStreamSize, QIODevice* AStream)
 {
+    TVxRunScope Run(RunState());
     FRootItem->FItems.Clear();
     ReleaseDocumentsIfUnused();
     if (!AStream)
@@ -283,6 +287,7 @@ void TVxXMLEngine::LoadFromStream(qint64 AStreamSize, QIODevice* AStream)
 
 void TVxXMLEngine::LoadFromFile(const QString& AFileName)
 {
+    TVxRunScope Run(RunState());
     FRootItem->FItems.Clear();
     ReleaseDocumentsIfUnused();
     QFile File(AFileName);

@@ -124,13 +124,15 @@ TEST(WebComponent, StatusWindowFollowsTheStepsAndShowsProgress)
     C.StatusDialog()->SetEnabled(true);
     C.StatusDialog()->SetTitle(QStringLiteral("My update"));
     C.StatusDialog()->SetDescription(QStringLiteral("Fetching the news"));
+    TEventLog Log;
+    Log.Attach(&C);
     C.Work = [](TProbeComponent* P) {
         bool Abort = false;
         P->SetAction(iaConnecting);
         P->SetAction(iaConnected);
         P->UpdateProgress(1024, 4096, Abort);
         P->UpdateProgress(50000000, 100000000, Abort);
-        P->UpdateProgress(3000000000u, 4000000000u, Abort);  // beyond 32-bit signed range
+        P->UpdateProgress(3000000000, 5000000000, Abort);  // past 32 bits
         P->UpdateProgress(777, 0, Abort);                    // size not known
         P->SetAction(iaIdle);
         P->SetAction(iaDisconnected);
@@ -146,7 +148,9 @@ TEST(WebComponent, StatusWindowFollowsTheStepsAndShowsProgress)
     EXPECT_LT(Calls.indexOf(QStringLiteral("canceled:0")), Calls.indexOf(QStringLiteral("show")));
     EXPECT_TRUE(Calls.contains(QStringLiteral("text:Downloaded 1024 of 4096 bytes (25%)")));
     EXPECT_TRUE(Calls.contains(QStringLiteral("text:Downloaded 50000000 of 100000000 bytes (50%)")));
-    EXPECT_TRUE(Calls.contains(QStringLiteral("text:Downloaded -1294967296 of -294967296 bytes (75%)")));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("text:Downloaded 3000000000 of 5000000000 bytes (60%)")));
+    EXPECT_TRUE(Calls.contains(QStringLiteral("progress:3000000000/5000000000")));
+    EXPECT_TRUE(Log.Events.contains(QStringLiteral("P:3000000000/5000000000")));
     EXPECT_TRUE(Calls.contains(QStringLiteral("text:Downloaded 777 bytes")));
     EXPECT_TRUE(Calls.contains(QStringLiteral("progress:777/0")));
     const int Connecting = Calls.indexOf(QStringLiteral("text:") + strVxInConnecting);
@@ -154,6 +158,22 @@ TEST(WebComponent, StatusWindowFollowsTheStepsAndShowsProgress)
     EXPECT_EQ(Calls[Connecting + 1], QStringLiteral("step:1:0"));
     EXPECT_TRUE(Calls.contains(QStringLiteral("step:1:2")));
     EXPECT_TRUE(Calls.contains(QStringLiteral("step:4:5")));
+}
+
+TEST(WebComponent, StatusWindowNamesTheRemoteFileWithOneSlash)
+{
+    vxtest::TRecordingHooks Hooks;
+    TVxWebUpdater U;
+    U.StatusDialog()->SetEnabled(true);
+    U.SetHost(QStringLiteral("127.0.0.1"));
+    U.SetPort(1);  // nothing listens: the run ends right after the window shows the names
+    U.SetLocalFileName(QStringLiteral("local.bin"));
+    for (const char* Name : {"/dir/f.bin", "dir/f.bin"}) {
+        Hooks.Window = {};
+        U.SetRemoteFileName(QLatin1String(Name));
+        U.Execute();
+        EXPECT_TRUE(Hooks.Window.Calls.contains(QStringLiteral("files:127.0.0.1/dir/f.bin|local.bin|1"))) << Name;
+    }
 }
 
 TEST(WebComponent, CatalogueTextsAreReadWhenUsed)
@@ -179,7 +199,7 @@ TEST(WebComponent, CancelButtonReachesOnProgressAsAbort)
     TProbeComponent C;
     C.StatusDialog()->SetEnabled(true);
     QList<bool> Seen;
-    C.SetOnProgress([&](QObject*, int, int, bool& Abort) { Seen << Abort; });
+    C.SetOnProgress([&](QObject*, qint64, qint64, bool& Abort) { Seen << Abort; });
     C.Work = [](TProbeComponent* P) {
         for (int I = 1; I <= 3; ++I) {
             bool Abort = false;

@@ -73,7 +73,8 @@ QString GeneralHelp()
                "--help` lists the properties and operations of a class.\n"
                "\n"
                "Exit status: 0 done; 1 the operation reported failure; 2 an error (its message on\n"
-               "standard error); 64 a usage error.\n");
+               "standard error); 64 a usage error; 130, 143 or 129 ended by SIGINT (Ctrl-C),\n"
+               "SIGTERM or SIGHUP, the command's temporary files removed.\n");
 }
 
 bool CommandNeedsWindows(const QStringList& Args)
@@ -89,7 +90,12 @@ bool CommandNeedsWindows(const QStringList& Args)
 int RunCommandLine(const QStringList& Args)
 {
     const QString First = Args.value(0);
-    if (Args.isEmpty() || First == QLatin1String("--help") || First == QLatin1String("-h") ||
+    if (Args.isEmpty()) {
+        // No command at all is a usage error: the usage goes where errors go.
+        WriteErr(GeneralHelp());
+        return ExitUsage;
+    }
+    if (First == QLatin1String("--help") || First == QLatin1String("-h") ||
         (First == QLatin1String("help") && Args.size() == 1)) {
         WriteOutText(GeneralHelp());
         return ExitOk;

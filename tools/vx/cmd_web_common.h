@@ -14,6 +14,9 @@
 
 namespace vxweb {
 
+// The time limit of the web commands, in seconds: to connect, and of silence.
+inline constexpr double DefaultTimeoutSeconds = 30;
+
 struct Options {
     QString Target;      // URL or path
     QStringList Rest;    // the other plain arguments

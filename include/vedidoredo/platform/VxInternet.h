@@ -136,7 +136,8 @@ public:
 
     /// HTTP: checks that the server (or the named proxy) accepts a connection, and for
     /// Flags with VxInetFlagSecure that its certificate is valid. FTP: logs in (an empty
-    /// user logs in anonymously) and keeps the control connection. nullptr on failure,
+    /// user logs in as "anonymous", with the password "anonymous@" unless one is given)
+    /// and keeps the control connection. nullptr on failure,
     /// with the reason in LastError().
     std::unique_ptr<TVxInetConnection> Connect(const QString& Host, int Port, const QString& User,
                                                const QString& Password, TVxInetServiceKind Service,
@@ -214,6 +215,13 @@ public:
     bool QueryHeader(const QByteArray& Name, QString& Value) const;
 
     bool SetFilePointer(qint64 Position) override;
+    /// Asks again for the body from Position on, but only if the file is still the
+    /// version Validator names (an entity tag, or the Last-Modified date, of an earlier
+    /// answer): the request goes out with Range and If-Range. True when the answer
+    /// continues at Position; false when the server sends the whole file instead (it
+    /// changed, or it does not send parts), which is then read from its first byte, or
+    /// when no answer came (the status is then unreadable and LastError() says why).
+    bool ResumeIfUnchanged(qint64 Position, const QString& Validator);
 
 protected:
     /// Sends the request if it has not been sent; false when no answer came.
@@ -229,6 +237,7 @@ private:
     quint32 FFlags;
     QString FUser, FPassword, FProxyUser, FProxyPassword;
     QByteArray FHeaders, FBody;
+    QString FIfRange;
     bool FSent = false;
 };
 
