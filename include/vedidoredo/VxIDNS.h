@@ -53,14 +53,13 @@ VX_CORE_EXPORT int VxDNSRequestQType(TVxIDNSRequest Kind);
 /// address and port that carries the query's ID (any other is ignored and the wait goes
 /// on within Timeout); a reply with the truncation flag set makes the client send
 /// the same message again over TCP with the two-byte length prefix of RFC 1035 and return
-/// the reply without its prefix. The engine's raw header block is not sent and no proxy is
-/// used (a datagram carries the message alone). Timeout (5000 ms after construction)
-/// bounds the lookup and every wait; an expired wait makes Execute return its message.
+/// the reply without its prefix (a reply there with another ID raises). The engine's raw
+/// header block is not sent and no proxy is used (a datagram carries the message alone).
+/// Timeout (5000 ms after construction) bounds the lookup and every wait; an expired wait
+/// raises EVxSocketError out of Execute, naming the server.
 /// A Domain that cannot be written as a DNS name (a label longer than 63 bytes, a name
 /// longer than 255 bytes on the wire, or non-ASCII text without an IDNA form) is refused:
 /// Execute raises EVxConvertError before anything is sent.
-///
-/// Example: \ref dns.cpp
 class VX_CORE_EXPORT TVxIDNSResolver : public TVxInetBase {
     Q_OBJECT
     Q_PROPERTY(TVxIDNSRequests Requests READ Requests WRITE SetRequests)

@@ -26,7 +26,7 @@ public:
             FTrackingNumber = Value;
     }
     /// Lines cell=cell=... of the shipment summary and of the scan history of the last
-    /// answer; emptied when a request is composed.
+    /// answer; a failed exchange leaves them as they were.
     QStringList ShipmentInfo() const { return FShipmentInfo; }
     /// The scan history, one Name=Value line per cell, row by row.
     QStringList Activity() const { return FActivity; }
@@ -34,7 +34,7 @@ public:
     /// The carrier's web host: the default Host, the Host line and the proxy form's host.
     static QString CarrierHost();
 
-    /// The GET request for the tracking page (clears ShipmentInfo and Activity).
+    /// The GET request for the tracking page.
     QString GetQuery() override;
     /// Cuts the two marked sections out of a page and flattens them.
     static void ReadSections(const QString& Page, QStringList& ShipmentInfo, QStringList& Activity);

@@ -35,7 +35,7 @@ using TVxIHTTPRedirectEvent = std::function<void(QObject* Sender, QString& URL, 
 /// second answer replaces the first: it is split the same way (ResponseHeaders, and the
 /// body alone with RemoveHeaders), and it is what Execute returns. It does not pass through
 /// OnAfterExecute or the redirect check again, so at most one redirect is followed per
-/// Execute. A failure of the second exchange makes Execute return its message.
+/// Execute. A failure of the second exchange raises out of Execute like the first.
 ///
 /// The Host line names the target as a server can use it: the host name, or the address
 /// when the target was given as one, followed by ":" and the port unless it is 80.
@@ -45,8 +45,6 @@ using TVxIHTTPRedirectEvent = std::function<void(QObject* Sender, QString& URL, 
 /// really goes through the proxy (UseProxy true and a Server set), the engine retargets
 /// the socket to the proxy, so the request is written for the target remembered before
 /// that: "GET http://" target [":" port] Request " HTTP/1.0" and "Host: " target [":" port].
-///
-/// Example: \ref http.cpp
 class VX_CORE_EXPORT TVxIHTTPClient : public TVxInetBase {
     Q_OBJECT
     Q_PROPERTY(TVxIHTTPAction Action READ Action WRITE SetAction)

@@ -11,7 +11,10 @@
 #include <QString>
 #include <QStringList>
 
-/// The enumerations of the mail sender, also in the global namespace (`spNormal`).
+class TVxISMTPPrivate;
+
+#include <memory>
+
 namespace VxSMTPEnums {
 Q_NAMESPACE_EXPORT(VX_CORE_EXPORT)
 /// The message's priority, sent as its X-Priority header (1 to 5).
@@ -202,11 +205,22 @@ private:
 
 /// Sends one plain-text message, optionally with attached files, to an SMTP server.
 /// Execute connects, reads the greeting, sends EHLO (HELO when the server refuses it),
-/// runs Send and ends with QUIT unless KeepConnection. Every reply is read and checked;
-/// an unexpected one ends the exchange with "Error " + the expected code + ": " + the
-/// reply, which Execute returns as its text (Execute returns "" after a successful send).
-/// Bad input (a line break in a header text, an attachment that cannot be read) raises
-/// EVxError out of Execute before anything is sent.
+/// runs Send and ends with QUIT unless KeepConnection; it returns "" after a successful
+/// send. Every reply is read and checked: a refusal raises EVxError naming the command and
+/// the server's reply, then the server ("RCPT TO:<x@example.org> refused: 550 5.1.1 no
+/// such user (mail.example.org:25)"); a server that closes or falls silent raises as well.
+/// A QUIT that goes wrong after the server accepted the message is not reported: the mail
+/// is on its way. Bad input (a line break in a header text, an attachment that cannot be
+/// read) raises EVxError out of Execute before anything is sent.
+///
+/// Text. A message whose texts are all US-ASCII goes out as written, under CharSet and
+/// Encoding. Text beyond US-ASCII is never sent as raw 8-bit bytes: the body goes out in
+/// CharSet when that character set can hold it (UTF-8 otherwise) with the transfer
+/// encoding quoted-printable or base64 (Encoding's when it names one of them, otherwise the
+/// shorter); the subject and display names as RFC 2047 encoded words, attachment file
+/// names as encoded words (name=) and RFC 2231 parameters (filename*=), all in UTF-8.
+/// Each message with attachments gets a random boundary of its own that occurs in none of
+/// its parts.
 ///
 /// TLSMode. With tmStartTLS the client sends STARTTLS after the first EHLO, runs the TLS
 /// handshake after its 220 and greets again with EHLO; a server that does not offer
@@ -269,12 +283,14 @@ public:
     TVxIEMailAddresses* ReplyTo() const { return FReplyTo; }
     /// Sets ReplyTo().
     void SetReplyTo(TVxIEMailAddresses* Value) { FReplyTo->Assign(Value); }
-    /// Character set of the text part. "utf-8" sends the body as UTF-8; with any other
-    /// name each body character is sent as one byte (characters above 255 are refused).
+    /// Character set of the text part: named as it is for a US-ASCII body, and used for
+    /// any other body that it can hold (UTF-8 is used when it cannot).
     QString CharSet() const { return FCharSet; }
     /// Sets CharSet().
     void SetCharSet(const QString& Value) { FCharSet = Value; }
-    /// Transfer encoding named in the text part.
+    /// Transfer encoding named in the text part of a US-ASCII body, which goes out as it
+    /// is. A body beyond US-ASCII is encoded: in quoted-printable or base64 when Encoding
+    /// names one of them, otherwise in the shorter of the two.
     QString Encoding() const { return FEncoding; }
     /// Sets Encoding().
     void SetEncoding(const QString& Value) { FEncoding = Value; }
@@ -317,7 +333,7 @@ protected:
 
     /// Writes Line with CR LF. With ExpectedCodes empty the line is only queued (message
     /// lines get no reply); otherwise everything queued is sent and the reply is read,
-    /// and one whose code is not listed raises "Error <first code>: <reply>".
+    /// and one whose code is not listed raises "<Line> refused: <reply> (host:port)".
     void SendData(const QString& Line, const QList<int>& ExpectedCodes = {});
 
     /// "<yyyyMMddhhmm" + eight letters a..t + "@" + Host + ">".
@@ -331,22 +347,7 @@ protected:
     static QString EMailFormatDate(TDateTime Value);
 
 private:
-    struct TReply {
-        int Code = 0;
-        QString Text;  // all lines, joined by CR LF
-    };
-    TReply Greet();
-    void StartTls(const TReply& Ehlo);
-    void CheckMessage() const;
-    void WriteMessage();
-    void WriteAttachment(const TVxIEMailAttachment* Attachment, bool Last);
-    void QueueLine(const QByteArray& Line);
-    TReply Command(const QString& Line, int ExpectedCode);
-    void Flush();
-    TReply ReadReply(int ExpectedCode);
-    QByteArray ReadLine(int ExpectedCode);
-    QString LocalHostName() const;
-    QByteArray BodyBytes(const QString& Line) const;
+    friend class TVxISMTPPrivate;
 
     TVxIEMailAddress* FFrom;
     TVxIEMailAddresses* FRecipients;
@@ -362,8 +363,6 @@ private:
     TVxILogin* FLogin;
     TVxIEMailAttachments* FAttachments;
     TVxITLSMode FTLSMode = tmNone;
-    bool FLoggedIn = false;  ///< the open connection has logged in
-
-    QByteArray FOutput;  ///< queued lines not yet sent
-    QByteArray FInput;   ///< received bytes not yet read as reply lines
+    /// The dialogue's state: the reply reader, the queued output, the session's login.
+    std::unique_ptr<TVxISMTPPrivate> d;
 };

@@ -11,11 +11,12 @@
 /// Time servers answer SNTP only in datagrams, so this client replaces the engine's
 /// stream transport: Connect resolves the target, each step sends the 48-byte query as
 /// one datagram (without the engine's raw header block and without a proxy, which cannot
-/// carry datagrams) and reads one reply datagram. Timeout (5000 ms after construction)
-/// bounds the lookup and the wait for the reply; a lost reply then reads as 0 like any
-/// other failed exchange.
-///
-/// Example: \ref sntp.cpp
+/// carry datagrams) and takes the reply to it: the first datagram of at least 48 bytes
+/// whose originate timestamp echoes the transmit timestamp sent. Any other datagram is
+/// ignored and the wait goes on. Timeout (5000 ms after construction) bounds the lookup
+/// and the wait for the reply; when it runs out, or the reply is refused (not
+/// synchronised, stratum 0 or above 15, no transmit time), reading DateTime raises, naming
+/// the server.
 class VX_CORE_EXPORT TVxInetSNTP : public TVxInetBase {
     Q_OBJECT
     // Properties whose every read runs an exchange (see TVxInetDateTime).
@@ -26,7 +27,7 @@ public:
     explicit TVxInetSNTP(QObject* Owner = nullptr);
 
     /// Runs the exchange and decodes the reply: the server's transmit time as local
-    /// date-time, or 0 when the reply is missing, short or fails the checks.
+    /// date-time. Raises when the exchange fails or the reply fails the checks.
     TDateTime GetDateTime();
     /// The same as GetDateTime: every read asks the server.
     TDateTime DateTime() { return GetDateTime(); }
@@ -41,6 +42,9 @@ public:
     static TDateTime NTPTimestamp2DateTime(qint32 Seconds, qint32 Fraction);
     /// The reply checks and conversion on their own: 0 for a rejected or short reply.
     static TDateTime DecodeReply(const QString& Reply);
+    /// Why the reply checks refuse Reply (too short, not synchronised, no transmit time,
+    /// stratum out of range); empty when they take it.
+    static QString ReplyProblem(const QString& Reply);
 
     QString GetQuery() override;
     void Connect() override;

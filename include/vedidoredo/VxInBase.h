@@ -18,7 +18,20 @@ using TVxIReceivedEvent = std::function<void(QObject* Sender, QString& Text)>;
 
 /// The socket request engine. Execute connects, sends GetQuery() with the raw header
 /// block, reads the whole answer until the server closes, hands it to AfterExecute and
-/// disconnects unless KeepConnection. Failures inside a step become the returned text.
+/// disconnects unless KeepConnection.
+///
+/// Failures. Every failed exchange raises an exception derived from EVxError whose
+/// message says what failed and names the target as "host:port": a failed lookup or
+/// connect, a time-out, a reset, or any other socket failure (EVxSocketError, after
+/// OnError has run); "No answer from server" when nothing could be sent; a connection
+/// closed by the server before any answer; an answer whose first piece carries the
+/// status 401, 404 or 407 (the catalogue texts strVxInEAuthRequired, strVxInEFileNotFound,
+/// strVxInEProxyAuth); and the checks of a subclass. An OnError handler that sets the code
+/// to 0 suppresses the socket's exception: the step then goes on with what it has, which
+/// is "No answer from server" when nothing was sent or nothing arrived. After a failure
+/// inside the steps the connection is closed (the rest of a refused answer would otherwise
+/// be read as the next one), and AfterExecute does not run, so the results of the last
+/// successful exchange stay as they were.
 class VX_CORE_EXPORT TVxInetBase : public TVxComponent {
     Q_OBJECT
     Q_PROPERTY(QString About READ About WRITE SetAbout)
@@ -115,9 +128,8 @@ public:
     /// Sets the handler OnAfterExecute() calls; an empty function removes it.
     void SetOnAfterExecute(TVxIReceivedEvent Value) { FOnAfterExecute = Guarded(std::move(Value)); }
 
-    /// Runs the whole request cycle; returns the answers of all steps, or the message of
-    /// the library exception that ended them. Raises "already running" while a run of
-    /// this component is going.
+    /// Runs the whole request cycle; returns the answers of all steps. Raises on any
+    /// failure (see above), and "already running" while a run of this component is going.
     Q_INVOKABLE QString Execute();
     /// The query text of the current step; each client overrides it.
     virtual QString GetQuery();
@@ -131,6 +143,10 @@ public:
     /// The dotted-quad test: exactly four dot-separated whole numbers 0..255.
     static bool AddrIsIP(const QString& S);
 
+    /// The target as failure messages name it: "host:port" (the address when no host
+    /// name is set).
+    QString TargetText() const;
+
 protected:
     /// Sends the current step's query and reads the whole answer.
     virtual QString InternalExecute();
@@ -141,12 +157,15 @@ protected:
 
     /// Sends byte text; the count the socket accepted, 0 when not connected.
     int SendToSocket(const QString& Text);
-    /// One read of at most Count bytes; 0 when the peer closed or not connected.
+    /// One read of at most Count bytes; 0 when the peer closed or not connected, -1 after
+    /// a failure that OnError suppressed.
     int ReceiveFromSocket(char* Buffer, int Count);
     /// This machine's host name, as the socket layer reports it.
     QString GetLocalHost() const;
     /// The socket the engine talks through.
     TVxClientSocket* ClientSocket() const { return FClientSocket; }
+    /// A failure of the exchange with the target: What followed by " (host:port)".
+    EVxError ExchangeError(const QString& What) const;
 
     /// The step Execute is at, from 0.
     int CurrentStep = 0;

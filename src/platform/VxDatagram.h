@@ -1,9 +1,8 @@
-/// \file
-/// Blocking exchanges for the socket clients whose protocols do not fit the engine's
-/// stream cycle: one datagram out and one back (SNTP, DNS), and one length-framed
-/// message over TCP (DNS when a datagram reply was truncated). Every wait is bounded by
-/// the given time in milliseconds (0 waits without limit); an expired wait or any socket
-/// failure raises EVxSocketError.
+// Blocking exchanges for the socket clients whose protocols do not fit the engine's
+// stream cycle: one datagram out and one back (SNTP, DNS), and one length-framed
+// message over TCP (DNS when a datagram reply was truncated). Every wait is bounded by
+// the given time in milliseconds (0 waits without limit); an expired wait or any socket
+// failure raises EVxSocketError, whose message says what failed; the caller names the peer.
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>

@@ -86,13 +86,17 @@ public:
 
     /// Milliseconds; 0 waits without limit. Bounds name lookup plus connect, and each
     /// wait for data or for sent data to leave. An expired wait fails like any socket
-    /// error, with a message that says the operation timed out.
+    /// error, with a message that says the operation timed out. Every failure message
+    /// names the operation and the peer ("on receive from example.org:43").
     int Timeout() const { return FTimeout; }
     /// Sets Timeout().
     void SetTimeout(int Value) { FTimeout = Value; }
 
     /// Whether the connection is open.
     bool Active() const;
+    /// The peer as failure messages name it: "host:port" (the address when no host name
+    /// is set; an IPv6 address in brackets).
+    QString PeerText() const;
 
     /// Takes effect at the next Open.
     TVxSocketTls Tls() const { return FTls; }
@@ -120,7 +124,7 @@ public:
     /// Sends byte text: a character up to 255 is one byte, one above 255 its UTF-8 form.
     int SendText(const QString& ByteText);
     /// One read of at most Count bytes: the count read, 0 when the peer closed or the
-    /// socket is not connected; failures as for SendBuf.
+    /// socket is not connected; failures (a reset by the peer included) as for SendBuf.
     int ReceiveBuf(char* Data, int Count);
 
     /// The local machine's host name.
