@@ -9,9 +9,10 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 
-class TVxRunState {
+class TVxRunState : public std::enable_shared_from_this<TVxRunState> {
 public:
     explicit TVxRunState(TVxComponent* Component) : FComponent(Component) {}
     TVxRunState(const TVxRunState&) = delete;
@@ -50,15 +51,17 @@ private:
     std::condition_variable FEnded;
 };
 
-// Enter and Leave for a scope.
+// Enter and Leave for a scope. The scope keeps the run state alive: a handler may destroy
+// the component during its run, and the run still ends.
 class TVxRunScope {
 public:
-    explicit TVxRunScope(TVxRunState& Run) : FRun(Run) { FRun.Enter(); }
+    explicit TVxRunScope(TVxRunState& Run) : FKeep(Run.shared_from_this()), FRun(Run) { FRun.Enter(); }
     ~TVxRunScope() { FRun.Leave(); }
     TVxRunScope(const TVxRunScope&) = delete;
     TVxRunScope& operator=(const TVxRunScope&) = delete;
 
 private:
+    std::shared_ptr<TVxRunState> FKeep;
     TVxRunState& FRun;
 };
 
