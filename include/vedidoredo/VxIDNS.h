@@ -61,11 +61,12 @@ class VX_CORE_EXPORT TVxIDNSResolver : public TVxInetBase {
     Q_PROPERTY(QString Domain READ Domain WRITE SetDomain)
 public:
     explicit TVxIDNSResolver(QObject* Owner = nullptr);
+    ~TVxIDNSResolver() override;
 
     TVxIDNSRequests Requests() const { return FRequests; }
-    void SetRequests(TVxIDNSRequests Value) { FRequests = Value; }
+    void SetRequests(TVxIDNSRequests Value) { CheckChange("Requests"); FRequests = Value; }
     QString Domain() const { return FDomain; }
-    void SetDomain(const QString& Value) { FDomain = Value; }
+    void SetDomain(const QString& Value) { CheckChange("Domain"); FDomain = Value; }
 
     // The query message as byte text, with a new random ID on every call; empty when
     // there is nothing to ask (no kinds, no domain, no target). Raises EVxConvertError for a Domain that is no DNS name.

@@ -13,6 +13,7 @@ class VX_CORE_EXPORT TVxFedExTracker : public TVxInetBase {
     Q_PROPERTY(QStringList Activity READ Activity)
 public:
     explicit TVxFedExTracker(QObject* Owner = nullptr);
+    ~TVxFedExTracker() override;
 
     QString TrackingNumber() const { return FTrackingNumber; }
     void SetTrackingNumber(const QString& Value)

@@ -47,19 +47,20 @@ class VX_CORE_EXPORT TVxIHTTPClient : public TVxInetBase {
     Q_PROPERTY(QStringList ResponseHeaders READ ResponseHeaders)
 public:
     explicit TVxIHTTPClient(QObject* Owner = nullptr);
+    ~TVxIHTTPClient() override;
 
     TVxIHTTPAction Action() const { return FAction; }
-    void SetAction(TVxIHTTPAction Value) { FAction = Value; }
+    void SetAction(TVxIHTTPAction Value) { CheckChange("Action"); FAction = Value; }
     QString Request() const { return FRequest; }
-    void SetRequest(const QString& Value) { FRequest = Value; }
+    void SetRequest(const QString& Value) { CheckChange("Request"); FRequest = Value; }
     QStringList Headers() const { return FHeaders; }
-    void SetHeaders(const QStringList& Value) { FHeaders = Value; }
+    void SetHeaders(const QStringList& Value) { CheckChange("Headers"); FHeaders = Value; }
     bool RemoveHeaders() const { return FRemoveHeaders; }
-    void SetRemoveHeaders(bool Value) { FRemoveHeaders = Value; }
+    void SetRemoveHeaders(bool Value) { CheckChange("RemoveHeaders"); FRemoveHeaders = Value; }
     QStringList ResponseHeaders() const { return FResponseHeaders; }
 
     TVxIHTTPRedirectEvent OnRedirect() const { return FOnRedirect; }
-    void SetOnRedirect(TVxIHTTPRedirectEvent Value) { FOnRedirect = Guarded(std::move(Value)); }
+    void SetOnRedirect(TVxIHTTPRedirectEvent Value) { CheckChange("OnRedirect"); FOnRedirect = Guarded(std::move(Value)); }
 
     // The first line of ResponseHeaders that starts with Value, ASCII letter case
     // ignored; the whole line as received, or empty.

@@ -35,9 +35,9 @@ public:
     explicit TVxIEMailAddress(TVxCollection* Collection = nullptr);
 
     QString Address() const { return FAddress; }
-    void SetAddress(const QString& Value) { FAddress = Value; }
+    void SetAddress(const QString& Value) { CheckChange("Address"); FAddress = Value; }
     QString Name() const { return FName; }
-    void SetName(const QString& Value) { FName = Value; }
+    void SetName(const QString& Value) { CheckChange("Name"); FName = Value; }
 
     // "Name <Address>", or Address alone when there is no name or the name is just the
     // address in capitals. The name is printed as it is, without quotes.
@@ -92,15 +92,15 @@ public:
     explicit TVxIEMailAttachment(TVxCollection* Collection = nullptr);
 
     QString AttachmentName() const { return FAttachmentName; }
-    void SetAttachmentName(const QString& Value) { FAttachmentName = Value; }
+    void SetAttachmentName(const QString& Value) { CheckChange("AttachmentName"); FAttachmentName = Value; }
     QString ContentType() const { return FContentType; }
-    void SetContentType(const QString& Value) { FContentType = Value; }
+    void SetContentType(const QString& Value) { CheckChange("ContentType"); FContentType = Value; }
     // Transfer encoding of the part: "base64" (also when empty), "7bit", "8bit" or
     // "quoted-printable".
     QString Encoding() const { return FEncoding; }
-    void SetEncoding(const QString& Value) { FEncoding = Value; }
+    void SetEncoding(const QString& Value) { CheckChange("Encoding"); FEncoding = Value; }
     QString FileName() const { return FFileName; }
-    void SetFileName(const QString& Value) { FFileName = Value; }
+    void SetFileName(const QString& Value) { CheckChange("FileName"); FFileName = Value; }
 
     // AttachmentName, or the file-name part of FileName when it is empty.
     Q_INVOKABLE QString GetAttachmentName() const;
@@ -140,11 +140,11 @@ public:
     explicit TVxILogin(QObject* Owner = nullptr);
 
     QString UserID() const { return FUserID; }
-    void SetUserID(const QString& Value) { FUserID = Value; }
+    void SetUserID(const QString& Value) { CheckChange("UserID"); FUserID = Value; }
     QString Password() const { return FPassword; }
-    void SetPassword(const QString& Value) { FPassword = Value; }
+    void SetPassword(const QString& Value) { CheckChange("Password"); FPassword = Value; }
     bool UseLogin() const { return FUseLogin; }
-    void SetUseLogin(bool Value) { FUseLogin = Value; }
+    void SetUseLogin(bool Value) { CheckChange("UseLogin"); FUseLogin = Value; }
 
     void Assign(TVxPersistent* Source) override;
 
@@ -193,39 +193,39 @@ public:
     ~TVxISMTP() override;
 
     QString Subject() const { return FSubject; }
-    void SetSubject(const QString& Value) { FSubject = Value; }
+    void SetSubject(const QString& Value) { CheckChange("Subject"); FSubject = Value; }
     QStringList Body() const { return FBody; }
-    void SetBody(const QStringList& Value) { FBody = Value; }
+    void SetBody(const QStringList& Value) { CheckChange("Body"); FBody = Value; }
     // The setters of the owned objects copy the given object's content.
     TVxIEMailAddress* From() const { return FFrom; }
-    void SetFrom(TVxIEMailAddress* Value) { FFrom->Assign(Value); }
+    void SetFrom(TVxIEMailAddress* Value) { CheckChange("From"); FFrom->Assign(Value); }
     TVxIEMailAddresses* Recipients() const { return FRecipients; }
-    void SetRecipients(TVxIEMailAddresses* Value) { FRecipients->Assign(Value); }
+    void SetRecipients(TVxIEMailAddresses* Value) { CheckChange("Recipients"); FRecipients->Assign(Value); }
     TVxIEMailAddresses* CC() const { return FCC; }
-    void SetCC(TVxIEMailAddresses* Value) { FCC->Assign(Value); }
+    void SetCC(TVxIEMailAddresses* Value) { CheckChange("CC"); FCC->Assign(Value); }
     TVxIEMailAddresses* BCC() const { return FBCC; }
-    void SetBCC(TVxIEMailAddresses* Value) { FBCC->Assign(Value); }
+    void SetBCC(TVxIEMailAddresses* Value) { CheckChange("BCC"); FBCC->Assign(Value); }
     TVxIEMailAddresses* ReplyTo() const { return FReplyTo; }
-    void SetReplyTo(TVxIEMailAddresses* Value) { FReplyTo->Assign(Value); }
+    void SetReplyTo(TVxIEMailAddresses* Value) { CheckChange("ReplyTo"); FReplyTo->Assign(Value); }
     // Character set of the text part. "utf-8" sends the body as UTF-8; with any other
     // name each body character is sent as one byte (characters above 255 are refused).
     QString CharSet() const { return FCharSet; }
-    void SetCharSet(const QString& Value) { FCharSet = Value; }
+    void SetCharSet(const QString& Value) { CheckChange("CharSet"); FCharSet = Value; }
     // Transfer encoding named in the text part.
     QString Encoding() const { return FEncoding; }
-    void SetEncoding(const QString& Value) { FEncoding = Value; }
+    void SetEncoding(const QString& Value) { CheckChange("Encoding"); FEncoding = Value; }
     TVxISMTPPriority Priority() const { return FPriority; }
-    void SetPriority(TVxISMTPPriority Value) { FPriority = Value; }
+    void SetPriority(TVxISMTPPriority Value) { CheckChange("Priority"); FPriority = Value; }
     // Local date-time stamped on the message.
     TDateTime Date() const { return FDate; }
-    void SetDate(TDateTime Value) { FDate = Value; }
+    void SetDate(TDateTime Value) { CheckChange("Date"); FDate = Value; }
     TVxILogin* Login() const { return FLogin; }
-    void SetLogin(TVxILogin* Value) { FLogin->Assign(Value); }
+    void SetLogin(TVxILogin* Value) { CheckChange("Login"); FLogin->Assign(Value); }
     TVxIEMailAttachments* Attachments() const { return FAttachments; }
-    void SetAttachments(TVxIEMailAttachments* Value) { FAttachments->Assign(Value); }
+    void SetAttachments(TVxIEMailAttachments* Value) { CheckChange("Attachments"); FAttachments->Assign(Value); }
     // Takes effect when the next connection is opened.
     TVxITLSMode TLSMode() const { return FTLSMode; }
-    void SetTLSMode(TVxITLSMode Value) { FTLSMode = Value; }
+    void SetTLSMode(TVxITLSMode Value) { CheckChange("TLSMode"); FTLSMode = Value; }
 
     // Opens the connection (reading the server's greeting on a new one) and greets
     // with EHLO, or HELO when EHLO is refused; with tmStartTLS it then secures the

@@ -20,6 +20,7 @@ class VX_CORE_EXPORT TVxInetSNTP : public TVxInetBase {
     Q_PROPERTY(TDateTime DateTime READ GetDateTime)
 public:
     explicit TVxInetSNTP(QObject* Owner = nullptr);
+    ~TVxInetSNTP() override;
 
     // Runs the exchange and decodes the reply: the server's transmit time as local
     // date-time, or 0 when the reply is missing, short or fails the checks.

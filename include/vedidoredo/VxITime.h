@@ -12,6 +12,7 @@ class VX_CORE_EXPORT TVxInetDateTime : public TVxInetBase {
     Q_PROPERTY(TDateTime DateTime READ GetDateTime)
 public:
     explicit TVxInetDateTime(QObject* Owner = nullptr);
+    ~TVxInetDateTime() override;
 
     // Runs the exchange and decodes the answer; every read asks the server again.
     TDateTime GetDateTime();

@@ -138,7 +138,7 @@ public:
     ~TVxUPSTracker() override;
 
     QString AccessLicenseNumber() const { return FAccessLicenseNumber; }
-    void SetAccessLicenseNumber(const QString& Value) { FAccessLicenseNumber = Value; }
+    void SetAccessLicenseNumber(const QString& Value) { CheckChange("AccessLicenseNumber"); FAccessLicenseNumber = Value; }
     QString TrackingNumber() const { return FTrackingNumber; }
     // A different number (compared with case) clears Activities and LastXMLResponse.
     void SetTrackingNumber(const QString& Value);
@@ -164,7 +164,7 @@ protected:
     QByteArray RequestBody() const;
     // Fills the result properties from LastXMLResponse.
     void ParseXMLResponse();
-    void SetLastXMLResponse(const QString& Value) { FLastXMLResponse = Value; }
+    void SetLastXMLResponse(const QString& Value) { CheckChange("LastXMLResponse"); FLastXMLResponse = Value; }
 
 private:
     void FillAddress(TVxXMLEngine& Engine, TVxXMLItem* Node, TVxInetActivityAddress* Address) const;

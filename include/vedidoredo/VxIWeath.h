@@ -19,12 +19,13 @@ class VX_CORE_EXPORT TVxWeatherInfo : public TVxInetBase {
     Q_PROPERTY(int Temperature READ Temperature)
 public:
     explicit TVxWeatherInfo(QObject* Owner = nullptr);
+    ~TVxWeatherInfo() override;
 
     QString Zip() const { return FZip; }
     // A new value also selects the look-up by postal code.
     void SetZip(const QString& Value);
     TVxWeatherTrackingType TrackingType() const { return FTrackingType; }
-    void SetTrackingType(TVxWeatherTrackingType Value) { FTrackingType = Value; }
+    void SetTrackingType(TVxWeatherTrackingType Value) { CheckChange("TrackingType"); FTrackingType = Value; }
     // The temperature read from the last answer; 0 when it could not be read.
     int Temperature() const { return FTemperature; }
 

@@ -35,7 +35,7 @@ public:
     ~TVxInetBase() override;
 
     QString About() const { return FAbout; }
-    void SetAbout(const QString&) { FAbout.clear(); }
+    void SetAbout(const QString&) { CheckChange("About"); FAbout.clear(); }
     int Port() const;
     void SetPort(int Value);
     QString Host() const;
@@ -43,11 +43,11 @@ public:
     QString Address() const;
     void SetAddress(const QString& Value);
     bool KeepConnection() const { return FKeepConnection; }
-    void SetKeepConnection(bool Value) { FKeepConnection = Value; }
+    void SetKeepConnection(bool Value) { CheckChange("KeepConnection"); FKeepConnection = Value; }
     TVxInetProxy* Proxy() const { return FProxy; }
     void SetProxy(TVxInetProxy* Value);  // copies with Assign
     bool LoginPrompt() const { return FLoginPrompt; }
-    void SetLoginPrompt(bool Value) { FLoginPrompt = Value; }
+    void SetLoginPrompt(bool Value) { CheckChange("LoginPrompt"); FLoginPrompt = Value; }
     // Milliseconds, 0 = no limit: bounds lookup plus connect, and each wait for data.
     int Timeout() const;
     void SetTimeout(int Value);
@@ -57,28 +57,33 @@ public:
 
     // Events. The socket notifications see the client socket as Sender.
     TVxSocketNotifyEvent OnConnect() const { return FOnConnect; }
-    void SetOnConnect(TVxSocketNotifyEvent Value) { FOnConnect = Guarded(std::move(Value)); }
+    void SetOnConnect(TVxSocketNotifyEvent Value) { CheckChange("OnConnect"); FOnConnect = Guarded(std::move(Value)); }
     TVxSocketNotifyEvent OnDisconnect() const { return FOnDisconnect; }
-    void SetOnDisconnect(TVxSocketNotifyEvent Value) { FOnDisconnect = Guarded(std::move(Value)); }
+    void SetOnDisconnect(TVxSocketNotifyEvent Value) { CheckChange("OnDisconnect"); FOnDisconnect = Guarded(std::move(Value)); }
     TVxSocketErrorEvent OnError() const { return FOnError; }
-    void SetOnError(TVxSocketErrorEvent Value) { FOnError = Guarded(std::move(Value)); }
+    void SetOnError(TVxSocketErrorEvent Value) { CheckChange("OnError"); FOnError = Guarded(std::move(Value)); }
     TVxSocketNotifyEvent OnLookup() const { return FOnLookup; }
-    void SetOnLookup(TVxSocketNotifyEvent Value) { FOnLookup = Guarded(std::move(Value)); }
+    void SetOnLookup(TVxSocketNotifyEvent Value) { CheckChange("OnLookup"); FOnLookup = Guarded(std::move(Value)); }
     TVxSocketNotifyEvent OnConnecting() const { return FOnConnecting; }
-    void SetOnConnecting(TVxSocketNotifyEvent Value) { FOnConnecting = Guarded(std::move(Value)); }
+    void SetOnConnecting(TVxSocketNotifyEvent Value) { CheckChange("OnConnecting"); FOnConnecting = Guarded(std::move(Value)); }
     TVxSocketNotifyEvent OnSendTextToSocket() const { return FOnSendTextToSocket; }
     void SetOnSendTextToSocket(TVxSocketNotifyEvent Value);
     TVxSocketNotifyEvent OnReceiveTextFromSocket() const { return FOnReceiveTextFromSocket; }
     void SetOnReceiveTextFromSocket(TVxSocketNotifyEvent Value);
     TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
-    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = Guarded(std::move(Value)); }
+    void SetOnBeforeExecute(TVxNotifyEvent Value) { CheckChange("OnBeforeExecute"); FOnBeforeExecute = Guarded(std::move(Value)); }
     TVxIReceivedEvent OnAfterExecute() const { return FOnAfterExecute; }
-    void SetOnAfterExecute(TVxIReceivedEvent Value) { FOnAfterExecute = Guarded(std::move(Value)); }
+    void SetOnAfterExecute(TVxIReceivedEvent Value) { CheckChange("OnAfterExecute"); FOnAfterExecute = Guarded(std::move(Value)); }
 
     // Runs the whole request cycle; returns the answers of all steps, or the message of
     // the library exception that ended them. Raises "already running" while a run of
     // this component is going.
     Q_INVOKABLE QString Execute();
+    /// Runs Execute on a worker thread and returns at once; the future holds what Execute
+    /// returns, or the exception it raises (EVxAborted when the run was cancelled). The
+    /// callbacks run on the component's thread meanwhile (see TVxComponent); finished() is
+    /// emitted at the end. Raises "already running" while a run is going.
+    QFuture<QString> ExecuteAsync();
     virtual QString GetQuery();
     virtual QString GetRawHeaders();
     virtual void Connect();
@@ -98,6 +103,8 @@ protected:
     int ReceiveFromSocket(char* Buffer, int Count);
     QString GetLocalHost() const;
     TVxClientSocket* ClientSocket() const { return FClientSocket; }
+    // A connection kept open between runs goes with the run to its thread and back.
+    void MoveRunObjects(QThread* Thread) override;
 
     int CurrentStep = 0;
     int StepCount = 1;

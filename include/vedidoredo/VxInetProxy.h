@@ -18,15 +18,15 @@ public:
     explicit TVxInetProxy(QObject* Owner = nullptr);
 
     QString Server() const { return FProxyServer; }
-    void SetServer(const QString& Value) { FProxyServer = Value; }
+    void SetServer(const QString& Value) { CheckChange("Server"); FProxyServer = Value; }
     QString User() const { return FProxyUser; }
-    void SetUser(const QString& Value) { FProxyUser = Value; }
+    void SetUser(const QString& Value) { CheckChange("User"); FProxyUser = Value; }
     QString Password() const { return FProxyPassword; }
-    void SetPassword(const QString& Value) { FProxyPassword = Value; }
+    void SetPassword(const QString& Value) { CheckChange("Password"); FProxyPassword = Value; }
     bool UseProxy() const { return FUseProxyServer; }
-    void SetUseProxy(bool Value) { FUseProxyServer = Value; }
+    void SetUseProxy(bool Value) { CheckChange("UseProxy"); FUseProxyServer = Value; }
     int Port() const { return FProxyPort; }
-    void SetPort(int Value) { FProxyPort = Value; }
+    void SetPort(int Value) { CheckChange("Port"); FProxyPort = Value; }
 
     void Assign(TVxPersistent* Source) override;
     // Fills server, enable flag and port from the user's system proxy settings

@@ -67,13 +67,13 @@ public:
     ~TVxCustomWebDirect() override;
 
     TVxIShowMode ShowMode() const { return FShowMode; }
-    void SetShowMode(TVxIShowMode Value) { FShowMode = Value; }
+    void SetShowMode(TVxIShowMode Value) { CheckChange("ShowMode"); FShowMode = Value; }
     QString Title() const { return FTitle; }
-    void SetTitle(const QString& Value) { FTitle = Value; }
+    void SetTitle(const QString& Value) { CheckChange("Title"); FTitle = Value; }
     // The current cache file; the previous one is beside it (VxWebDirectPreviousFile).
     // Set by the constructor from the executable's path.
     QString CacheFileName() const { return LocalFileName(); }
-    void SetCacheFileName(const QString& Value) { SetLocalFileName(Value); }
+    void SetCacheFileName(const QString& Value) { CheckChange("CacheFileName"); SetLocalFileName(Value); }
     QString PreviousCacheFileName() const { return VxWebDirectPreviousFile(LocalFileName()); }
 
     // The cached directory with its new/known marks, read from the cache files now.

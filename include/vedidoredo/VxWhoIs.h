@@ -13,9 +13,10 @@ class VX_CORE_EXPORT TVxWhoIs : public TVxInetBase {
     Q_PROPERTY(QStringList ServerList READ ServerList WRITE SetServerList)
 public:
     explicit TVxWhoIs(QObject* Owner = nullptr);
+    ~TVxWhoIs() override;
 
     bool AutoSelectServer() const { return FAutoSelectServer; }
-    void SetAutoSelectServer(bool Value) { FAutoSelectServer = Value; }
+    void SetAutoSelectServer(bool Value) { CheckChange("AutoSelectServer"); FAutoSelectServer = Value; }
     QString Domain() const { return FDomain; }
     // Stores the domain and, with AutoSelectServer, makes the WHOIS server for its last
     // label the target: the default server for an IPv4 address, the "*" entry of the
@@ -24,7 +25,7 @@ public:
     void SetDomain(const QString& Value);
     QStringList ServerList() const { return FServerList; }
     // Replaces the list; the current target stays until Domain changes.
-    void SetServerList(const QStringList& Value) { FServerList = Value; }
+    void SetServerList(const QStringList& Value) { CheckChange("ServerList"); FServerList = Value; }
 
     // Domain + CR LF. A name with non-ASCII characters is sent in its IDNA (xn--) form.
     QString GetQuery() override;

@@ -23,12 +23,12 @@ public:
     ~TVxRemoteFiles() override;
 
     QString Directory() const { return FDirectory; }
-    void SetDirectory(const QString& Value) { FDirectory = Value; }
+    void SetDirectory(const QString& Value) { CheckChange("Directory"); FDirectory = Value; }
     // A Windows-style mask; "*.*" lists every name.
     QString WildCard() const { return FWildCard; }
-    void SetWildCard(const QString& Value) { FWildCard = Value; }
+    void SetWildCard(const QString& Value) { CheckChange("WildCard"); FWildCard = Value; }
     bool SubFolders() const { return FSubFolders; }
-    void SetSubFolders(bool Value) { FSubFolders = Value; }
+    void SetSubFolders(bool Value) { CheckChange("SubFolders"); FSubFolders = Value; }
     QStringList FileList() const { return FFileList; }
 
 protected:

@@ -83,7 +83,7 @@ public:
     // A control of the program's that the directory fills instead of opening a window.
     // Not owned; watched, so a destroyed control reads as none.
     QWidget* ParentControl() const { return FParentControl; }
-    void SetParentControl(QWidget* Value) { FParentControl = Value; }
+    void SetParentControl(QWidget* Value) { CheckChange("ParentControl"); FParentControl = Value; }
 
     // Shows the cached directory (no download) and returns at once.
     Q_INVOKABLE void Show();

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QPointer>
 
+class QImage;
 class QTimer;
 
 class VX_WIDGETS_EXPORT TVxRemoteImage : public TVxCustomWebUpdater {
@@ -24,7 +25,8 @@ public:
     // destroyed; later refreshes still download but load nothing.
     QLabel* Image() const { return FImage; }
     void SetImage(QLabel* Value);
-    // While true, a refresh runs every Interval milliseconds after the previous one ended.
+    // While true, a refresh runs every Interval milliseconds after the previous one ended,
+    // asynchronously (see Refresh). Active and Interval can be changed during a run.
     bool Active() const { return FActive; }
     void SetActive(bool Value);
     int GetInterval() const;
@@ -42,15 +44,18 @@ public:
     Q_INVOKABLE bool Execute() override;
 
 protected:
-    // The refresh on a timer tick. The timer is off while it runs, so refreshes never
-    // overlap. An error cannot be raised to anyone here: it goes to the ShowError hook,
-    // and the timer stays off until the component is stopped and started again.
+    // The refresh on a timer tick: ExecuteAsync, so that the program's thread never waits
+    // for it. The timer is off while it runs, so refreshes never overlap, and a tick while
+    // a run the program started is going waits for the next. An error cannot be raised to
+    // anyone here: it goes to the ShowError hook, and the timer stays off until the
+    // component is stopped and started again.
     virtual void Refresh();
 
     QTimer* FTimer;
 
 private:
-    void LoadPicture();
+    // The downloaded picture; raises EVxError when it is not one Qt can read.
+    QImage LoadPicture() const;
 
     QPointer<QLabel> FImage;
     bool FActive = false;

@@ -75,19 +75,19 @@ public:
     ~TVxInetStatusDialog() override;
 
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool Value) { FEnabled = Value; }
+    void SetEnabled(bool Value) { CheckChange("Enabled"); FEnabled = Value; }
     int HelpContext() const { return FHelpContext; }
-    void SetHelpContext(int Value) { FHelpContext = Value; }
+    void SetHelpContext(int Value) { CheckChange("HelpContext"); FHelpContext = Value; }
     // Pictures are kept as the contents of an image file (PNG, JPEG, BMP, ICO ...), which
     // the window decodes; empty means none. Setting one copies it.
     QByteArray GetPicture() const { return FPicture; }
-    void SetPicture(const QByteArray& Value) { FPicture = Value; }
+    void SetPicture(const QByteArray& Value) { CheckChange("Picture"); FPicture = Value; }
     QByteArray GetIcon() const { return FIcon; }
-    void SetIcon(const QByteArray& Value) { FIcon = Value; }
+    void SetIcon(const QByteArray& Value) { CheckChange("Icon"); FIcon = Value; }
     QString Title() const { return FTitle; }
-    void SetTitle(const QString& Value) { FTitle = Value; }
+    void SetTitle(const QString& Value) { CheckChange("Title"); FTitle = Value; }
     QString Description() const { return FDescription; }
-    void SetDescription(const QString& Value) { FDescription = Value; }
+    void SetDescription(const QString& Value) { CheckChange("Description"); FDescription = Value; }
 
     void Assign(TVxPersistent* Source) override;
 
@@ -126,51 +126,58 @@ public:
     ~TVxCustomWebComponent() override;
 
     QString Agent() const { return FWEBAgent; }
-    void SetAgent(const QString& Value) { FWEBAgent = Value; }
+    void SetAgent(const QString& Value) { CheckChange("Agent"); FWEBAgent = Value; }
     int Port() const { return FWEBPort; }
-    void SetPort(int Value) { FWEBPort = static_cast<quint16>(Value); }
+    void SetPort(int Value) { CheckChange("Port"); FWEBPort = static_cast<quint16>(Value); }
     TVxIService Service() const { return FService; }
     // Sets the port of the service (80, 443, 21) when the service changes; isNetwork
     // keeps the port.
     void SetService(TVxIService Value);
     QString Host() const { return FWEBHost; }
-    void SetHost(const QString& Value) { FWEBHost = Value; }
+    void SetHost(const QString& Value) { CheckChange("Host"); FWEBHost = Value; }
     QString User() const { return FWEBUser; }
-    void SetUser(const QString& Value) { FWEBUser = Value; }
+    void SetUser(const QString& Value) { CheckChange("User"); FWEBUser = Value; }
     QString Password() const { return FWEBPassword; }
-    void SetPassword(const QString& Value) { FWEBPassword = Value; }
+    void SetPassword(const QString& Value) { CheckChange("Password"); FWEBPassword = Value; }
     TVxInetProxy* Proxy() const { return FProxy; }
     void SetProxy(TVxInetProxy* Value);  // copies
     TVxInetStatusDialog* StatusDialog() const { return FStatusDialog; }
     void SetStatusDialog(TVxInetStatusDialog* Value);  // copies
     bool LoginPrompt() const { return FLoginPrompt; }
-    void SetLoginPrompt(bool Value) { FLoginPrompt = Value; }
+    void SetLoginPrompt(bool Value) { CheckChange("LoginPrompt"); FLoginPrompt = Value; }
     TVxIAction Action() const { return FAction; }
     void SetAction(TVxIAction Value);
     TVxIStatus Status() const { return FStatus; }
     void SetStatus(TVxIStatus Value);
     bool ResumeDownload() const { return FResumeDownload; }
-    void SetResumeDownload(bool Value) { FResumeDownload = Value; }
+    void SetResumeDownload(bool Value) { CheckChange("ResumeDownload"); FResumeDownload = Value; }
     // Milliseconds, 0 = no limit of our own: bounds connecting, and ends a transfer
     // that receives nothing for that long.
     int Timeout() const { return FTimeout; }
-    void SetTimeout(int Value) { FTimeout = Value < 0 ? 0 : Value; }
+    void SetTimeout(int Value) { CheckChange("Timeout"); FTimeout = Value < 0 ? 0 : Value; }
     // Why the last run failed or found nothing (a server's refusal, a certificate
     // problem, an unreachable host ...); empty after a run without trouble.
     QString LastError() const { return FLastError; }
 
     TVxIProgress OnProgress() const { return FOnProgress; }
-    void SetOnProgress(TVxIProgress Value) { FOnProgress = Guarded(std::move(Value)); }
+    void SetOnProgress(TVxIProgress Value) { CheckChange("OnProgress"); FOnProgress = Guarded(std::move(Value)); }
     TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
-    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = Guarded(std::move(Value)); }
+    void SetOnBeforeExecute(TVxNotifyEvent Value) { CheckChange("OnBeforeExecute"); FOnBeforeExecute = Guarded(std::move(Value)); }
     TVxNotifyEvent OnAfterExecute() const { return FOnAfterExecute; }
-    void SetOnAfterExecute(TVxNotifyEvent Value) { FOnAfterExecute = Guarded(std::move(Value)); }
+    void SetOnAfterExecute(TVxNotifyEvent Value) { CheckChange("OnAfterExecute"); FOnAfterExecute = Guarded(std::move(Value)); }
     TVxNotifyEvent OnActionChange() const { return FOnActionChange; }
-    void SetOnActionChange(TVxNotifyEvent Value) { FOnActionChange = Guarded(std::move(Value)); }
+    void SetOnActionChange(TVxNotifyEvent Value) { CheckChange("OnActionChange"); FOnActionChange = Guarded(std::move(Value)); }
     TVxNotifyEvent OnStatusChange() const { return FOnStatusChange; }
-    void SetOnStatusChange(TVxNotifyEvent Value) { FOnStatusChange = Guarded(std::move(Value)); }
+    void SetOnStatusChange(TVxNotifyEvent Value) { CheckChange("OnStatusChange"); FOnStatusChange = Guarded(std::move(Value)); }
 
     Q_INVOKABLE virtual bool Execute();
+    /// Runs Execute (the override of the component's class) on a worker thread and returns
+    /// at once; the future holds what Execute returns, or the exception it raises. The
+    /// callbacks and the status window run on the component's thread meanwhile (see
+    /// TVxComponent); finished() is emitted at the end. A cancelled run (Cancel, or the
+    /// future cancelled) ends with Status isFailed and LastError "Download aborted".
+    /// Raises "already running" while a run is going.
+    QFuture<bool> ExecuteAsync();
 
     // Reports one transferred block: updates the status window (whose Cancel button
     // sets Abort), then calls OnProgress.
@@ -216,7 +223,7 @@ protected:
     // The body of a URL as byte text (one character per byte).
     QString ReadHTTPGetResponseString(const QString& Url);
 
-    void SetLastError(const QString& Text) { FLastError = Text; }
+    void SetLastError(const QString& Text) { CheckChange("LastError"); FLastError = Text; }
 
     // The remote and the local file the status window names; false (the default) when
     // it names none.
@@ -275,14 +282,14 @@ public:
     TDateTime RemoteFileCreated() const { return FRemoteFileCreated; }
 
     TVxIFileCompare OnFileCompare() const { return FOnFileCompare; }
-    void SetOnFileCompare(TVxIFileCompare Value) { FOnFileCompare = Guarded(std::move(Value)); }
+    void SetOnFileCompare(TVxIFileCompare Value) { CheckChange("OnFileCompare"); FOnFileCompare = Guarded(std::move(Value)); }
 
 protected:
     void InternalExecute() override;
     bool StatusWindowFiles(QString& Remote, QString& Local) const override;
 
     QString LocalFileName() const { return FLocalFileName; }
-    void SetLocalFileName(const QString& Value) { FLocalFileName = Value; }
+    void SetLocalFileName(const QString& Value) { CheckChange("LocalFileName"); FLocalFileName = Value; }
 
     // The path of the file Name inside a directory of this component's own, for components
     // that download into a temporary file: the directory is made on first use, readable by

@@ -43,7 +43,7 @@ public:
     ~TVxInfoExtractor() override;
 
     TVxIExtract Extract() const { return FExtract; }
-    void SetExtract(TVxIExtract Value) { FExtract = Value; }
+    void SetExtract(TVxIExtract Value) { CheckChange("Extract"); FExtract = Value; }
     // The links of the last ParseData.
     const QStringList& ExtractedInfo() const { return FExtractedInfo; }
 

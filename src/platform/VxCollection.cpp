@@ -4,6 +4,10 @@
 
 TVxCollectionItem::TVxCollectionItem(TVxCollection* Collection)
 {
+    // An item made by a run on a worker thread (a result list) belongs to its collection's
+    // thread, as the collection does.
+    if (Collection && Collection->thread() != thread())
+        moveToThread(Collection->thread());
     SetCollection(Collection);
 }
 

@@ -4,9 +4,51 @@
 
 #include <vedidoredo/platform/VxException.h>
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QThreadPool>
+
+#include <chrono>
+
+#include <sys/socket.h>
+
 namespace {
 
 thread_local TVxRunState* CurrentRun = nullptr;
+
+// The workers of asynchronous runs. Each run holds its thread until it ends, so the pool
+// is wide; an idle thread ends at once, so that nothing stays behind a run. The pool is
+// never destroyed: at exit it must not wait for a run that a program left going.
+QThreadPool* RunPool()
+{
+    static QThreadPool* Pool = [] {
+        auto* P = new QThreadPool;
+        P->setMaxThreadCount(256);
+        P->setExpiryTimeout(0);
+        return P;
+    }();
+    return Pool;
+}
+
+// Marks the calling thread as being inside a callback of a run (Depth is the run's count)
+// for the life of the object.
+class TInCallback {
+public:
+    explicit TInCallback(int& Depth) : FDepth(Depth), FSaved(CurrentRun)
+    {
+        ++FDepth;
+        CurrentRun = nullptr;
+    }
+    ~TInCallback()
+    {
+        CurrentRun = FSaved;
+        --FDepth;
+    }
+
+private:
+    int& FDepth;
+    TVxRunState* FSaved;
+};
 
 }  // namespace
 
@@ -15,6 +57,18 @@ thread_local TVxRunState* CurrentRun = nullptr;
 TVxRunState* TVxRunState::Current()
 {
     return CurrentRun;
+}
+
+QEvent::Type TVxRunState::CallEventType()
+{
+    static const QEvent::Type Type = QEvent::Type(QEvent::registerEventType());
+    return Type;
+}
+
+QEvent::Type TVxRunState::FinishedEventType()
+{
+    static const QEvent::Type Type = QEvent::Type(QEvent::registerEventType());
+    return Type;
 }
 
 void TVxRunState::Enter()
@@ -32,6 +86,7 @@ void TVxRunState::Enter()
     bool Idle = false;
     if (!FRunning.compare_exchange_strong(Idle, true, std::memory_order_acq_rel))
         throw EVxError(QStringLiteral("already running"));
+    FCancel.store(false, std::memory_order_release);
     FRunThread.store(Me, std::memory_order_release);
     FNesting = 1;
     FCallbackDepth = 0;
@@ -50,40 +105,234 @@ void TVxRunState::Leave()
         std::lock_guard Lock(FMutex);
         FRunning.store(false, std::memory_order_release);
     }
-    FEnded.notify_all();
+    FChanged.notify_all();
+}
+
+void TVxRunState::CheckChange(const char* Property) const
+{
+    if (!Running())
+        return;
+    // The run's own code and its callbacks on its thread, or a callback the worker waits
+    // for on the owning thread: the run is not at work meanwhile.
+    QThread* const Me = QThread::currentThread();
+    if (FRunThread.load(std::memory_order_acquire) == Me || FServingThread.load(std::memory_order_acquire) == Me)
+        return;
+    throw EVxError(QStringLiteral("cannot change %1 while running").arg(QLatin1String(Property)));
 }
 
 void TVxRunState::Callback(const std::function<void()>& Call)
 {
     const bool OwnCode = Running() && FRunThread.load(std::memory_order_acquire) == QThread::currentThread();
     if (!OwnCode) {
+        // Outside the run, or on the owning thread inside one of its callbacks.
         Call();
         return;
     }
-    // Inside the callback the thread runs the handler's code, not the run's.
-    struct TDepth {
-        TVxRunState& Run;
-        TVxRunState* Saved;
-        explicit TDepth(TVxRunState& R) : Run(R), Saved(CurrentRun)
-        {
-            ++Run.FCallbackDepth;
-            CurrentRun = nullptr;
-        }
-        ~TDepth()
-        {
-            CurrentRun = Saved;
-            --Run.FCallbackDepth;
-        }
-    } Depth(*this);
+    if (!Async()) {
+        TInCallback In(FCallbackDepth);
+        Call();
+        return;
+    }
+    Marshal(Call);
+}
+
+void TVxRunState::Direct(const std::function<void()>& Call)
+{
+    TInCallback In(FCallbackDepth);
     Call();
 }
 
-void TVxRunState::WaitForEnd()
+void TVxRunState::Marshal(const std::function<void()>& Call)
 {
-    if (FRunThread.load(std::memory_order_acquire) == QThread::currentThread())
-        return;  // the run's own thread (a handler destroying its component) cannot wait for itself
     std::unique_lock Lock(FMutex);
-    FEnded.wait(Lock, [this] { return !FRunning.load(std::memory_order_acquire); });
+    if (FClosing)
+        return;
+    const quint64 Seen = FActivity ? FActivity->load() : 0;
+    if (FDirect && Seen == FActivityAtDirect) {
+        Lock.unlock();
+        Direct(Call);
+        return;
+    }
+    FDirect = false;
+    FPendingCall = &Call;
+    FCallState = TCallState::Posted;
+    FCallError = nullptr;
+    QCoreApplication::postEvent(FComponent, new QEvent(CallEventType()));
+    quint64 Activity = Seen;
+    for (;;) {
+        const bool Settled = FChanged.wait_for(Lock, std::chrono::milliseconds(CallGraceMs), [this] {
+            return FCallState == TCallState::Done || FCallState == TCallState::Abandoned;
+        });
+        if (Settled || FCallState == TCallState::Taken) {
+            if (!Settled) {
+                // The owning thread is running it: its answer may take as long as a person.
+                FChanged.wait(Lock, [this] {
+                    return FCallState == TCallState::Done || FCallState == TCallState::Abandoned;
+                });
+            }
+            const std::exception_ptr Error = FCallState == TCallState::Done ? FCallError : nullptr;
+            FPendingCall = nullptr;
+            FCallState = TCallState::None;
+            FCallError = nullptr;
+            Lock.unlock();
+            if (Error)
+                std::rethrow_exception(Error);
+            return;
+        }
+        const quint64 Now = FActivity ? FActivity->load() : 0;
+        if (Now != Activity) {
+            Activity = Now;  // the owning thread is processing events: it will come to it
+            continue;
+        }
+        // The owning thread processes no events: the worker runs the call, and the next
+        // ones until the owning thread shows activity again.
+        FPendingCall = nullptr;
+        FCallState = TCallState::None;
+        FDirect = true;
+        FActivityAtDirect = Now;
+        Lock.unlock();
+        Direct(Call);
+        return;
+    }
+}
+
+void TVxRunState::ServePending()
+{
+    std::unique_lock Lock(FMutex);
+    if (FCallState != TCallState::Posted || !FPendingCall)
+        return;
+    FCallState = TCallState::Taken;
+    const std::function<void()>* Call = FPendingCall;
+    Lock.unlock();
+    std::exception_ptr Error;
+    QThread* const Outer = FServingThread.exchange(QThread::currentThread());
+    try {
+        (*Call)();
+    } catch (...) {
+        Error = std::current_exception();
+    }
+    FServingThread.store(Outer);
+    Lock.lock();
+    if (FCallState == TCallState::Taken) {
+        FCallState = TCallState::Done;
+        FCallError = Error;
+    }
+    Lock.unlock();
+    FChanged.notify_all();
+}
+
+void TVxRunState::Cancel()
+{
+    FCancel.store(true, std::memory_order_release);
+    std::lock_guard Lock(FMutex);
+    if (FWaker)
+        FWaker();
+}
+
+bool TVxRunState::Cancelled() const
+{
+    return FCancel.load(std::memory_order_acquire) || (FFutureCanceled && FFutureCanceled());
+}
+
+void TVxRunState::SetWaker(std::function<void()> Waker)
+{
+    std::lock_guard Lock(FMutex);
+    FWaker = std::move(Waker);
+}
+
+void TVxRunState::BeginAsync(std::function<bool()> FutureCanceled)
+{
+    bool Idle = false;
+    if (!FRunning.compare_exchange_strong(Idle, true, std::memory_order_acq_rel))
+        throw EVxError(QStringLiteral("already running"));
+    FCancel.store(false, std::memory_order_release);
+    FAsync.store(true, std::memory_order_release);
+    FFutureCanceled = std::move(FutureCanceled);
+    FNesting = 1;
+    FCallbackDepth = 0;
+
+    std::lock_guard Lock(FMutex);
+    ++FLiveWorkers;
+    FOwnerThread = FComponent->thread();
+    FPendingCall = nullptr;
+    FCallState = TCallState::None;
+    // The owning thread's activity, counted while the run goes: each time its event loop
+    // wakes or goes to sleep. A thread without a dispatcher never processes events.
+    FActivity = std::make_shared<std::atomic<quint64>>(0);
+    FDirect = true;
+    FActivityAtDirect = 0;
+    if (QAbstractEventDispatcher* Dispatcher = QAbstractEventDispatcher::instance(FOwnerThread)) {
+        FDirect = false;
+        auto Count = [Activity = FActivity] { Activity->fetch_add(1); };
+        FAwake = QObject::connect(Dispatcher, &QAbstractEventDispatcher::awake, Count);
+        FAboutToBlock = QObject::connect(Dispatcher, &QAbstractEventDispatcher::aboutToBlock, Count);
+    }
+}
+
+void TVxRunState::AttachWorker()
+{
+    FOuterCurrent = CurrentRun;
+    CurrentRun = this;
+    FRunThread.store(QThread::currentThread(), std::memory_order_release);
+}
+
+void TVxRunState::StopTrackingOwner()
+{
+    QObject::disconnect(FAwake);
+    QObject::disconnect(FAboutToBlock);
+}
+
+void TVxRunState::DetachWorker()
+{
+    StopTrackingOwner();
+    FFutureCanceled = nullptr;
+    CurrentRun = FOuterCurrent;
+    FOuterCurrent = nullptr;
+    FNesting = 0;
+    FRunThread.store(nullptr, std::memory_order_release);
+    {
+        std::lock_guard Lock(FMutex);
+        FWaker = nullptr;
+        FAsync.store(false, std::memory_order_release);
+        FRunning.store(false, std::memory_order_release);
+    }
+    FChanged.notify_all();
+}
+
+void TVxRunState::WorkerDone()
+{
+    {
+        std::lock_guard Lock(FMutex);
+        if (!FClosing)
+            QCoreApplication::postEvent(FComponent, new QEvent(FinishedEventType()));
+        --FLiveWorkers;
+    }
+    FChanged.notify_all();
+}
+
+void TVxRunState::End()
+{
+    std::unique_lock Lock(FMutex);
+    FClosing = true;
+    if (FLiveWorkers > 0) {
+        FCancel.store(true, std::memory_order_release);
+        if (FWaker)
+            FWaker();
+        // A call waiting for this thread, or the one this thread is in (a handler that
+        // destroys its component), is given up: the worker goes on without it.
+        if (FCallState == TCallState::Posted || FCallState == TCallState::Taken)
+            FCallState = TCallState::Abandoned;
+        FChanged.notify_all();
+        FChanged.wait(Lock, [this] { return FLiveWorkers == 0; });
+        return;
+    }
+    if (Running() && FRunThread.load(std::memory_order_acquire) != QThread::currentThread()) {
+        // A blocking run on another thread.
+        FCancel.store(true, std::memory_order_release);
+        if (FWaker)
+            FWaker();
+        FChanged.wait(Lock, [this] { return !Running(); });
+    }
 }
 
 void VxRunAsCallback(const std::function<void()>& Call)
@@ -92,6 +341,36 @@ void VxRunAsCallback(const std::function<void()>& Call)
         Run->Callback(Call);
     else
         Call();
+}
+
+bool VxRunCancelled()
+{
+    const TVxRunState* Run = TVxRunState::Current();
+    return Run && Run->Cancelled();
+}
+
+void VxCheckCancelled()
+{
+    if (VxRunCancelled())
+        throw EVxAborted(QStringLiteral("Aborted"));
+}
+
+void VxShutdownSocket(qintptr Fd)
+{
+    if (Fd >= 0)
+        ::shutdown(int(Fd), SHUT_RDWR);
+}
+
+TVxCancelWaker::TVxCancelWaker(std::function<void()> Wake) : FRun(TVxRunState::Current())
+{
+    if (FRun)
+        FRun->SetWaker(std::move(Wake));
+}
+
+TVxCancelWaker::~TVxCancelWaker()
+{
+    if (FRun)
+        FRun->SetWaker(nullptr);
 }
 
 // ---- TVxComponent -----------------------------------------------------------------------
@@ -108,14 +387,41 @@ bool TVxComponent::Running() const
     return FRun->Running();
 }
 
+void TVxComponent::Cancel()
+{
+    FRun->Cancel();
+}
+
+bool TVxComponent::event(QEvent* Event)
+{
+    if (Event->type() == TVxRunState::CallEventType()) {
+        // Held here: a handler may destroy the component.
+        const std::shared_ptr<TVxRunState> Run = FRun;
+        Run->ServePending();
+        return true;
+    }
+    if (Event->type() == TVxRunState::FinishedEventType()) {
+        emit finished();
+        return true;
+    }
+    return QObject::event(Event);
+}
+
 void TVxComponent::RunCallback(const std::function<void()>& Call) const
 {
     FRun->Callback(Call);
 }
 
+void TVxComponent::CheckChange(const char* Property) const
+{
+    FRun->CheckChange(Property);
+}
+
+void TVxComponent::MoveRunObjects(QThread*) {}
+
 void TVxComponent::EndRun()
 {
-    FRun->WaitForEnd();
+    FRun->End();
 }
 
 void TVxComponent::CallAsCallback(const std::weak_ptr<TVxRunState>& Run, const std::function<void()>& Call)
@@ -124,4 +430,22 @@ void TVxComponent::CallAsCallback(const std::weak_ptr<TVxRunState>& Run, const s
         R->Callback(Call);
     else
         Call();
+}
+
+void TVxComponent::StartWorker(std::function<void()> Work, std::function<void()> Report,
+                               std::function<bool()> FutureCanceled)
+{
+    FRun->BeginAsync(std::move(FutureCanceled));
+    MoveRunObjects(nullptr);
+    const std::shared_ptr<TVxRunState> Run = FRun;
+    RunPool()->start([this, Run, Work = std::move(Work), Report = std::move(Report)] {
+        // The component lives until WorkerDone: its destructor waits for it.
+        Run->AttachWorker();
+        MoveRunObjects(QThread::currentThread());
+        Work();
+        MoveRunObjects(Run->OwnerThread());
+        Run->DetachWorker();
+        Report();
+        Run->WorkerDone();
+    });
 }

@@ -6,6 +6,11 @@ TVxInetDateTime::TVxInetDateTime(QObject* Owner) : TVxInetBase(Owner)
     SetHost(QStringLiteral("time.nist.gov"));
 }
 
+TVxInetDateTime::~TVxInetDateTime()
+{
+    EndRun();
+}
+
 TDateTime TVxInetDateTime::GetDateTime()
 {
     return DecodeDaytime(Execute());

@@ -94,6 +94,7 @@ TVxCustomWebComponent::~TVxCustomWebComponent()
 
 void TVxCustomWebComponent::SetService(TVxIService Value)
 {
+    CheckChange("Service");
     if (Value == FService)
         return;
     FService = Value;
@@ -107,16 +108,19 @@ void TVxCustomWebComponent::SetService(TVxIService Value)
 
 void TVxCustomWebComponent::SetProxy(TVxInetProxy* Value)
 {
+    CheckChange("Proxy");
     FProxy->Assign(Value);
 }
 
 void TVxCustomWebComponent::SetStatusDialog(TVxInetStatusDialog* Value)
 {
+    CheckChange("StatusDialog");
     FStatusDialog->Assign(Value);
 }
 
 void TVxCustomWebComponent::SetStatus(TVxIStatus Value)
 {
+    CheckChange("Status");
     if (Value == FStatus)
         return;
     FStatus = Value;
@@ -126,6 +130,7 @@ void TVxCustomWebComponent::SetStatus(TVxIStatus Value)
 
 void TVxCustomWebComponent::SetAction(TVxIAction Value)
 {
+    CheckChange("Action");
     if (Value == FAction)
         return;
     FAction = Value;
@@ -155,7 +160,9 @@ void TVxCustomWebComponent::SetAction(TVxIAction Value)
                 dlgStatus->SetStatusText(*L.Text);
                 dlgStatus->SetStepImage(L.Step, L.Image);
             }
-            dlgStatus->ProcessEvents();
+            // An asynchronous run leaves the events to the owning thread's own loop.
+            if (!RunState().Async())
+                dlgStatus->ProcessEvents();
         });
     }
     if (FOnActionChange)
@@ -175,11 +182,17 @@ void TVxCustomWebComponent::UpdateProgress(quint32 CurValue, quint32 MaxValue, b
             Abort = dlgStatus->IsCanceled();
             dlgStatus->SetProgress(CurValue, MaxValue);
             dlgStatus->SetStatusText(Text);
-            dlgStatus->ProcessEvents();
+            if (!RunState().Async())
+                dlgStatus->ProcessEvents();
         });
     }
+    // Cancel works as the window's Cancel button does.
+    if (RunState().Cancelled())
+        Abort = true;
     if (FOnProgress)
         FOnProgress(this, static_cast<int>(CurValue), static_cast<int>(MaxValue), Abort);
+    if (RunState().Cancelled())
+        Abort = true;
 }
 
 void TVxCustomWebComponent::PrepareStatusWindow()
@@ -229,11 +242,19 @@ bool TVxCustomWebComponent::Execute()
     InternalExecute();
     if (FStatus == isInProgress)
         SetStatus(isFinished);
+    // A run that Cancel (or its future's cancel) cut short failed as an abort does.
+    if (FStatus == isFailed && RunState().Cancelled())
+        FLastError = QStringLiteral("Download aborted");
     const bool Result = FStatus != isFailed;
     CloseStatusWindow();
     if (FOnAfterExecute)
         FOnAfterExecute(this);
     return Result;
+}
+
+QFuture<bool> TVxCustomWebComponent::ExecuteAsync()
+{
+    return RunAsync<bool>([this] { return Execute(); });
 }
 
 // ---- connection --------------------------------------------------------------------
@@ -390,6 +411,8 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
         if (Abort)
             break;
     }
+    if (RunState().Cancelled())
+        Abort = true;  // also when the transfer itself was ended by it
 
     const bool SourceComplete = Source->Completed();
     const bool Short = ExpectedSize > 0 && Resumed + Total < static_cast<qint64>(ExpectedSize);
@@ -469,6 +492,8 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
             if (Abort)
                 break;
         }
+        if (RunState().Cancelled())
+            Abort = true;
         if (Abort)
             FLastError = QStringLiteral("Download aborted");
         else if (!File->Completed())

@@ -11,7 +11,10 @@
 
 TVxCustomWebUpdater::TVxCustomWebUpdater(QObject* Owner) : TVxCustomWebComponent(Owner) {}
 
-TVxCustomWebUpdater::~TVxCustomWebUpdater() = default;
+TVxCustomWebUpdater::~TVxCustomWebUpdater()
+{
+    EndRun();
+}
 
 QString TVxCustomWebUpdater::PrivateFileName(const QString& Name)
 {
@@ -56,6 +59,7 @@ bool TVxCustomWebUpdater::ExecuteIntoTemporaryFile()
 
 void TVxCustomWebUpdater::SetRemoteFileName(const QString& Value)
 {
+    CheckChange("RemoteFileName");
     FRemoteFileName = Value;
 }
 
@@ -119,4 +123,7 @@ void TVxCustomWebUpdater::InternalExecute()
 
 TVxWebUpdater::TVxWebUpdater(QObject* Owner) : TVxCustomWebUpdater(Owner) {}
 
-TVxWebUpdater::~TVxWebUpdater() = default;
+TVxWebUpdater::~TVxWebUpdater()
+{
+    EndRun();
+}

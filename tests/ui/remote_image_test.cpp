@@ -166,6 +166,7 @@ TEST_F(RemoteImage, TicksNeverOverlap)
     R.Start();
     ASSERT_TRUE(RunUntil([&] { return Done >= 4; }));
     R.Stop();
+    ASSERT_TRUE(RunUntil([&] { return !R.Running(); }));  // a refresh going on ends on its own
     EXPECT_EQ(Most, 1);
     EXPECT_FALSE(TimerOn);
     EXPECT_EQ(Running, 0);

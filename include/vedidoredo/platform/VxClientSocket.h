@@ -2,7 +2,9 @@
 // forwards: lookup, connecting, connect, disconnect and error. The error notification
 // receives an error code by reference; a handler that sets it to 0 suppresses the
 // exception the failing call would otherwise raise. Connections can be secured with
-// TLS (QSslSocket), from the first byte or on request.
+// TLS (QSslSocket), from the first byte or on request. Every wait ends at once when the
+// run going on on the calling thread is cancelled: the connection is then closed and
+// EVxAborted raised (without the error notification).
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>
@@ -15,6 +17,7 @@
 
 class QDeadlineTimer;
 class QTcpSocket;
+class QThread;
 class TVxClientSocket;
 
 namespace VxSocketEnums {
@@ -92,6 +95,10 @@ public:
     // The local machine's host name.
     QString LocalHost() const;
 
+    // An open connection's socket object moves to Thread, so that a run on another thread
+    // can use it (nullptr: no thread until one takes it).
+    void MoveToThread(QThread* Thread);
+
     TVxSocketNotifyEvent OnLookup, OnConnecting, OnConnect, OnDisconnect;
     TVxSocketNotifyEvent OnWrite, OnRead;  // only raised in non-blocking mode (unused)
     TVxSocketErrorEvent OnError;
@@ -101,6 +108,12 @@ private:
     // notification), then throws EVxSocketError unless the handler set the code to 0.
     void ReportError(TVxErrorEvent Kind, int Code, const QString& Message,
                      bool CloseConnection = false);
+    // When the run going on on this thread was cancelled: closes the connection and raises
+    // EVxAborted.
+    void CheckCancelled();
+    // Calls Wait (a wait of the socket for a number of milliseconds, -1 without limit) until
+    // it succeeds, fails or Deadline passes; a cancelled run ends it (CheckCancelled).
+    bool Await(const QDeadlineTimer& Deadline, const std::function<bool(int)>& Wait);
     // The handshake on FSocket within Deadline; false with the reason and code on failure.
     bool Handshake(const QDeadlineTimer& Deadline, QString& Reason, int& Code);
 

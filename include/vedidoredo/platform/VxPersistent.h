@@ -24,5 +24,9 @@ public:
 
 protected:
     virtual void AssignTo(TVxPersistent* Dest);
+    // For property setters of settings objects a component owns: raises EVxError "cannot
+    // change Property while running" while a run of that component is going, unless the
+    // run's own code sets it.
+    void CheckChange(const char* Property) const;
     [[noreturn]] void AssignError(const TVxPersistent* Source) const;
 };
