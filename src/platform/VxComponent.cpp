@@ -6,29 +6,15 @@
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QThreadPool>
 
 #include <chrono>
+#include <thread>
 
 #include <sys/socket.h>
 
 namespace {
 
 thread_local TVxRunState* CurrentRun = nullptr;
-
-// The workers of asynchronous runs. Each run holds its thread until it ends, so the pool
-// is wide; an idle thread ends at once, so that nothing stays behind a run. The pool is
-// never destroyed: at exit it must not wait for a run that a program left going.
-QThreadPool* RunPool()
-{
-    static QThreadPool* Pool = [] {
-        auto* P = new QThreadPool;
-        P->setMaxThreadCount(256);
-        P->setExpiryTimeout(0);
-        return P;
-    }();
-    return Pool;
-}
 
 // Marks the calling thread as being inside a callback of a run (Depth is the run's count)
 // for the life of the object.
@@ -147,60 +133,47 @@ void TVxRunState::Marshal(const std::function<void()>& Call)
     std::unique_lock Lock(FMutex);
     if (FClosing)
         return;
-    const quint64 Seen = FActivity ? FActivity->load() : 0;
-    if (FDirect && Seen == FActivityAtDirect) {
+    if (FDirect) {
         Lock.unlock();
         Direct(Call);
         return;
     }
-    FDirect = false;
     FPendingCall = &Call;
     FCallState = TCallState::Posted;
     FCallError = nullptr;
     QCoreApplication::postEvent(FComponent, new QEvent(CallEventType()));
-    quint64 Activity = Seen;
-    for (;;) {
-        const bool Settled = FChanged.wait_for(Lock, std::chrono::milliseconds(CallGraceMs), [this] {
-            return FCallState == TCallState::Done || FCallState == TCallState::Abandoned;
-        });
-        if (Settled || FCallState == TCallState::Taken) {
-            if (!Settled) {
-                // The owning thread is running it: its answer may take as long as a person.
-                FChanged.wait(Lock, [this] {
-                    return FCallState == TCallState::Done || FCallState == TCallState::Abandoned;
-                });
-            }
-            const std::exception_ptr Error = FCallState == TCallState::Done ? FCallError : nullptr;
-            FPendingCall = nullptr;
-            FCallState = TCallState::None;
-            FCallError = nullptr;
-            Lock.unlock();
-            if (Error)
-                std::rethrow_exception(Error);
-            return;
-        }
-        const quint64 Now = FActivity ? FActivity->load() : 0;
-        if (Now != Activity) {
-            Activity = Now;  // the owning thread is processing events: it will come to it
-            continue;
-        }
+    const bool Settled = FChanged.wait_for(Lock, std::chrono::milliseconds(CallGraceMs), [this] {
+        return FCallState != TCallState::Posted;
+    });
+    if (!Settled) {
         // The owning thread processes no events: the worker runs the call, and the next
-        // ones until the owning thread shows activity again.
+        // ones, itself, until the owning thread comes to the event posted for this one.
         FPendingCall = nullptr;
         FCallState = TCallState::None;
         FDirect = true;
-        FActivityAtDirect = Now;
         Lock.unlock();
         Direct(Call);
         return;
     }
+    // Taken: the owning thread runs it, and its answer may take as long as a person.
+    FChanged.wait(Lock, [this] { return FCallState == TCallState::Done || FCallState == TCallState::Abandoned; });
+    const std::exception_ptr Error = FCallState == TCallState::Done ? FCallError : nullptr;
+    FPendingCall = nullptr;
+    FCallState = TCallState::None;
+    FCallError = nullptr;
+    Lock.unlock();
+    if (Error)
+        std::rethrow_exception(Error);
 }
 
 void TVxRunState::ServePending()
 {
     std::unique_lock Lock(FMutex);
-    if (FCallState != TCallState::Posted || !FPendingCall)
+    if (FCallState != TCallState::Posted || !FPendingCall) {
+        // The event of a call the worker ran itself: this thread processes events again.
+        FDirect = false;
         return;
+    }
     FCallState = TCallState::Taken;
     const std::function<void()>* Call = FPendingCall;
     Lock.unlock();
@@ -219,6 +192,11 @@ void TVxRunState::ServePending()
     }
     Lock.unlock();
     FChanged.notify_all();
+}
+
+void TVxRunState::JoinWorker()
+{
+    std::lock_guard Lock(FMutex);
 }
 
 void TVxRunState::Cancel()
@@ -256,17 +234,22 @@ void TVxRunState::BeginAsync(std::function<bool()> FutureCanceled)
     FOwnerThread = FComponent->thread();
     FPendingCall = nullptr;
     FCallState = TCallState::None;
-    // The owning thread's activity, counted while the run goes: each time its event loop
-    // wakes or goes to sleep. A thread without a dispatcher never processes events.
-    FActivity = std::make_shared<std::atomic<quint64>>(0);
-    FDirect = true;
-    FActivityAtDirect = 0;
-    if (QAbstractEventDispatcher* Dispatcher = QAbstractEventDispatcher::instance(FOwnerThread)) {
-        FDirect = false;
-        auto Count = [Activity = FActivity] { Activity->fetch_add(1); };
-        FAwake = QObject::connect(Dispatcher, &QAbstractEventDispatcher::awake, Count);
-        FAboutToBlock = QObject::connect(Dispatcher, &QAbstractEventDispatcher::aboutToBlock, Count);
+    // A thread without an event dispatcher never processes events: its callbacks run on
+    // the worker from the start.
+    FDirect = QAbstractEventDispatcher::instance(FOwnerThread) == nullptr;
+}
+
+void TVxRunState::AbandonAsync()
+{
+    FFutureCanceled = nullptr;
+    FNesting = 0;
+    {
+        std::lock_guard Lock(FMutex);
+        --FLiveWorkers;
+        FAsync.store(false, std::memory_order_release);
+        FRunning.store(false, std::memory_order_release);
     }
+    FChanged.notify_all();
 }
 
 void TVxRunState::AttachWorker()
@@ -276,15 +259,8 @@ void TVxRunState::AttachWorker()
     FRunThread.store(QThread::currentThread(), std::memory_order_release);
 }
 
-void TVxRunState::StopTrackingOwner()
-{
-    QObject::disconnect(FAwake);
-    QObject::disconnect(FAboutToBlock);
-}
-
 void TVxRunState::DetachWorker()
 {
-    StopTrackingOwner();
     FFutureCanceled = nullptr;
     CurrentRun = FOuterCurrent;
     FOuterCurrent = nullptr;
@@ -401,6 +377,7 @@ bool TVxComponent::event(QEvent* Event)
         return true;
     }
     if (Event->type() == TVxRunState::FinishedEventType()) {
+        FRun->JoinWorker();
         emit finished();
         return true;
     }
@@ -438,14 +415,22 @@ void TVxComponent::StartWorker(std::function<void()> Work, std::function<void()>
     FRun->BeginAsync(std::move(FutureCanceled));
     MoveRunObjects(nullptr);
     const std::shared_ptr<TVxRunState> Run = FRun;
-    RunPool()->start([this, Run, Work = std::move(Work), Report = std::move(Report)] {
-        // The component lives until WorkerDone: its destructor waits for it.
-        Run->AttachWorker();
-        MoveRunObjects(QThread::currentThread());
-        Work();
-        MoveRunObjects(Run->OwnerThread());
-        Run->DetachWorker();
-        Report();
-        Run->WorkerDone();
-    });
+    // A thread of its own for each run: a run holds its thread until it ends, and the
+    // thread ends with it, so that nothing stays behind.
+    try {
+        std::thread([this, Run, Work = std::move(Work), Report = std::move(Report)] {
+            // The component lives until WorkerDone: its destructor waits for it.
+            Run->AttachWorker();
+            MoveRunObjects(QThread::currentThread());
+            Work();
+            MoveRunObjects(Run->OwnerThread());
+            Run->DetachWorker();
+            Report();
+            Run->WorkerDone();
+        }).detach();
+    } catch (...) {
+        MoveRunObjects(thread());
+        FRun->AbandonAsync();
+        throw;
+    }
 }

@@ -4,10 +4,10 @@
 // to the thread that owns the component.
 //
 // Callbacks of an asynchronous run: the worker posts the call to the owning thread and
-// waits for it to be done there. When the owning thread processes no events for
-// CallGrace while a call waits (it is blocked in QFuture::waitForFinished() or result(),
-// or it runs no event loop at all), the worker runs the call itself, and so the following
-// ones until the owning thread processes events again; a thread without an event
+// waits for it to be done there. When the owning thread has not taken it up after
+// CallGraceMs (it is blocked in QFuture::waitForFinished() or result(), or busy, or it
+// runs no event loop at all), the worker runs the call itself, and so the following ones
+// until the owning thread comes to that call's event; a thread without an event
 // dispatcher gets every call on the worker. A run therefore never waits for a thread that
 // cannot answer.
 #pragma once
@@ -15,7 +15,6 @@
 #include <vedidoredo/platform/VxComponent.h>
 
 #include <QEvent>
-#include <QMetaObject>
 #include <QThread>
 
 #include <atomic>
@@ -71,9 +70,14 @@ public:
     void AttachWorker();
     void DetachWorker();
     void WorkerDone();
+    // Undoes BeginAsync when no worker could be started.
+    void AbandonAsync();
 
     // On the owning thread: runs the call a worker posted, if one is waiting.
     void ServePending();
+    // On the owning thread, before it tells of a run's end: takes the lock the worker
+    // released last, so that what the worker wrote is seen.
+    void JoinWorker();
 
     // Cancels a run going on another thread and waits for its end, and for the worker of an
     // asynchronous run to be gone; from then on no callback of the component runs.
@@ -93,7 +97,6 @@ private:
 
     void Direct(const std::function<void()>& Call);
     void Marshal(const std::function<void()>& Call);
-    void StopTrackingOwner();
 
     TVxComponent* FComponent;
     std::atomic<bool> FRunning{false};
@@ -120,12 +123,8 @@ private:
     const std::function<void()>* FPendingCall = nullptr;
     TCallState FCallState = TCallState::None;
     std::exception_ptr FCallError;
-    // Callbacks run on the worker while the owning thread shows no activity since
-    // FActivityAtDirect.
+    // Callbacks run on the worker (the owning thread processes no events).
     bool FDirect = false;
-    quint64 FActivityAtDirect = 0;
-    std::shared_ptr<std::atomic<quint64>> FActivity;
-    QMetaObject::Connection FAwake, FAboutToBlock;
 };
 
 // Enter and Leave for a scope.
