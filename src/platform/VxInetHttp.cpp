@@ -81,7 +81,10 @@ bool TVxHttpRequest::Perform(qint64 ResumeFrom)
         const QByteArray V = FVerb.toLatin1();
         curl_easy_setopt(T.Easy, CURLOPT_CUSTOMREQUEST, V.constData());
     }
-    T.SetHeaders(FHeaders);
+    // A range asked for under If-Range is all or nothing: a whole answer is the file
+    // from its first byte (a newer version), never skipped into.
+    const bool Conditional = ResumeFrom > 0 && !FIfRange.isEmpty();
+    T.SetHeaders(Conditional ? FHeaders + "\nIf-Range: " + FIfRange.toLatin1() : FHeaders);
     // The strings are copied by libcurl; credentials go whole, whatever their length.
     if (!FUser.isEmpty() || !FPassword.isEmpty()) {
         curl_easy_setopt(T.Easy, CURLOPT_USERNAME, Utf8(FUser).constData());
@@ -100,7 +103,8 @@ bool TVxHttpRequest::Perform(qint64 ResumeFrom)
     if (ResumeFrom > 0) {
         const QByteArray Range = QByteArray::number(ResumeFrom) + '-';
         curl_easy_setopt(T.Easy, CURLOPT_RANGE, Range.constData());
-        T.ResumeFrom = ResumeFrom;
+        if (!Conditional)
+            T.ResumeFrom = ResumeFrom;
     }
     FSent = true;
     T.StartStream();
@@ -143,6 +147,33 @@ bool TVxHttpRequest::SetFilePointer(qint64 Position)
     if (Code == 206 || Code == 200)
         return true;
     SetFailure(QStringLiteral("The server refused the range (HTTP %1)").arg(Code), TVxInetFailure::Answer);
+    return false;
+}
+
+bool TVxHttpRequest::ResumeIfUnchanged(qint64 Position, const QString& Validator)
+{
+    if (FStarted || Position <= 0 || Validator.isEmpty())
+        return false;
+    FIfRange = Validator;
+    const bool Answered = Perform(Position);
+    FIfRange.clear();
+    if (!Answered)
+        return false;
+    int Code = 0;
+    QString Range;
+    QueryStatusCode(Code);
+    // "bytes FIRST-LAST/LENGTH": only a part that starts where the local bytes end
+    // continues them.
+    if (Code == 206 && QueryHeader("Content-Range", Range) &&
+        Range.simplified().startsWith(QStringLiteral("bytes %1-").arg(Position))) {
+        FResumeFrom = Position;
+        return true;
+    }
+    FResumeFrom = 0;
+    if (Code == 200)
+        return false;
+    // Anything else (a refused range, a part from elsewhere): the whole file again.
+    Perform(0);
     return false;
 }
 

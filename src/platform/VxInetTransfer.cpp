@@ -307,6 +307,17 @@ QString Transfer::ErrorText() const
     QString Text = QString::fromUtf8(ErrorBuffer).trimmed();
     if (Text.isEmpty() && Result != CURLE_OK)
         Text = QString::fromUtf8(curl_easy_strerror(Result));
+    // "Couldn't connect to server" says less than the system's reason ("No route to
+    // host", "Connection refused").
+    long OsError = 0;
+    if (Result == CURLE_COULDNT_CONNECT && curl_easy_getinfo(Easy, CURLINFO_OS_ERRNO, &OsError) == CURLE_OK &&
+        OsError != 0) {
+        const QString Generic = QString::fromUtf8(curl_easy_strerror(Result));
+        const QString Cause = QString::fromLocal8Bit(std::strerror(static_cast<int>(OsError)));
+        if (Text.endsWith(Generic))
+            Text.chop(Generic.size());
+        Text = Text.isEmpty() ? Cause : Text + (Text.endsWith(QLatin1String(": ")) ? QString() : QStringLiteral(": ")) + Cause;
+    }
     // An FTP server's last reply ("550 No such file") says more than libcurl's text.
     static const QRegularExpression Reply(QStringLiteral("^\\d{3}[ -]"));
     if (Reply.match(LastResponse).hasMatch() && !Text.contains(LastResponse))

@@ -63,6 +63,13 @@ std::unique_ptr<TVxInetConnection> TVxInetSession::Connect(const QString& Host, 
     State->Port = Port;
     State->User = Utf8(User);
     State->Password = Utf8(Password);
+    if (Service == TVxInetServiceKind::Ftp && User.isEmpty()) {
+        // No user name: the anonymous login, with the password curl and browsers send
+        // when none is given.
+        State->User = "anonymous";
+        if (Password.isEmpty())
+            State->Password = "anonymous@";
+    }
 
     if (Service == TVxInetServiceKind::Ftp) {
         if (State->Port <= 0)

@@ -24,7 +24,7 @@
 #include <memory>
 #include <mutex>
 
-class TVxRunState {
+class TVxRunState : public std::enable_shared_from_this<TVxRunState> {
 public:
     // How long a callback waits for an owning thread that shows no sign of processing
     // events before the worker runs it itself.
@@ -127,15 +127,17 @@ private:
     bool FDirect = false;
 };
 
-// Enter and Leave for a scope.
+// Enter and Leave for a scope. The scope keeps the run state alive: a handler may destroy
+// the component during its run, and the run still ends.
 class TVxRunScope {
 public:
-    explicit TVxRunScope(TVxRunState& Run) : FRun(Run) { FRun.Enter(); }
+    explicit TVxRunScope(TVxRunState& Run) : FKeep(Run.shared_from_this()), FRun(Run) { FRun.Enter(); }
     ~TVxRunScope() { FRun.Leave(); }
     TVxRunScope(const TVxRunScope&) = delete;
     TVxRunScope& operator=(const TVxRunScope&) = delete;
 
 private:
+    std::shared_ptr<TVxRunState> FKeep;
     TVxRunState& FRun;
 };
 

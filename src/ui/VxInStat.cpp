@@ -336,7 +336,7 @@ TfrmVxInetUpdate::TfrmVxInetUpdate(QWidget* Parent) : QDialog(Parent)
     lblStep1 = MakeLabel(this, "lblStep1", QRect(200, 122, 150, 13), QStringLiteral("Step 1: Connection/Logon"));
     lblStep2 = MakeLabel(this, "lblStep2", QRect(200, 140, 150, 13), QStringLiteral("Step 2: File search"));
     lblStep3 = MakeLabel(this, "lblStep3", QRect(200, 158, 150, 13), QStringLiteral("Step 3: Download"));
-    lblStep4 = MakeLabel(this, "lblStep4", QRect(200, 176, 150, 13), QStringLiteral("Step 4: Diconnect/Logoff"));
+    lblStep4 = MakeLabel(this, "lblStep4", QRect(200, 176, 150, 13), QStringLiteral("Step 4: Disconnect/Logoff"));
 
     for (int I = 0; I < 6; ++I)
         imgStatus.append(VxDrawStepImage(I));

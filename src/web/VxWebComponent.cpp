@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 QString strVxInProgressBytes = QStringLiteral("Downloaded %d bytes");
@@ -169,15 +170,22 @@ void TVxCustomWebComponent::SetAction(TVxIAction Value)
         FOnActionChange(this);
 }
 
-void TVxCustomWebComponent::UpdateProgress(quint32 CurValue, quint32 MaxValue, bool& Abort)
+void TVxCustomWebComponent::UpdateProgress(qint64 CurValue, qint64 MaxValue, bool& Abort)
 {
+    // A size not told, or not readable, is no maximum.
+    CurValue = std::max<qint64>(CurValue, 0);
+    MaxValue = std::max<qint64>(MaxValue, 0);
     if (dlgStatus && FStatusDialog->Enabled()) {
-        // Printed as signed 32-bit numbers; the percentage is worked out in 64 bits.
-        const qint64 Cur = static_cast<qint32>(CurValue);
-        const QString Text =
-            MaxValue == 0 ? FormatInts(strVxInProgressBytes, {Cur})
-                          : FormatInts(strVxInProgress, {Cur, static_cast<qint32>(MaxValue),
-                                                         static_cast<qint32>(static_cast<qint64>(CurValue) * 100 / MaxValue)});
+        QString Text;
+        if (MaxValue == 0) {
+            Text = FormatInts(strVxInProgressBytes, {CurValue});
+        } else {
+            // Without overflow for any size a file can have.
+            const qint64 Percent = CurValue <= std::numeric_limits<qint64>::max() / 100
+                                       ? CurValue * 100 / MaxValue
+                                       : CurValue / std::max<qint64>(MaxValue / 100, 1);
+            Text = FormatInts(strVxInProgress, {CurValue, MaxValue, Percent});
+        }
         RunCallback([&] {
             Abort = dlgStatus->IsCanceled();
             dlgStatus->SetProgress(CurValue, MaxValue);
@@ -190,7 +198,7 @@ void TVxCustomWebComponent::UpdateProgress(quint32 CurValue, quint32 MaxValue, b
     if (RunState().Cancelled())
         Abort = true;
     if (FOnProgress)
-        FOnProgress(this, static_cast<int>(CurValue), static_cast<int>(MaxValue), Abort);
+        FOnProgress(this, CurValue, MaxValue, Abort);
     if (RunState().Cancelled())
         Abort = true;
 }
@@ -331,10 +339,11 @@ bool TVxCustomWebComponent::StatusWindowFiles(QString&, QString&) const
     return false;
 }
 
-bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, quint32& Size,
+bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, qint64& Size,
                                                 TDateTime& LastWriteTime)
 {
     Size = 0;
+    FFoundValidator.clear();
     if (!hURL && FService != isNetwork)
         return false;
     SetAction(iaFileSearch);
@@ -367,7 +376,7 @@ bool TVxCustomWebComponent::ReadDirFromInet(const QString& Directory, const QStr
 }
 
 bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QString& LocalFileName,
-                                             quint32 ExpectedSize)
+                                             qint64 ExpectedSize)
 {
     if (!hURL && FService != isNetwork)
         return false;
@@ -377,22 +386,45 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
         SetAction(iaDownloaded);
         return false;
     }
+    const qint64 Expected = std::max<qint64>(ExpectedSize, 0);  // 0: not known
 
-    // The target: the local file itself when resuming, else a temporary file beside it.
+    // The target: a temporary file beside the local file, or, resuming, the partial
+    // file that an interrupted run of the same remote version left.
     TVxDownloadTarget Out(LocalFileName, DownloadBlock);
     qint64 Resumed = 0;
-    if (FResumeDownload) {
-        Out.OpenInPlace();
-        Resumed = Out.Size();
-        // Only a local file shorter than the remote one is continued; one as long or
-        // longer (or a source that cannot start there) is written anew.
-        if (ExpectedSize > 0 && Resumed >= static_cast<qint64>(ExpectedSize))
-            Resumed = 0;
-        if (Resumed > 0 && !Source->Seek(Resumed)) {
-            Resumed = 0;
-            Source->Seek(0);
+    if (FResumeDownload && !FFoundValidator.isEmpty() && Out.OpenPartial()) {
+        // The note names the remote file (without any login) and its version.
+        const QString From = FService == isNetwork ? RemoteName
+                                                   : QStringLiteral("%1://%2:%3 %4")
+                                                         .arg(QLatin1String(FService == isFTP     ? "ftp"
+                                                                            : FService == isHTTPS ? "https"
+                                                                                                  : "http"),
+                                                              FWEBHost)
+                                                         .arg(FWEBPort)
+                                                         .arg(RemoteName);
+        const QByteArray Note = QStringLiteral("VeDidoredo partial download\nsource %1\nversion %2\nsize %3\n")
+                                    .arg(From, FFoundValidator)
+                                    .arg(Expected)
+                                    .toUtf8();
+        const qint64 Present = Out.Size();
+        if (Present > 0 && (Expected == 0 || Present < Expected) && Out.PartialInfo() == Note) {
+            switch (Source->ResumeAt(Present, FFoundValidator)) {
+            case TVxWebSource::Continued: Resumed = Present; break;
+            case TVxWebSource::Whole: break;
+            case TVxWebSource::Unanswered:
+                // The partial file stays for another try.
+                FLastError = Source->Error();
+                Out.Discard();
+                SetStatus(isFailed);
+                SetAction(iaDownloaded);
+                return true;
+            }
         }
+        // Anything else starts the partial file anew, and its note says what it is now
+        // the start of.
         Out.StartAt(Resumed);
+        if (Resumed == 0)
+            Out.SetPartialInfo(Note);
     } else {
         Out.OpenTemporary();
     }
@@ -407,7 +439,7 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
             break;
         Total += N;
         Out.Written(N);
-        UpdateProgress(VxLow32(Total), ExpectedSize, Abort);
+        UpdateProgress(Total, Expected, Abort);
         if (Abort)
             break;
     }
@@ -415,7 +447,7 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
         Abort = true;  // also when the transfer itself was ended by it
 
     const bool SourceComplete = Source->Completed();
-    const bool Short = ExpectedSize > 0 && Resumed + Total < static_cast<qint64>(ExpectedSize);
+    const bool Short = Expected > 0 && Resumed + Total < Expected;
     const bool Complete = !Abort && SourceComplete && !Short;
     if (!Complete) {
         if (Abort)
@@ -423,13 +455,15 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
         else if (!SourceComplete)
             FLastError = Source->Error();
         else
-            FLastError = QStringLiteral("The transfer ended after %1 of %2 bytes")
-                             .arg(Resumed + Total)
-                             .arg(ExpectedSize);
+            FLastError = QStringLiteral("The transfer ended after %1 of %2 bytes").arg(Resumed + Total).arg(Expected);
+        // A source that failed before a byte of the rest came (a server that cannot start
+        // there) is not asked to continue again: the next run starts anew.
+        if (Resumed > 0 && Total == 0 && !Abort)
+            Out.SetPartialInfo({});
     }
-    // A temporary file replaces the local file only when complete; a resumed local
-    // file keeps what arrived.
-    if (Complete || FResumeDownload)
+    // The local file is replaced only by a complete copy; a partial file keeps what
+    // arrived.
+    if (Complete)
         Out.Finish();
     else
         Out.Discard();
@@ -488,7 +522,7 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
             }
             // The size of a whole URL's body is not asked for: the count alone.
             Total += N;
-            UpdateProgress(VxLow32(Total), 0, Abort);
+            UpdateProgress(Total, 0, Abort);
             if (Abort)
                 break;
         }

@@ -24,7 +24,7 @@ class TFtpService : public TVxWebService {
 public:
     using TVxWebService::TVxWebService;
 
-    bool GetFileInfo(const QString& RemoteName, quint32& Size, TDateTime& LastWriteTime, bool& Failed) override
+    bool GetFileInfo(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime, bool& Failed) override
     {
         FoundHandle().reset();
         TVxInetFindData Data;
@@ -39,9 +39,10 @@ public:
             return false;
         }
         FoundHandle() = std::move(Find);
-        Size = VxLow32(Data.Size);
+        Size = Data.Size;
         if (Data.LastWriteTime.isValid())
             LastWriteTime = VxUtcToDateTime(Data.LastWriteTime);
+        SetValidator(VxTimeSizeValidator(Data.LastWriteTime, Data.Size));
         return true;
     }
 

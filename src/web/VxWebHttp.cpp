@@ -8,9 +8,6 @@
 
 namespace {
 
-// A Content-Length that is no number is told as this size: -1 in 32 bits, which no
-// local file's size equals, so the file is fetched.
-constexpr quint32 UnreadableLength = 0xFFFFFFFFu;
 // Sends without an answer (no status to read) before the inspection gives up.
 constexpr int MaxSendsWithoutAnswer = 3;
 
@@ -18,7 +15,7 @@ class THttpService : public TVxWebService {
 public:
     using TVxWebService::TVxWebService;
 
-    bool GetFileInfo(const QString& RemoteName, quint32& Size, TDateTime& LastWriteTime, bool& Failed) override
+    bool GetFileInfo(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime, bool& Failed) override
     {
         FoundHandle().reset();
         const bool Secure = C.Service() == isHTTPS;
@@ -67,11 +64,17 @@ public:
         if (R->QueryContentLength(Length)) {
             bool Ok = false;
             const qint64 N = Length.trimmed().toLongLong(&Ok);
-            Size = Ok && N >= 0 ? VxLow32(N) : UnreadableLength;
+            Size = Ok && N >= 0 ? N : VxUnreadableFileSize;
         }
         QDateTime Modified;
         if (R->QueryLastModified(Modified))
             LastWriteTime = VxUtcToDateTime(Modified);
+        // A weak entity tag ("W/...") cannot ask for a part of a file: the date then.
+        QString Tag, Date;
+        if (R->QueryHeader("ETag", Tag) && Tag.startsWith(QLatin1Char('"')))
+            SetValidator(Tag);
+        else if (R->QueryHeader("Last-Modified", Date))
+            SetValidator(Date);
         return true;
     }
 

@@ -25,7 +25,10 @@ public:
         FReadError = FReadError || N < 0;
         return N;
     }
-    bool Seek(qint64 Position) override { return Position <= FFile.size() && FFile.seek(Position); }
+    TResume ResumeAt(qint64 Position, const QString&) override
+    {
+        return Position <= FFile.size() && FFile.seek(Position) ? Continued : Whole;
+    }
     bool Completed() const override { return !FReadError && FFile.atEnd(); }
     QString Error() const override { return FFile.errorString(); }
 
@@ -38,15 +41,16 @@ class TNetworkService : public TVxWebService {
 public:
     using TVxWebService::TVxWebService;
 
-    bool GetFileInfo(const QString& RemoteName, quint32& Size, TDateTime& LastWriteTime, bool&) override
+    bool GetFileInfo(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime, bool&) override
     {
         const QFileInfo Info(RemoteName);
         if (!Info.isFile()) {
             SetError(strVxInEFileNotFound);
             return false;
         }
-        Size = VxLow32(Info.size());
+        Size = Info.size();
         LastWriteTime = VxUtcToDateTime(Info.lastModified());
+        SetValidator(VxTimeSizeValidator(Info.lastModified(), Size));
         return true;
     }
 

@@ -15,11 +15,15 @@
 // The body of a download.
 class TVxWebSource {
 public:
+    enum TResume { Continued, Whole, Unanswered };
+
     virtual ~TVxWebSource() = default;
     // Up to Size bytes; 0 at the end, -1 when reading failed.
     virtual qint64 Read(char* Buffer, qint64 Size) = 0;
-    // Moves to Position before the first Read; false when the source cannot start there.
-    virtual bool Seek(qint64 Position) = 0;
+    // Before the first Read: continues at Position if the file is still the version
+    // Validator (as GetFileInfo found it) names; else the source delivers the whole file
+    // from its first byte, or nothing came at all (Error says why).
+    virtual TResume ResumeAt(qint64 Position, const QString& Validator) = 0;
     // True when the whole body was read.
     virtual bool Completed() const = 0;
     virtual QString Error() const = 0;
@@ -30,7 +34,18 @@ class TVxInetSource : public TVxWebSource {
 public:
     explicit TVxInetSource(TVxInetFile* File) : FFile(File) {}
     qint64 Read(char* Buffer, qint64 Size) override { return FFile->Read(Buffer, Size); }
-    bool Seek(qint64 Position) override { return FFile->SetFilePointer(Position); }
+    // HTTP asks the server (If-Range), which has the last word; an FTP file was
+    // compared by its time and size already.
+    TResume ResumeAt(qint64 Position, const QString& Validator) override
+    {
+        auto* Request = dynamic_cast<TVxHttpRequest*>(FFile);
+        if (!Request)
+            return FFile->SetFilePointer(Position) ? Continued : Whole;
+        if (Request->ResumeIfUnchanged(Position, Validator))
+            return Continued;
+        int Status = 0;
+        return Request->QueryStatusCode(Status) ? Whole : Unanswered;
+    }
     bool Completed() const override { return FFile->Completed(); }
     QString Error() const override { return FFile->LastError(); }
 
@@ -46,9 +61,10 @@ public:
     // The service of Component.Service().
     static std::unique_ptr<TVxWebService> Create(TVxCustomWebComponent& Component);
 
-    // Size and last-write time of a remote file, as GetFileInfoFromInet gives them.
-    // Failed is set when no answer came or the login was refused.
-    virtual bool GetFileInfo(const QString& RemoteName, quint32& Size, TDateTime& LastWriteTime,
+    // Size and last-write time of a remote file, as GetFileInfoFromInet gives them, and
+    // (SetValidator) what tells this version of it from others. Failed is set when no
+    // answer came or the login was refused.
+    virtual bool GetFileInfo(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime,
                              bool& Failed) = 0;
     // Appends the entries of Directory to List; HTTP lists nothing.
     virtual void ReadDir(const QString&, const QString&, bool, QStringList&) {}
@@ -59,6 +75,10 @@ protected:
     TVxInetConnection* Connection() const { return C.hURL.get(); }
     std::unique_ptr<TVxInetHandle>& FoundHandle() { return C.hFindFile; }
     void SetError(const QString& Text) { C.FLastError = Text; }
+    // What names the version of the file found: an HTTP entity tag or date as the server
+    // sent it, or its time and size. A partial download is continued only while the
+    // file's validator is the one it started with; none (empty) never continues one.
+    void SetValidator(const QString& Text) { C.FFoundValidator = Text; }
 
     TVxCustomWebComponent& C;
 };
@@ -67,10 +87,11 @@ std::unique_ptr<TVxWebService> VxNewHttpService(TVxCustomWebComponent& Component
 std::unique_ptr<TVxWebService> VxNewFtpService(TVxCustomWebComponent& Component);
 std::unique_ptr<TVxWebService> VxNewNetworkService(TVxCustomWebComponent& Component);
 
-// Sizes are told in 32 bits: the low 32 bits of a larger one.
-inline quint32 VxLow32(qint64 Value)
+// The validator of a file known by its time and size alone: empty without a time.
+inline QString VxTimeSizeValidator(const QDateTime& Time, qint64 Size)
 {
-    return static_cast<quint32>(static_cast<quint64>(Value) & 0xFFFFFFFFu);
+    return Time.isValid() ? Time.toUTC().toString(Qt::ISODateWithMs) + QLatin1Char(' ') + QString::number(Size)
+                          : QString();
 }
 
 inline TDateTime VxUtcToDateTime(const QDateTime& Utc)

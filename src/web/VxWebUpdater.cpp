@@ -1,4 +1,6 @@
 // The web updater: one local file kept up to date with one remote file.
+#include "platform/VxTemporaryFiles.h"
+
 #include <vedidoredo/vxiupdate.h>
 
 #include <vedidoredo/platform/VxException.h>
@@ -14,6 +16,8 @@ TVxCustomWebUpdater::TVxCustomWebUpdater(QObject* Owner) : TVxCustomWebComponent
 TVxCustomWebUpdater::~TVxCustomWebUpdater()
 {
     EndRun();
+    if (FPrivateDir)
+        VxUnregisterTemporary(FPrivateDir->path());
 }
 
 QString TVxCustomWebUpdater::PrivateFileName(const QString& Name)
@@ -24,6 +28,7 @@ QString TVxCustomWebUpdater::PrivateFileName(const QString& Name)
         if (!Dir->isValid())
             throw EVxFileError(QStringLiteral("Cannot create a temporary directory: %1").arg(Dir->errorString()));
         FPrivateDir = std::move(Dir);
+        VxRegisterTemporary(FPrivateDir->path());
     }
     return FPrivateDir->filePath(Name);
 }
@@ -65,7 +70,10 @@ void TVxCustomWebUpdater::SetRemoteFileName(const QString& Value)
 
 bool TVxCustomWebUpdater::StatusWindowFiles(QString& Remote, QString& Local) const
 {
-    Remote = Host().isEmpty() ? FRemoteFileName : Host() + QLatin1Char('/') + FRemoteFileName;
+    // Host and path joined by one slash, however the path begins.
+    Remote = Host().isEmpty() || FRemoteFileName.startsWith(QLatin1Char('/'))
+                 ? Host() + FRemoteFileName
+                 : Host() + QLatin1Char('/') + FRemoteFileName;
     Local = FLocalFileName;
     return true;
 }
@@ -89,7 +97,7 @@ void TVxCustomWebUpdater::InternalExecute()
                 Differs = true;
             } else {
                 const QDateTime Remote = DateTimeToQDateTime(FRemoteFileCreated, Qt::UTC);
-                Differs = static_cast<quint32>(Local.size()) != FRemoteFileSize ||
+                Differs = Local.size() != FRemoteFileSize ||
                           Local.lastModified().toUTC() < Remote;
             }
         }

@@ -101,7 +101,7 @@ TEST_F(WebFtp, DownloadsStampsAndThenSkips)
 {
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
     EXPECT_EQ(U.Status(), isFinished);
-    EXPECT_EQ(U.RemoteFileSize(), 150000u);
+    EXPECT_EQ(U.RemoteFileSize(), 150000);
     EXPECT_EQ(DateTimeToQDateTime(U.RemoteFileCreated(), Qt::UTC), FileTime);
     EXPECT_EQ(ReadFile(LocalFile), Content);
     EXPECT_EQ(QFileInfo(LocalFile).lastModified().toUTC(), FileTime);
@@ -134,22 +134,60 @@ TEST_F(WebFtp, LoginIsCheckedWhenConnecting)
     EXPECT_FALSE(QFile::exists(LocalFile));
 }
 
-TEST_F(WebFtp, ResumeContinuesAfterThePresentBytes)
+TEST_F(WebFtp, ResumeContinuesOnlyThePartialOfTheSameVersion)
 {
+    const QString Remote = Root->path() + QStringLiteral("/pub/versions.bin");
+    const QByteArray Newer(Content.size(), 'n');
+    U.SetRemoteFileName(QStringLiteral("/pub/versions.bin"));
     U.SetResumeDownload(true);
-    ASSERT_TRUE(Write(LocalFile, Content.left(50000), FileTime.addDays(-3)));
-    int Last = 0;
-    U.SetOnProgress([&](QObject*, int Cur, int, bool&) { Last = Cur; });
+    for (const bool Changes : {false, true}) {
+        SCOPED_TRACE(Changes ? "changed after the abort" : "same version");
+        ASSERT_TRUE(Write(Remote, Content));
+        U.SetOnProgress([](QObject*, qint64 Cur, qint64, bool& Abort) { Abort = Cur >= 50000; });
+        EXPECT_FALSE(U.Execute());
+        const qint64 Kept = QFileInfo(LocalFile + QStringLiteral(".~vxpart")).size();
+        EXPECT_GE(Kept, 50000);
+        if (Changes) {  // the same size: only the time tells the versions apart
+            ASSERT_TRUE(Write(Remote, Newer, FileTime.addSecs(3600)));
+        }
+        qint64 Last = 0;
+        U.SetOnProgress([&](QObject*, qint64 Cur, qint64, bool&) { Last = Cur; });
+        EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
+        EXPECT_EQ(U.Status(), isFinished);
+        EXPECT_EQ(Last, Changes ? Content.size() : Content.size() - Kept);
+        EXPECT_EQ(ReadFile(LocalFile), Changes ? Newer : Content);
+        EXPECT_FALSE(QFile::exists(LocalFile + QStringLiteral(".~vxpart")));
+        QFile::remove(LocalFile);
+    }
+}
+
+TEST_F(WebFtp, NoUserLogsInAnonymously)
+{
+    U.SetUser(QString());
+    U.SetPassword(QString());
+    U.SetRemoteFileName(QStringLiteral("readme.txt"));
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
     EXPECT_EQ(U.Status(), isFinished);
-    EXPECT_EQ(Last, 100000);
-    EXPECT_EQ(ReadFile(LocalFile), Content);
+    EXPECT_EQ(ReadFile(LocalFile), QByteArray("read me"));
+}
+
+TEST_F(WebFtp, SizesPast4GiBAreToldWhole)
+{
+    constexpr qint64 Big = 5000000000;
+    const QString Remote = Root->path() + QStringLiteral("/pub/big.bin");
+    ASSERT_TRUE(WriteSparse(Remote, Big, FileTime));
+    U.SetRemoteFileName(QStringLiteral("/pub/big.bin"));
+    // A local copy of the same size, and one whose size has the same low 32 bits only.
+    const vxtest::TCompareRecord R = vxtest::RecordComparisons(U, LocalFile, {Big, Big & 0xFFFFFFFF}, FileTime);
+    EXPECT_EQ(R.RemoteSizes, QList<qint64>({Big, Big})) << U.LastError().toStdString();
+    EXPECT_EQ(R.Equal, QList<bool>({true, false}));
+    QFile::remove(Remote);  // the listings of /pub do not show it
 }
 
 TEST_F(WebFtp, AbortKeepsTheOldCopy)
 {
     ASSERT_TRUE(Write(LocalFile, "old"));
-    U.SetOnProgress([](QObject*, int Cur, int, bool& Abort) { Abort = Cur > 20000; });
+    U.SetOnProgress([](QObject*, qint64 Cur, qint64, bool& Abort) { Abort = Cur > 20000; });
     EXPECT_FALSE(U.Execute());
     EXPECT_EQ(ReadFile(LocalFile), QByteArray("old"));
     // The connection is usable again on the next run.

@@ -88,7 +88,7 @@ TEST_F(WebServers, HttpDownloadsOnceAndThenSkips)
     U.SetOnActionChange([&](QObject*) { Actions << U.Action(); });
     EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
     EXPECT_EQ(U.Status(), isFinished);
-    EXPECT_EQ(U.RemoteFileSize(), 300000u);
+    EXPECT_EQ(U.RemoteFileSize(), 300000);
     EXPECT_EQ(DateTimeToQDateTime(U.RemoteFileCreated(), Qt::UTC), FileTime);
     EXPECT_EQ(ReadFile(LocalFile), Content);
     EXPECT_EQ(QFileInfo(LocalFile).lastModified().toUTC(), FileTime);
@@ -123,7 +123,7 @@ TEST_F(WebServers, AbortFromOnProgressKeepsTheOldCopy)
 {
     ASSERT_TRUE(WriteTree(LocalFile, "old copy"));
     int Calls = 0;
-    U.SetOnProgress([&](QObject*, int, int Max, bool& Abort) {
+    U.SetOnProgress([&](QObject*, qint64, qint64 Max, bool& Abort) {
         EXPECT_EQ(Max, 300000);
         Abort = ++Calls == 10;
     });
@@ -134,17 +134,42 @@ TEST_F(WebServers, AbortFromOnProgressKeepsTheOldCopy)
     EXPECT_EQ(QDir(Local.path()).entryList(QDir::Files), QStringList({"app.bin"}));
 }
 
-TEST_F(WebServers, ResumeContinuesAPartialFile)
+TEST_F(WebServers, ResumeContinuesOnlyThePartialOfTheSameVersion)
 {
+    const QString Remote = Root->filePath(QStringLiteral("files/versions.bin"));
+    const QByteArray Newer = Pattern(300000, 8);
+    U.SetRemoteFileName(QStringLiteral("/files/versions.bin"));
     U.SetResumeDownload(true);
-    ASSERT_TRUE(WriteTree(LocalFile, Content.left(123456)));
-    int Last = 0;
-    U.SetOnProgress([&](QObject*, int Cur, int, bool&) { Last = Cur; });
-    EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
-    EXPECT_EQ(U.Status(), isFinished);
-    EXPECT_EQ(Last, 300000 - 123456);
-    EXPECT_EQ(ReadFile(LocalFile), Content);
-    EXPECT_EQ(QFileInfo(LocalFile).lastModified().toUTC(), FileTime);
+    for (const bool Changes : {false, true}) {
+        SCOPED_TRACE(Changes ? "changed after the abort" : "same version");
+        ASSERT_TRUE(WriteTree(Remote, Content, FileTime));
+        U.SetOnProgress([](QObject*, qint64 Cur, qint64, bool& Abort) { Abort = Cur >= 100000; });
+        EXPECT_FALSE(U.Execute());
+        const qint64 Kept = QFileInfo(LocalFile + QStringLiteral(".~vxpart")).size();
+        EXPECT_GE(Kept, 100000);
+        if (Changes) {
+            ASSERT_TRUE(WriteTree(Remote, Newer, FileTime.addSecs(60)));
+        }
+        qint64 Last = 0;
+        U.SetOnProgress([&](QObject*, qint64 Cur, qint64, bool&) { Last = Cur; });
+        EXPECT_TRUE(U.Execute()) << U.LastError().toStdString();
+        EXPECT_EQ(U.Status(), isFinished);
+        EXPECT_EQ(Last, Changes ? 300000 : 300000 - Kept);
+        EXPECT_EQ(ReadFile(LocalFile), Changes ? Newer : Content);
+        EXPECT_EQ(QDir(Local.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"app.bin"}));
+        QFile::remove(LocalFile);
+    }
+}
+
+TEST_F(WebServers, SizesPast4GiBAreToldWhole)
+{
+    constexpr qint64 Big = 5000000000;
+    ASSERT_TRUE(WriteSparse(Root->filePath(QStringLiteral("files/big.bin")), Big, FileTime));
+    U.SetRemoteFileName(QStringLiteral("/files/big.bin"));
+    // A local copy of the same size, and one whose size has the same low 32 bits only.
+    const vxtest::TCompareRecord R = vxtest::RecordComparisons(U, LocalFile, {Big, Big & 0xFFFFFFFF}, FileTime);
+    EXPECT_EQ(R.RemoteSizes, QList<qint64>({Big, Big})) << U.LastError().toStdString();
+    EXPECT_EQ(R.Equal, QList<bool>({true, false}));
 }
 
 TEST_F(WebServers, BasicAuthenticationWithRightAndWrongCredentials)

@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -184,6 +185,33 @@ TEST_F(WebVx, RunDrivesTheComponentsByProperty)
     EXPECT_EQ(R.Status, 1);
 }
 
+TEST_F(WebVx, MessagesNameTheRealCause)
+{
+    // A missing FTP directory, once.
+    VxRun R = Vx({QStringLiteral("ls"), FtpUrl(QStringLiteral("/nowhere"))});
+    EXPECT_EQ(R.Status, 1);
+    EXPECT_EQ(R.Err.count(QStringLiteral("550")), 1) << R.Err.toStdString();
+    // A URL holding a space is encoded, and found; an FTP URL without a user is
+    // anonymous.
+    ASSERT_TRUE(WriteTree(Root->filePath(QStringLiteral("www/with space.txt")), "spaced"));
+    const QString Anonymous = QStringLiteral("ftp://127.0.0.1:%1/top.txt").arg(Ftp->Port);
+    for (const QString& Url : {QStringLiteral("http://127.0.0.1:%1/with space.txt").arg(Nginx->HttpPort), Anonymous}) {
+        QFile::remove(LocalFile);
+        R = Vx({QStringLiteral("update"), Url, LocalFile});
+        EXPECT_EQ(R.Status, 0) << Url.toStdString() << ": " << R.Err.toStdString();
+        EXPECT_EQ(ReadFile(LocalFile), QByteArray(Url == Anonymous ? "top" : "spaced"));
+    }
+    // A full disk says so; a small file system of its own needs root.
+    QTemporaryDir Small;
+    if (QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=64k", "tmpfs", Small.path()}) != 0)
+        GTEST_SKIP() << "no tmpfs to fill";
+    R = Vx({QStringLiteral("update"), QStringLiteral("http://127.0.0.1:%1/file.bin").arg(Nginx->HttpPort),
+            Small.filePath(QStringLiteral("file.bin"))});
+    QProcess::execute(QStringLiteral("umount"), {Small.path()});
+    EXPECT_EQ(R.Status, 2);
+    EXPECT_TRUE(R.Err.contains(QStringLiteral("No space left on device"))) << R.Err.toStdString();
+}
+
 namespace {
 
 QStringList SortedLines(const QString& Text)
@@ -272,9 +300,13 @@ TEST_F(WebVsftpd, RefusedLoginFailsNamingTheUserAndNoMessageShowsThePassword)
     EXPECT_TRUE(U.LastError().contains(QLatin1Char('"') + Peer->User + QLatin1Char('"'))) << U.LastError().toStdString();
     EXPECT_TRUE(U.LastError().contains(QStringLiteral("530"))) << U.LastError().toStdString();
 
-    for (const QString& Target : {Url(QStringLiteral("/none.txt")), Url(QStringLiteral("/top.txt"), QStringLiteral("Wrong-pw"))}) {
-        const VxRun R = Vx({QStringLiteral("update"), Target, Local.filePath(QStringLiteral("x"))});
-        EXPECT_EQ(R.Status, 1) << R.Err.toStdString();
+    // Every web command that names its URL in a message leaves the password out.
+    const QString Missing = Url(QStringLiteral("/none.txt")), X = Local.filePath(QStringLiteral("x"));
+    for (const QStringList& Args :
+         {QStringList{"update", Missing, X}, QStringList{"update", Url(QStringLiteral("/top.txt"), QStringLiteral("Wrong-pw")), X},
+          QStringList{"rss", Missing}, QStringList{"directory", Missing, "--cache", Local.filePath(QStringLiteral("d.wdx"))}}) {
+        const VxRun R = Vx(Args);
+        EXPECT_EQ(R.Status, 1) << Args.join(' ').toStdString() << R.Err.toStdString();
         EXPECT_FALSE(R.Err.isEmpty());
         EXPECT_FALSE(R.Err.contains(QStringLiteral("Pw-4-ftp")) || R.Err.contains(QStringLiteral("Wrong-pw")))
             << R.Err.toStdString();

@@ -29,8 +29,9 @@ private:
     TPeerProcess FProcess;
 };
 
-// pyftpdlib run with /usr/bin/python3: one user with read access to Root, except the
-// directories in Locked (relative to Root), which cannot be entered or listed.
+// pyftpdlib run with /usr/bin/python3: one user, and "anonymous" with the password
+// "anonymous@", with read access to Root, except the directories in Locked (relative to
+// Root), which cannot be entered or listed.
 class TFtpPeer {
 public:
     bool Start(const QString& Root, const QString& User = QStringLiteral("user"),

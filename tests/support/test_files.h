@@ -38,3 +38,13 @@ inline bool WriteTree(const QString& Path, const QByteArray& Data, const QDateTi
     QDir().mkpath(QFileInfo(Path).path());
     return WriteFile(Path, Data) && (!Time.isValid() || SetModified(Path, Time));
 }
+
+// A file of Size bytes that takes no room on the disk (a hole throughout), for sizes past
+// what any test should transfer; with a valid Time, its modification time.
+inline bool WriteSparse(const QString& Path, qint64 Size, const QDateTime& Time = {})
+{
+    QDir().mkpath(QFileInfo(Path).path());
+    QFile F(Path);
+    return F.open(QIODevice::WriteOnly | QIODevice::Truncate) && F.resize(Size) &&
+           (!Time.isValid() || F.setFileTime(Time, QFileDevice::FileModificationTime));
+}

@@ -1,14 +1,19 @@
 #include "vx_process.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <unistd.h>
 
 namespace vxtest {
 
-VxResult RunVxBinary(const QStringList& Args, const QByteArray& Input, const QProcessEnvironment& Env)
+namespace {
+
+VxResult Run(const QStringList& Args, const QByteArray& Input, const QProcessEnvironment& Env,
+             const std::function<bool()>& Ready, int Signal)
 {
     VxResult R;
     QProcess P;
@@ -23,7 +28,16 @@ VxResult RunVxBinary(const QStringList& Args, const QByteArray& Input, const QPr
     }
     P.write(Input);
     P.closeWriteChannel();
-    if (!P.waitForFinished(60000)) {
+    if (Ready) {
+        QDeadlineTimer Deadline(20000);
+        while (!Ready() && !Deadline.hasExpired() && P.state() == QProcess::Running)
+            P.waitForFinished(20);
+        if (!Ready())
+            ADD_FAILURE() << "vx never got to the point to be signalled: " << Args.join(QLatin1Char(' ')).toStdString();
+        else
+            ::kill(static_cast<pid_t>(P.processId()), Signal);
+    }
+    if (P.state() != QProcess::NotRunning && !P.waitForFinished(60000)) {
         P.kill();
         P.waitForFinished(5000);
         ADD_FAILURE() << "vx did not finish: " << Args.join(QLatin1Char(' ')).toStdString();
@@ -33,6 +47,19 @@ VxResult RunVxBinary(const QStringList& Args, const QByteArray& Input, const QPr
     R.Out = P.readAllStandardOutput();
     R.Err = P.readAllStandardError();
     return R;
+}
+
+}  // namespace
+
+VxResult RunVxBinary(const QStringList& Args, const QByteArray& Input, const QProcessEnvironment& Env)
+{
+    return Run(Args, Input, Env, {}, 0);
+}
+
+VxResult RunVxBinaryUntil(const QStringList& Args, const std::function<bool()>& Ready, int Signal,
+                          const QProcessEnvironment& Env)
+{
+    return Run(Args, {}, Env, Ready, Signal);
 }
 
 }  // namespace vxtest

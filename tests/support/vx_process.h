@@ -5,6 +5,8 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
+#include <functional>
+
 namespace vxtest {
 
 struct VxResult {
@@ -18,5 +20,10 @@ struct VxResult {
 // not ended after 60 s is killed and reported as a failure.
 VxResult RunVxBinary(const QStringList& Args, const QByteArray& Input = {},
                      const QProcessEnvironment& Env = QProcessEnvironment::systemEnvironment());
+
+// The same, sending vx the signal Signal as soon as Ready() holds (asked every 20 ms for
+// up to 20 s; a failure when it never does).
+VxResult RunVxBinaryUntil(const QStringList& Args, const std::function<bool()>& Ready, int Signal,
+                          const QProcessEnvironment& Env = QProcessEnvironment::systemEnvironment());
 
 }  // namespace vxtest

@@ -1,5 +1,7 @@
 #include "web_recording_hooks.h"
 
+#include "support/test_files.h"
+
 namespace vxtest {
 
 namespace {
@@ -70,6 +72,22 @@ TRecordingHooks::TRecordingHooks() : FSaved(VxUiHooks())
 TRecordingHooks::~TRecordingHooks()
 {
     VxSetUiHooks(FSaved);
+}
+
+TCompareRecord RecordComparisons(TVxCustomWebUpdater& U, const QString& LocalFile, const QList<qint64>& LocalSizes,
+                                 const QDateTime& Time)
+{
+    TCompareRecord R;
+    U.SetOnFileCompare([&R](QObject*, bool& Equal) {
+        R.Equal << Equal;
+        Equal = true;
+    });
+    for (const qint64 Size : LocalSizes) {
+        if (WriteSparse(LocalFile, Size, Time) && U.Execute())
+            R.RemoteSizes << U.RemoteFileSize();
+    }
+    U.SetOnFileCompare(nullptr);
+    return R;
 }
 
 }  // namespace vxtest

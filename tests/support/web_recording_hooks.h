@@ -1,10 +1,13 @@
 // User-interface hooks for the web tests: a status window that records what it is told,
 // a logon prompt with a scripted answer and a recorded message box. Installing them is
-// scoped: the previous hooks come back when the object goes.
+// scoped: the previous hooks come back when the object goes. And the updater's own
+// verdicts, recorded.
 #pragma once
 
 #include <vedidoredo/platform/VxUiHooks.h>
+#include <vedidoredo/vxiupdate.h>
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -39,5 +42,15 @@ public:
 private:
     TVxUiHooks FSaved;
 };
+
+// Runs U once for each size in LocalSizes, with its local file LocalFile made a sparse
+// file of that size and time Time beforehand; records the remote size U told and its own
+// comparison's verdict (Equal), and never lets it download.
+struct TCompareRecord {
+    QList<qint64> RemoteSizes;
+    QList<bool> Equal;
+};
+TCompareRecord RecordComparisons(TVxCustomWebUpdater& U, const QString& LocalFile, const QList<qint64>& LocalSizes,
+                                 const QDateTime& Time);
 
 }  // namespace vxtest

@@ -62,7 +62,7 @@ TEST(StatusWindow, HasTheControlsTextsAndPlaces)
         {"lblStep1", {200, 122, 150, 13}, "Step 1: Connection/Logon"},
         {"lblStep2", {200, 140, 150, 13}, "Step 2: File search"},
         {"lblStep3", {200, 158, 150, 13}, "Step 3: Download"},
-        {"lblStep4", {200, 176, 150, 13}, "Step 4: Diconnect/Logoff"},
+        {"lblStep4", {200, 176, 150, 13}, "Step 4: Disconnect/Logoff"},
         {"imgStep1", {179, 120, 16, 16}, nullptr},
         {"imgStep2", {179, 138, 16, 16}, nullptr},
         {"imgStep3", {179, 156, 16, 16}, nullptr},

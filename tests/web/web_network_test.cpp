@@ -1,6 +1,7 @@
 // The network service: remote files that are file paths. Updater outcomes, the event
 // order of a whole run, resume, and listing of directory trees.
 #include "web_test_helpers.h"
+#include "support/web_recording_hooks.h"
 
 #include <vedidoredo/vxidir.h>
 
@@ -53,7 +54,7 @@ TEST_F(NetworkUpdater, CopiesStampsAndThenSkips)
     EXPECT_EQ(U.Status(), isFinished);
     EXPECT_EQ(ReadFile(Local), Content);
     EXPECT_EQ(Modified(Local), RemoteTime);
-    EXPECT_EQ(U.RemoteFileSize(), 10000u);
+    EXPECT_EQ(U.RemoteFileSize(), 10000);
     EXPECT_EQ(DateTimeToQDateTime(U.RemoteFileCreated(), Qt::UTC), RemoteTime);
 
     // The second run goes back to isInProgress first, and skips the download.
@@ -120,7 +121,7 @@ TEST_F(NetworkUpdater, MissingRemoteFileIsNotFound)
     Log.Attach(&U);
     EXPECT_TRUE(U.Execute());
     EXPECT_EQ(U.Status(), isNotFound);
-    EXPECT_EQ(U.RemoteFileSize(), 0u);
+    EXPECT_EQ(U.RemoteFileSize(), 0);
     EXPECT_FALSE(Log.Events.contains(QStringLiteral("A:iaFileFound")));
     EXPECT_TRUE(Log.Events.contains(QStringLiteral("A:iaDisconnected")));
 }
@@ -132,7 +133,7 @@ TEST_F(NetworkUpdater, AbortKeepsTheOldCopyUntouched)
     const QDateTime OldTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
     ASSERT_TRUE(SetModified(Local, OldTime));
     int Calls = 0;
-    U.SetOnProgress([&](QObject*, int, int, bool& Abort) {
+    U.SetOnProgress([&](QObject*, qint64, qint64, bool& Abort) {
         ++Calls;
         Abort = true;
     });
@@ -145,29 +146,91 @@ TEST_F(NetworkUpdater, AbortKeepsTheOldCopyUntouched)
     EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 2);
 }
 
-TEST_F(NetworkUpdater, ResumeContinuesAPartialFileAndKeepsItOnAbort)
+TEST_F(NetworkUpdater, ResumeContinuesOnlyAPartialOfTheSameVersion)
 {
-    U.SetResumeDownload(true);
-    // An aborted first run leaves the part written so far.
-    U.SetOnProgress([](QObject*, int Cur, int, bool& Abort) { Abort = Cur >= 4100; });
-    EXPECT_FALSE(U.Execute());
-    EXPECT_EQ(ReadFile(Local), Content.left(4100));
-    // The next run continues after it; progress counts this run's bytes only.
-    QList<int> Progress;
-    U.SetOnProgress([&](QObject*, int Cur, int, bool&) { Progress << Cur; });
-    EXPECT_TRUE(U.Execute());
-    EXPECT_EQ(U.Status(), isFinished);
-    EXPECT_EQ(ReadFile(Local), Content);
-    EXPECT_EQ(Progress.last(), 10000 - 4100);
-    EXPECT_EQ(Modified(Local), RemoteTime);
+    const QString Partial = Local + QStringLiteral(".~vxpart");
+    const QByteArray Newer = QByteArray(10000, 'N');
+    struct Row {
+        const char* Case;
+        bool PartialFirst;   // an aborted run leaves the first 4100 bytes
+        bool RemoteChanges;  // then the remote file gets new content and a new time
+        QByteArray LocalBefore;
+        int RestCounted;     // the last progress of the second run
+    };
+    const Row Rows[] = {
+        {"same version", true, false, {}, 10000 - 4100},
+        {"changed after the abort", true, true, {}, 10000},
+        {"a complete older local file", false, false, QByteArray(4000, 'a'), 10000},
+    };
+    for (const Row& R : Rows) {
+        SCOPED_TRACE(R.Case);
+        QFile::remove(Local);
+        ASSERT_TRUE(WriteFile(Remote, Content) && SetModified(Remote, RemoteTime));
+        if (!R.LocalBefore.isEmpty()) {
+            ASSERT_TRUE(WriteFile(Local, R.LocalBefore) && SetModified(Local, RemoteTime.addDays(-1)));
+        }
+        U.SetResumeDownload(true);
+        if (R.PartialFirst) {
+            U.SetOnProgress([](QObject*, qint64 Cur, qint64, bool& Abort) { Abort = Cur >= 4100; });
+            EXPECT_FALSE(U.Execute());
+            EXPECT_FALSE(QFile::exists(Local));
+            EXPECT_EQ(ReadFile(Partial), Content.left(4100));
+        }
+        const QByteArray Expected = R.RemoteChanges ? Newer : Content;
+        if (R.RemoteChanges) {
+            ASSERT_TRUE(WriteFile(Remote, Newer) && SetModified(Remote, RemoteTime.addSecs(60)));
+        }
+        qint64 Last = 0;
+        U.SetOnProgress([&](QObject*, qint64 Cur, qint64, bool&) { Last = Cur; });
+        EXPECT_TRUE(U.Execute());
+        EXPECT_EQ(U.Status(), isFinished);
+        EXPECT_EQ(ReadFile(Local), Expected);
+        EXPECT_EQ(Last, R.RestCounted);
+        // Nothing but the two files is left.
+        EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
 }
 
-TEST_F(NetworkUpdater, ResumeWritesALongerLocalFileAnew)
+TEST_F(NetworkUpdater, StaleTemporaryFilesOfTheTargetGoButNoOtherFile)
 {
-    U.SetResumeDownload(true);
-    ASSERT_TRUE(WriteFile(Local, QByteArray(12000, 'z')));
+    // What a run that was killed leaves beside the target, and names that only look alike.
+    const QStringList Stale = {"local.bin.~vx123456", "local.bin.~vx000001"};
+    const QStringList Kept = {"local.bin.~vx12345", "local.bin.~vxabcdef", "other.bin.~vx123456", "local.bin.~vxpart"};
+    for (const QString& Name : Stale + Kept)
+        ASSERT_TRUE(WriteFile(Dir.filePath(Name), "left"));
+    // A second download to the same target while the first is writing leaves the first's
+    // temporary file alone.
+    TVxWebUpdater Second;
+    Second.SetService(isNetwork);
+    Second.SetRemoteFileName(Remote);
+    Second.SetLocalFileName(Local);
+    bool SecondDone = false;
+    U.SetOnProgress([&](QObject*, qint64, qint64, bool&) {
+        if (!SecondDone)
+            SecondDone = Second.Execute() && Second.Status() == isFinished;
+    });
     EXPECT_TRUE(U.Execute());
+    EXPECT_TRUE(SecondDone);
+    EXPECT_EQ(U.Status(), isFinished);
     EXPECT_EQ(ReadFile(Local), Content);
+    QStringList Left = QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden);
+    Left.removeAll(QStringLiteral("remote.bin"));
+    Left.removeAll(QStringLiteral("local.bin"));
+    Left.sort();
+    QStringList Expected = Kept;
+    Expected.removeAll(QStringLiteral("local.bin.~vxpart"));  // a complete download ends a partial one
+    Expected.sort();
+    EXPECT_EQ(Left, Expected);
+}
+
+TEST_F(NetworkUpdater, SizesPast4GiBAreToldWhole)
+{
+    constexpr qint64 Big = 5000000000;
+    ASSERT_TRUE(WriteSparse(Remote, Big, RemoteTime));
+    // A local copy of the same size, and one whose size has the same low 32 bits only.
+    const vxtest::TCompareRecord R = vxtest::RecordComparisons(U, Local, {Big, Big & 0xFFFFFFFF}, RemoteTime);
+    EXPECT_EQ(R.RemoteSizes, QList<qint64>({Big, Big})) << U.LastError().toStdString();
+    EXPECT_EQ(R.Equal, QList<bool>({true, false}));
 }
 
 TEST_F(NetworkUpdater, UnwritableLocalFileRaisesTheFileError)
@@ -190,14 +253,14 @@ TEST(NetworkService, InspectionReportsSizeAndTime)
     C.Work = [&](TProbeComponent* P) {
         P->ConnectToInet(true);
         EXPECT_FALSE(P->HasSession());
-        quint32 Size = 99;
+        qint64 Size = 99;
         TDateTime Time = 5.0;
         EXPECT_TRUE(P->GetFileInfoFromInet(F, Size, Time));
-        EXPECT_EQ(Size, 123u);
+        EXPECT_EQ(Size, 123);
         EXPECT_EQ(DateTimeToQDateTime(Time, Qt::UTC), T);
         Time = 5.0;
         EXPECT_FALSE(P->GetFileInfoFromInet(F + QStringLiteral(".missing"), Size, Time));
-        EXPECT_EQ(Size, 0u);
+        EXPECT_EQ(Size, 0);
         EXPECT_EQ(Time.Value(), 5.0);
         P->DisconnectFromInet();
     };

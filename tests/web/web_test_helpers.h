@@ -42,7 +42,7 @@ struct TEventLog {
     {
         C->SetOnActionChange([this, C](QObject*) { Events << QStringLiteral("A:%1").arg(Name(C->Action())); });
         C->SetOnStatusChange([this, C](QObject*) { Events << QStringLiteral("S:%1").arg(Name(C->Status())); });
-        C->SetOnProgress([this](QObject*, int Cur, int Max, bool&) { Events << QStringLiteral("P:%1/%2").arg(Cur).arg(Max); });
+        C->SetOnProgress([this](QObject*, qint64 Cur, qint64 Max, bool&) { Events << QStringLiteral("P:%1/%2").arg(Cur).arg(Max); });
         C->SetOnBeforeExecute([this](QObject*) { Events << QStringLiteral("before"); });
         C->SetOnAfterExecute([this](QObject*) { Events << QStringLiteral("after"); });
     }

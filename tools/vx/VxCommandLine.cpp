@@ -4,6 +4,7 @@
 #include "VxOptionReader.h"
 #include "VxRegistry.h"
 
+#include <vedidoredo/VxVersion.h>
 #include <vedidoredo/platform/VxException.h>
 
 #include <algorithm>
@@ -72,7 +73,8 @@ QString GeneralHelp()
                "--help` lists the properties and operations of a class.\n"
                "\n"
                "Exit status: 0 done; 1 the operation reported failure; 2 an error (its message on\n"
-               "standard error); 64 a usage error.\n");
+               "standard error); 64 a usage error; 130, 143 or 129 ended by SIGINT (Ctrl-C),\n"
+               "SIGTERM or SIGHUP, the command's temporary files removed.\n");
 }
 
 bool CommandNeedsWindows(const QStringList& Args)
@@ -88,13 +90,18 @@ bool CommandNeedsWindows(const QStringList& Args)
 int RunCommandLine(const QStringList& Args)
 {
     const QString First = Args.value(0);
-    if (Args.isEmpty() || First == QLatin1String("--help") || First == QLatin1String("-h") ||
+    if (Args.isEmpty()) {
+        // No command at all is a usage error: the usage goes where errors go.
+        WriteErr(GeneralHelp());
+        return ExitUsage;
+    }
+    if (First == QLatin1String("--help") || First == QLatin1String("-h") ||
         (First == QLatin1String("help") && Args.size() == 1)) {
         WriteOutText(GeneralHelp());
         return ExitOk;
     }
     if (First == QLatin1String("--version")) {
-        WriteOutText(QStringLiteral("vx (VeDidoredo) " VX_VERSION "\n"));
+        WriteOutText(QStringLiteral("vx (VeDidoredo) " VEDIDOREDO_VERSION_STR "\n"));
         return ExitOk;
     }
     if (First == QLatin1String("help")) {

@@ -160,8 +160,9 @@ int SecondsToMs(const QString& Text, const QString& Option)
 
 QString TimeoutHelp(double DefaultSeconds)
 {
-    return QStringLiteral("  --timeout SECONDS     give up on a server silent for that long (fractions\n"
-                          "                        allowed; %1)\n")
+    return QStringLiteral("  --timeout SECONDS     give up when connecting takes that long, or when the\n"
+                          "                        server stays silent that long; a transfer that keeps\n"
+                          "                        moving is never cut (fractions allowed; %1)\n")
         .arg(DefaultSeconds > 0 ? QStringLiteral("default %1; 0 waits without limit").arg(SecondsText(DefaultSeconds))
                                 : QStringLiteral("default: no limit"));
 }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace vx {
@@ -65,8 +66,28 @@ extern "C" void RestoreEchoAndRaise(int Signal)
 {
     if (EchoFd >= 0)
         ::tcsetattr(EchoFd, TCSAFLUSH, &SavedTerminal);
+    // The handler that was there before (EndOnSignals'), else the signal's default.
+    for (int I = 0; I < 3; ++I) {
+        const auto Saved = SavedActions[I].sa_handler;
+        if (RestoredSignals[I] == Signal && !(SavedActions[I].sa_flags & SA_SIGINFO) && Saved != SIG_DFL &&
+            Saved != SIG_IGN) {
+            Saved(Signal);
+            return;
+        }
+    }
     ::signal(Signal, SIG_DFL);
     ::raise(Signal);
+}
+
+// The write end of EndOnSignals' pipe.
+int SignalPipe = -1;
+
+extern "C" void WriteSignalToPipe(int Signal)
+{
+    const int Saved = errno;
+    const unsigned char Byte = static_cast<unsigned char>(Signal);
+    [[maybe_unused]] const ssize_t N = ::write(SignalPipe, &Byte, 1);
+    errno = Saved;
 }
 
 }  // namespace
@@ -97,6 +118,32 @@ EchoOff::~EchoOff()
     for (int I = 0; I < 3; ++I)
         ::sigaction(RestoredSignals[I], &SavedActions[I], nullptr);
     EchoFd = -1;
+}
+
+void EndOnSignals(std::function<void(int Signal)> Cleanup)
+{
+    int Fds[2];
+    if (SignalPipe >= 0 || ::pipe2(Fds, O_CLOEXEC) != 0)
+        return;
+    ::fcntl(Fds[1], F_SETFL, O_NONBLOCK);  // a burst of signals never blocks the handler
+    SignalPipe = Fds[1];
+    std::thread([ReadEnd = Fds[0], Cleanup = std::move(Cleanup)] {
+        unsigned char Signal = 0;
+        ssize_t N;
+        while ((N = ::read(ReadEnd, &Signal, 1)) < 0 && errno == EINTR) {
+        }
+        if (N != 1)
+            return;
+        if (Cleanup)
+            Cleanup(Signal);
+        ::_exit(128 + Signal);
+    }).detach();
+    struct sigaction Action = {};
+    Action.sa_handler = WriteSignalToPipe;
+    sigemptyset(&Action.sa_mask);
+    Action.sa_flags = SA_RESTART;
+    for (const int Signal : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(Signal, &Action, nullptr);
 }
 
 int OpenControllingTerminal()

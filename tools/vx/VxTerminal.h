@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace vx {
 
 // The controlling terminal (/dev/tty) for reading and writing, even while standard input
@@ -31,6 +33,12 @@ public:
 private:
     bool FActive = false;
 };
+
+// From now on SIGINT, SIGTERM and SIGHUP end the program through Cleanup: the handler
+// only writes the signal's number into a pipe; a thread of its own reads it, runs
+// Cleanup there (where anything may be done) and ends the program with 128 + the
+// signal's number: 130 for SIGINT, 143 for SIGTERM, 129 for SIGHUP.
+void EndOnSignals(std::function<void(int Signal)> Cleanup);
 
 bool StandardInputIsTerminal();
 bool StandardOutputIsTerminal();

@@ -67,10 +67,10 @@ int RunDirectory(const QStringList& Args)
     vx::WriteOutText(Listing(D.Categories(), vx::OutIsTerminal()));
     int Exit = vx::ExitOk;
     if (D.Status() == isNotFound) {
-        vx::PrintError(QStringLiteral("%1: directory file not found%2").arg(O.Target, vxweb::Reason(&D)));
+        vx::PrintError(QStringLiteral("%1: directory file not found%2").arg(vxweb::Shown(O.Target), vxweb::Reason(&D)));
         Exit = vx::ExitFalse;
     } else if (D.Status() == isFailed) {
-        vx::PrintError(QStringLiteral("%1: failed%2").arg(O.Target, vxweb::Reason(&D)));
+        vx::PrintError(QStringLiteral("%1: failed%2").arg(vxweb::Shown(O.Target), vxweb::Reason(&D)));
         Exit = vx::ExitFalse;
     }
     D.SetShowMode(Mode);
@@ -101,7 +101,7 @@ VX_REGISTER_WINDOW_COMMAND(
     "  --proxy HOST[:PORT]   an HTTP proxy (default: the http_proxy environment)\n"
     "  --proxy-user U, --proxy-password P  the proxy's login\n"
     "  --cacert FILE         trust the CA certificates in this PEM file as well\n") +
-    vx::TimeoutHelp(0) + QStringLiteral("\n"
+    vx::TimeoutHelp(vxweb::DefaultTimeoutSeconds) + QStringLiteral("\n"
     "Exit status: 0 done, 1 the directory file was not found or the download failed (the\n"
     "cached directory is listed all the same), 2 a cache file could not be written,\n"
     "64 a usage error.\n"),

@@ -107,6 +107,6 @@ VX_REGISTER_WINDOW_COMMAND(
     "  --proxy HOST[:PORT]   an HTTP proxy (default: the http_proxy environment)\n"
     "  --proxy-user U, --proxy-password P  the proxy's login\n"
     "  --cacert FILE         trust the CA certificates in this PEM file as well\n"
-    + vx::TimeoutHelp(0) + "\n"
+    + vx::TimeoutHelp(vxweb::DefaultTimeoutSeconds) + "\n"
     "Exit status: 0 done, 1 failed or not found, 2 not a picture or an error, 64 a usage error.\n",
     RunImage, vx::WindowsWith(QStringLiteral("--show")))

@@ -4,6 +4,7 @@
 #include "VxRegistry.h"
 #include "cmd_web_common.h"
 
+#include <vedidoredo/platform/VxUiHooks.h>
 #include <vedidoredo/vxidir.h>
 
 namespace {
@@ -15,19 +16,30 @@ int RunLs(const QStringList& Args)
         throw vx::UsageError{QStringLiteral("one URL or directory only, got '%1' as well").arg(O.Rest.first())};
     TVxRemoteFiles L;
     QString Error;
-    const QString Dir = vxweb::Configure(&L, O, Error);
-    if (Dir.isEmpty())
+    if (!vxweb::Configure(&L, O, Error))
         throw vx::UsageError{Error};
-    L.SetDirectory(Dir);
     if (!O.Mask.isEmpty())
         L.SetWildCard(O.Mask);
     L.SetSubFolders(O.Recursive);
+    // A directory that cannot be entered comes as a message box; its text goes to
+    // standard error once, not again beside the same reason in the final report.
+    QStringList Messages;
+    const TVxUiHooks Saved = VxUiHooks();
+    TVxUiHooks Collecting = Saved;
+    Collecting.ShowMessage = [&Messages](const QString&, const QString& Text) { Messages << Text; };
+    VxSetUiHooks(Collecting);
     try {
         L.Execute();
     } catch (const EVxError& E) {
+        VxSetUiHooks(Saved);
         vx::PrintError(E.Message());
         return vx::ExitError;
     }
+    VxSetUiHooks(Saved);
+    Messages.removeDuplicates();
+    for (const QString& Text : Messages)
+        if (L.Status() == isFinished || Text != L.LastError())
+            vx::PrintError(Text);
     QString Lines;
     for (const QString& Line : L.FileList())
         Lines += Line + QLatin1Char('\n');
@@ -59,6 +71,6 @@ VX_REGISTER_COMMAND_HELP(
     "  --mask M              only names matching M (* and ?; the default *.* lists all)\n"
     "  -r, --recursive       every subdirectory as well\n"
     "  --user U, --password P  the FTP login\n"
-    + vx::TimeoutHelp(0) + "\n"
+    + vx::TimeoutHelp(vxweb::DefaultTimeoutSeconds) + "\n"
     "Exit status: 0 listed, 1 nothing listed or failed, 64 a usage error.\n",
     RunLs)

@@ -108,11 +108,11 @@ int RunRss(const QStringList& Args)
         return vx::ExitError;
     }
     if (P.Status() == isNotFound) {
-        vx::PrintError(QStringLiteral("%1: feed not found%2").arg(O.Target, vxweb::Reason(&P)));
+        vx::PrintError(QStringLiteral("%1: feed not found%2").arg(vxweb::Shown(O.Target), vxweb::Reason(&P)));
         return vx::ExitFalse;
     }
     if (P.Status() != isFinished) {
-        vx::PrintError(QStringLiteral("%1: failed%2").arg(O.Target, vxweb::Reason(&P)));
+        vx::PrintError(QStringLiteral("%1: failed%2").arg(vxweb::Shown(O.Target), vxweb::Reason(&P)));
         return vx::ExitFalse;
     }
     if (O.Json) {
@@ -128,7 +128,7 @@ int RunRss(const QStringList& Args)
         PrintChannels(P, O.Reader->Has("--content"));
     }
     if (P.Channels()->Count() == 0) {
-        vx::PrintError(QStringLiteral("%1: no RSS, RDF or Atom channel in it").arg(O.Target));
+        vx::PrintError(QStringLiteral("%1: no RSS, RDF or Atom channel in it").arg(vxweb::Shown(O.Target)));
         return vx::ExitFalse;
     }
     return vx::ExitOk;
@@ -157,7 +157,7 @@ VX_REGISTER_COMMAND_HELP(
     "  --proxy HOST[:PORT]   an HTTP proxy (default: the http_proxy environment)\n"
     "  --proxy-user U, --proxy-password P  the proxy's login\n"
     "  --cacert FILE         trust the CA certificates in this PEM file as well\n"
-    + vx::TimeoutHelp(0) + "\n"
+    + vx::TimeoutHelp(vxweb::DefaultTimeoutSeconds) + "\n"
     "Exit status: 0 read, 1 failed, not found or no channel in it, 2 the download could\n"
     "not be written or read, 64 a usage error.\n",
     RunRss)

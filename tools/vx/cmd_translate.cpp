@@ -126,7 +126,7 @@ VX_REGISTER_COMMAND_HELP(
         "(--languages --speak), one per line. Texts go as UTF-8.\n"
         "\n"
         "Options:\n") +
-        SharedHelp + vx::TimeoutHelp(0) +
+        SharedHelp + vx::TimeoutHelp(vxweb::DefaultTimeoutSeconds) +
         "\n"
         "Exit status: 0 answered, 1 the service refused (its answer on standard error) or\n"
         "could not be reached, 64 a usage error.\n",
@@ -138,7 +138,7 @@ VX_REGISTER_COMMAND_HELP(
                         "FILE is emptied first and stays empty when the service refuses.\n"
                         "\n"
                         "Options:\n") +
-        SharedHelp + vx::TimeoutHelp(0) +
+        SharedHelp + vx::TimeoutHelp(vxweb::DefaultTimeoutSeconds) +
         "\n"
         "Exit status: 0 saved, 1 the service refused (its answer on standard error) or could\n"
         "not be reached, 2 FILE could not be created, 64 a usage error.\n",

@@ -53,12 +53,14 @@ VX_REGISTER_COMMAND_HELP(
     "(PATH relative to the login directory; //PATH or %2FPATH is absolute), or a file path.\n"
     "\n"
     "Options:\n"
-    "  --resume              continue a LOCALFILE that a broken download left shorter\n"
+    "  --resume              keep what an interrupted download (Ctrl-C included) got, in\n"
+    "                        LOCALFILE.~vxpart, and continue it on the next --resume run\n"
+    "                        while the remote file is the same version (else start anew)\n"
     "  --user U, --password P  the server's login (asked for on the terminal if needed)\n"
     "  --proxy HOST[:PORT]   an HTTP proxy (default: the http_proxy environment)\n"
     "  --proxy-user U, --proxy-password P  the proxy's login\n"
     "  --cacert FILE         trust the CA certificates in this PEM file as well\n"
-    + vx::TimeoutHelp(0) + "\n"
+    + vx::TimeoutHelp(vxweb::DefaultTimeoutSeconds) + "\n"
     "Exit status: 0 downloaded or up to date, 1 failed or not found, 2 the local file\n"
     "could not be written, 64 a usage error.\n",
     RunUpdate)

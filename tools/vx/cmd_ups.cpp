@@ -141,7 +141,7 @@ VX_REGISTER_COMMAND_HELP(
     "  --proxy HOST[:PORT]   an HTTP proxy (default: the https_proxy environment)\n"
     "  --proxy-user U, --proxy-password P  the proxy's login\n"
     "  --cacert FILE         trust the CA certificates in this PEM file as well\n"
-    + vx::TimeoutHelp(0) + "\n"
+    + vx::TimeoutHelp(vxweb::DefaultTimeoutSeconds) + "\n"
     "Exit status: 0 tracked, 1 the request failed or the answer holds no shipment,\n"
     "64 a usage error.\n",
     RunUps)

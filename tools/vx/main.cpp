@@ -1,9 +1,11 @@
 #include "VxCommandLine.h"
 #include "VxConsole.h"
 #include "VxRegistry.h"
+#include "VxTerminal.h"
 #include "VxTerminalHooks.h"
 
 #include <vedidoredo/VxWidgets.h>
+#include <vedidoredo/platform/VxTemporaryFiles.h>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -23,6 +25,13 @@ bool HasDisplay()
 
 int main(int argc, char** argv)
 {
+    // Ctrl-C or a kill takes the command's temporary files with it; a progress bar left
+    // on the terminal gets its line end.
+    vx::EndOnSignals([](int) {
+        VxRemoveTemporaryFiles();
+        if (vx::StandardErrorColumns() > 0)
+            vx::WriteAllTo(2, "\n");
+    });
     QStringList Args;
     for (int I = 1; I < argc; ++I)
         Args << QString::fromLocal8Bit(argv[I]);

@@ -1,27 +1,28 @@
-// The base of every component that runs an operation (Execute, LoadFromFile, a
-// translator call): one run at a time, the events a run raises, runs on a worker thread.
-//
-// A run is the whole of one operation. While it goes, a second one on the same component,
-// from another thread or from a handler of the running one (a handler that pumps events
-// lets a second click through), raises EVxError "already running", and setting a property
-// raises "cannot change PROPERTY while running" (the settings objects a component owns,
-// Proxy and the like, included), except from the run's own callbacks, which the run waits
-// for (an OnRedirect handler sets the next request's Port). The run's own code may call
-// operations of its component again: an override of Execute calls the base's.
-//
-// The asynchronous forms (ExecuteAsync and the like) run the same work on a worker thread
-// and return a QFuture of what the blocking form returns; a failure the blocking form
-// raises is the future's exception. During such a run every callback the component raises,
-// and every window it shows (the logon prompt, the status window), runs on the thread that
-// owns the component (its QObject thread), in the order the blocking form raises them, and
-// the worker waits for it, so answers (Abort, Accept, a replaced text) are honoured. The
-// owning thread must process events for that: when it does not (it waits in
-// QFuture::waitForFinished() or result(), or runs no event loop) for a quarter of a second
-// while a callback waits, the worker runs that callback, and the next ones, itself until
-// the owning thread processes events again. Windows are then not shown (they can only be
-// shown on the application's thread), and the logon prompt answers Cancel. Read the
-// component's properties in its callbacks or after the run; a run leaves no thread,
-// socket or file open behind it (a kept connection goes back to the owning thread).
+/// \file
+/// The base of every component that runs an operation (Execute, LoadFromFile, a
+/// translator call): one run at a time, the events a run raises, runs on a worker thread.
+///
+/// A run is the whole of one operation. While it goes, a second one on the same component,
+/// from another thread or from a handler of the running one (a handler that pumps events
+/// lets a second click through), raises EVxError "already running", and setting a property
+/// raises "cannot change PROPERTY while running" (the settings objects a component owns,
+/// Proxy and the like, included), except from the run's own callbacks, which the run waits
+/// for (an OnRedirect handler sets the next request's Port). The run's own code may call
+/// operations of its component again: an override of Execute calls the base's.
+///
+/// The asynchronous forms (ExecuteAsync and the like) run the same work on a worker thread
+/// and return a QFuture of what the blocking form returns; a failure the blocking form
+/// raises is the future's exception. During such a run every callback the component raises,
+/// and every window it shows (the logon prompt, the status window), runs on the thread that
+/// owns the component (its QObject thread), in the order the blocking form raises them, and
+/// the worker waits for it, so answers (Abort, Accept, a replaced text) are honoured. The
+/// owning thread must process events for that: when it has not taken a callback up after a
+/// quarter of a second (it waits in QFuture::waitForFinished() or result(), is busy, or runs
+/// no event loop), the worker runs that callback, and the next ones, itself until the
+/// owning thread processes events again. Windows are then not shown (they can only be
+/// shown on the application's thread), and the logon prompt answers Cancel. Read the
+/// component's properties in its callbacks or after the run; a run leaves no thread,
+/// socket or file open behind it (a kept connection goes back to the owning thread).
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>
@@ -118,8 +119,8 @@ std::function<void(A...)> TVxComponent::Guarded(std::function<void(A...)> Handle
 {
     if (!Handler)
         return Handler;
-    // The run is held weakly: a copy of the handler given to another component stays
-    // callable after this one is gone.
+    /// The run is held weakly: a copy of the handler given to another component stays
+    /// callable after this one is gone.
     return [Run = std::weak_ptr<TVxRunState>(FRun), Handler = std::move(Handler)](A... Args) {
         CallAsCallback(Run, [&] { Handler(std::forward<A>(Args)...); });
     };
