@@ -1,6 +1,7 @@
 // The libcurl transfer loop and the options every transfer of a session gets.
 #include "VxInetTransfer.h"
 
+#include "platform/VxRunState.h"
 #include "platform/VxSystemProxy.h"
 
 #include <QRegularExpression>
@@ -200,7 +201,14 @@ void Transfer::Start()
 
 void Transfer::Pump(const std::function<bool()>& Ready)
 {
+    // Cancelling the run going on on this thread wakes the wait below and ends the transfer.
+    TVxCancelWaker Waker([M = Multi] { curl_multi_wakeup(M); });
     while (Added && !Done && !Ready()) {
+        if (VxRunCancelled()) {
+            Finish(CURLE_ABORTED_BY_CALLBACK);
+            std::snprintf(ErrorBuffer, sizeof ErrorBuffer, "%s", "Download aborted");
+            break;
+        }
         int Running = 0;
         const CURLMcode M = curl_multi_perform(Multi, &Running);
         if (M != CURLM_OK) {
@@ -214,7 +222,8 @@ void Transfer::Pump(const std::function<bool()>& Ready)
                 Finish(Msg->data.result);
         if (Done || Ready())
             break;
-        curl_multi_poll(Multi, nullptr, 0, PollSliceMs, nullptr);
+        // Inside a run, a cancelled future (which wakes nobody) is noticed within a slice.
+        curl_multi_poll(Multi, nullptr, 0, TVxRunState::Current() ? TVxRunState::CancelPollMs : PollSliceMs, nullptr);
     }
 }
 

@@ -29,6 +29,11 @@ TVxIHTTPClient::TVxIHTTPClient(QObject* Owner) : TVxInetBase(Owner)
     SetPort(80);
 }
 
+TVxIHTTPClient::~TVxIHTTPClient()
+{
+    EndRun();
+}
+
 void TVxIHTTPClient::Connect()
 {
     if (!Connected()) {

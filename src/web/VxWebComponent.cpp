@@ -95,6 +95,7 @@ TVxCustomWebComponent::~TVxCustomWebComponent()
 
 void TVxCustomWebComponent::SetService(TVxIService Value)
 {
+    CheckChange("Service");
     if (Value == FService)
         return;
     FService = Value;
@@ -108,16 +109,19 @@ void TVxCustomWebComponent::SetService(TVxIService Value)
 
 void TVxCustomWebComponent::SetProxy(TVxInetProxy* Value)
 {
+    CheckChange("Proxy");
     FProxy->Assign(Value);
 }
 
 void TVxCustomWebComponent::SetStatusDialog(TVxInetStatusDialog* Value)
 {
+    CheckChange("StatusDialog");
     FStatusDialog->Assign(Value);
 }
 
 void TVxCustomWebComponent::SetStatus(TVxIStatus Value)
 {
+    CheckChange("Status");
     if (Value == FStatus)
         return;
     FStatus = Value;
@@ -127,6 +131,7 @@ void TVxCustomWebComponent::SetStatus(TVxIStatus Value)
 
 void TVxCustomWebComponent::SetAction(TVxIAction Value)
 {
+    CheckChange("Action");
     if (Value == FAction)
         return;
     FAction = Value;
@@ -156,7 +161,9 @@ void TVxCustomWebComponent::SetAction(TVxIAction Value)
                 dlgStatus->SetStatusText(*L.Text);
                 dlgStatus->SetStepImage(L.Step, L.Image);
             }
-            dlgStatus->ProcessEvents();
+            // An asynchronous run leaves the events to the owning thread's own loop.
+            if (!RunState().Async())
+                dlgStatus->ProcessEvents();
         });
     }
     if (FOnActionChange)
@@ -183,11 +190,17 @@ void TVxCustomWebComponent::UpdateProgress(qint64 CurValue, qint64 MaxValue, boo
             Abort = dlgStatus->IsCanceled();
             dlgStatus->SetProgress(CurValue, MaxValue);
             dlgStatus->SetStatusText(Text);
-            dlgStatus->ProcessEvents();
+            if (!RunState().Async())
+                dlgStatus->ProcessEvents();
         });
     }
+    // Cancel works as the window's Cancel button does.
+    if (RunState().Cancelled())
+        Abort = true;
     if (FOnProgress)
         FOnProgress(this, CurValue, MaxValue, Abort);
+    if (RunState().Cancelled())
+        Abort = true;
 }
 
 void TVxCustomWebComponent::PrepareStatusWindow()
@@ -237,11 +250,19 @@ bool TVxCustomWebComponent::Execute()
     InternalExecute();
     if (FStatus == isInProgress)
         SetStatus(isFinished);
+    // A run that Cancel (or its future's cancel) cut short failed as an abort does.
+    if (FStatus == isFailed && RunState().Cancelled())
+        FLastError = QStringLiteral("Download aborted");
     const bool Result = FStatus != isFailed;
     CloseStatusWindow();
     if (FOnAfterExecute)
         FOnAfterExecute(this);
     return Result;
+}
+
+QFuture<bool> TVxCustomWebComponent::ExecuteAsync()
+{
+    return RunAsync<bool>([this] { return Execute(); });
 }
 
 // ---- connection --------------------------------------------------------------------
@@ -422,6 +443,8 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
         if (Abort)
             break;
     }
+    if (RunState().Cancelled())
+        Abort = true;  // also when the transfer itself was ended by it
 
     const bool SourceComplete = Source->Completed();
     const bool Short = Expected > 0 && Resumed + Total < Expected;
@@ -503,6 +526,8 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
             if (Abort)
                 break;
         }
+        if (RunState().Cancelled())
+            Abort = true;
         if (Abort)
             FLastError = QStringLiteral("Download aborted");
         else if (!File->Completed())
