@@ -32,13 +32,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "rss: no feed: %s\n", qPrintable(Parser.LastError()));
         return 1;
     }
-    // Texts are byte text, as the feed wrote them: written back byte for byte, a UTF-8
-    // feed shows right on a UTF-8 terminal. Entities such as &amp; stay as written.
+    // Fields are byte text, as the feed wrote them; ReadableText gives the text a person
+    // reads (decoded in the feed's encoding, entities replaced, control characters removed).
+    auto Text = [&Parser](const QString& Field) { return Parser.ReadableText(Field).simplified().toUtf8(); };
     for (const TVxIRSSChannel* Channel : *Parser.Channels()) {
-        std::printf("%s\n", Channel->Title.toLatin1().constData());
+        std::printf("%s\n", Text(Channel->Title).constData());
         for (const TVxIRSSItem* Item : Channel->Items)
-            std::printf("  %s  %s\n    %s\n", Item->PubDate.toLatin1().constData(),
-                        Item->Title.toLatin1().constData(), Item->Link.toLatin1().constData());
+            std::printf("  %s  %s  %s\n    %s\n", Text(Item->PubDate).constData(), Text(Item->Title).constData(),
+                        Text(Item->Author).constData(), Text(Item->Link).constData());
     }
     return 0;
 }

@@ -21,19 +21,14 @@ int main(int argc, char** argv)
     }
 
     TVxWebUpdater Updater;
-    const QUrl Url(Args.at(1));
-    const QString Scheme = Url.scheme().toLower();
-    if (Scheme == QLatin1String("http") || Scheme == QLatin1String("https") || Scheme == QLatin1String("ftp")) {
-        Updater.SetService(Scheme == QLatin1String("http") ? isHTTP : Scheme == QLatin1String("https") ? isHTTPS : isFTP);
-        Updater.SetHost(Url.host());
-        if (Url.port() > 0)
-            Updater.SetPort(Url.port());
-        Updater.SetUser(Url.userName());
-        Updater.SetPassword(Url.password());
-        Updater.SetRemoteFileName(Scheme == QLatin1String("ftp") ? Url.path() : Url.path(QUrl::FullyEncoded));
-    } else {
-        Updater.SetService(isNetwork);  // a path on this machine or a mounted share
-        Updater.SetRemoteFileName(Args.at(1));
+    try {
+        // Service, host, port, login and remote path from the URL; a plain path is a
+        // file on this machine or a mounted share.
+        const QUrl Url(Args.at(1));
+        Updater.SetUrl(Url.scheme().size() > 1 ? Url : QUrl::fromLocalFile(Args.at(1)));
+    } catch (const EVxError& E) {  // not http, https, ftp or file, or no host
+        std::fprintf(stderr, "update: %s\n", qPrintable(E.Message()));
+        return 64;
     }
     Updater.SetLocalFileName(Args.at(2));
     Updater.SetTimeout(30000);  // give up on a server that says nothing for 30 s

@@ -1,11 +1,13 @@
 // TVxXMLEngine on any input, through ParseXMLFromString and LoadFromStream, with handlers
-// that refuse elements, cancel, destroy nodes and parse again from inside the parse.
+// that refuse elements, cancel, destroy nodes and parse from inside the parse (another
+// engine parses, the engine itself refuses).
 // Checks: no crash, hang or leak; the tree is consistent (parents, levels, lists); every
 // node's values can be read and split; a copy equals the original; and scanning UTF-8
 // bytes gives the same tree as scanning the text they decode to.
 //
 // The first two bytes choose the entry point and the handlers; the rest is the document.
 #include <vedidoredo/VxInetXML.h>
+#include <vedidoredo/platform/VxException.h>
 #include <vedidoredo/vxiutil.h>
 
 #include <QBuffer>
@@ -100,8 +102,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
             }
             if ((Mode & 0x10) && Calls >= Param)
                 Cancel = true;
-            if ((Mode & 0x40) && Calls == 3)
-                E.ParseXMLFromString(QStringLiteral("<n><m>1</m></n>"), 15);
+            if ((Mode & 0x40) && Calls == 3) {
+                bool Refused = false;
+                try {
+                    E.ParseXMLFromString(QStringLiteral("<n><m>1</m></n>"), 15);
+                } catch (const EVxError&) {
+                    Refused = true;
+                }
+                Check(Refused);
+                TVxXMLEngine Other;
+                Other.ParseXMLFromString(QStringLiteral("<n><m>1</m></n>"), 15);
+                Check(Other.RootItem()->Items()->Count() == 1);
+            }
         });
     }
 

@@ -7,6 +7,8 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libcurl4-openssl-dev
+  # the API reference and the Debian packages
+  doxygen dpkg-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev libexpat1-dev curl
   # real peers for the integration tests

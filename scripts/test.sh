@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the unit tests built with
-# AddressSanitizer and UndefinedBehaviorSanitizer, a short run of every fuzz target, the
-# install check, and last the whole suite, unit and integration (the integration tests
-# start their own servers on 127.0.0.1).
+# Installs what is missing, builds, and runs every test: the API reference, the unit
+# tests built with AddressSanitizer and UndefinedBehaviorSanitizer, a short run of every
+# fuzz target, the install check, the Debian packages, and last the whole suite, unit
+# and integration (the integration tests start their own servers on 127.0.0.1).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 # Every build here treats compiler warnings as errors, gcc's and clang's alike.
 bash scripts/build.sh -DVX_WERROR=ON
+# The API reference: any Doxygen warning, an undocumented public member among them, fails.
+cmake --build build --target docs
 
 cmake -S . -B build-asan -G Ninja -DVX_SANITIZE=ON -DVX_WERROR=ON -DVX_BUILD_EXAMPLES=OFF >/dev/null
 cmake --build build-asan -j2
@@ -27,4 +29,5 @@ for target in build-fuzz/fuzz/fuzz_*; do
 done
 
 bash scripts/check-install.sh
+bash scripts/check-packages.sh
 ctest --test-dir build --output-on-failure -j2 --timeout 600

@@ -1,6 +1,7 @@
-// A raw HTTP/1.0 client on the socket request engine: composes the request line, the
-// Host line and the extra header lines, reads the whole answer, and splits it into the
-// status and header lines (ResponseHeaders) and the body.
+/// \file
+/// A raw HTTP/1.0 client on the socket request engine: composes the request line, the
+/// Host line and the extra header lines, reads the whole answer, and splits it into the
+/// status and header lines (ResponseHeaders) and the body.
 #pragma once
 
 #include <vedidoredo/VxInBase.h>
@@ -8,36 +9,42 @@
 #include <QStringList>
 #include <functional>
 
+/// The enumerations of the HTTP client, also in the global namespace (`haGet`).
 namespace VxHTTPEnums {
 Q_NAMESPACE_EXPORT(VX_CORE_EXPORT)
-enum TVxIHTTPAction { haHead, haGet, haPost };
+/// The request's method.
+enum TVxIHTTPAction {
+    haHead,  ///< HEAD: the status and header lines only
+    haGet,   ///< GET: the resource
+    haPost   ///< POST: sends a body
+};
 Q_ENUM_NS(TVxIHTTPAction)
 }  // namespace VxHTTPEnums
 using VxHTTPEnums::TVxIHTTPAction;
 using enum VxHTTPEnums::TVxIHTTPAction;
 
-// URL holds the whole Location line (name, colon and value); the handler turns it into
-// the host to contact next and clears Abort to follow.
+/// URL holds the whole Location line (name, colon and value); the handler turns it into
+/// the host to contact next and clears Abort to follow.
 using TVxIHTTPRedirectEvent = std::function<void(QObject* Sender, QString& URL, bool& Abort)>;
 
-// Redirects. When the answer carries a Location line, OnRedirect is asked (Abort preset
-// to true; without a handler nothing is followed). When the handler clears Abort and
-// leaves a non-empty URL, Host becomes URL and one more request is sent in the same
-// Execute. The first answer was read until the server closed the connection, so the
-// client reconnects (to the new Host, or through the proxy) before that request. The
-// second answer replaces the first: it is split the same way (ResponseHeaders, and the
-// body alone with RemoveHeaders), and it is what Execute returns. It does not pass through
-// OnAfterExecute or the redirect check again, so at most one redirect is followed per
-// Execute. A failure of the second exchange makes Execute return its message.
-//
-// The Host line names the target as a server can use it: the host name, or the address
-// when the target was given as one, followed by ":" and the port unless it is 80.
-//
-// Proxies. With a proxy Server set but UseProxy false the connection goes to Host and the
-// request names the proxy: "GET " Host Request, "Host: " proxy Server. When the connection
-// really goes through the proxy (UseProxy true and a Server set), the engine retargets
-// the socket to the proxy, so the request is written for the target remembered before
-// that: "GET http://" target [":" port] Request " HTTP/1.0" and "Host: " target [":" port].
+/// Redirects. When the answer carries a Location line, OnRedirect is asked (Abort preset
+/// to true; without a handler nothing is followed). When the handler clears Abort and
+/// leaves a non-empty URL, Host becomes URL and one more request is sent in the same
+/// Execute. The first answer was read until the server closed the connection, so the
+/// client reconnects (to the new Host, or through the proxy) before that request. The
+/// second answer replaces the first: it is split the same way (ResponseHeaders, and the
+/// body alone with RemoveHeaders), and it is what Execute returns. It does not pass through
+/// OnAfterExecute or the redirect check again, so at most one redirect is followed per
+/// Execute. A failure of the second exchange raises out of Execute like the first.
+///
+/// The Host line names the target as a server can use it: the host name, or the address
+/// when the target was given as one, followed by ":" and the port unless it is 80.
+///
+/// Proxies. With a proxy Server set but UseProxy false the connection goes to Host and the
+/// request names the proxy: "GET " Host Request, "Host: " proxy Server. When the connection
+/// really goes through the proxy (UseProxy true and a Server set), the engine retargets
+/// the socket to the proxy, so the request is written for the target remembered before
+/// that: "GET http://" target [":" port] Request " HTTP/1.0" and "Host: " target [":" port].
 class VX_CORE_EXPORT TVxIHTTPClient : public TVxInetBase {
     Q_OBJECT
     Q_PROPERTY(TVxIHTTPAction Action READ Action WRITE SetAction)
@@ -46,27 +53,40 @@ class VX_CORE_EXPORT TVxIHTTPClient : public TVxInetBase {
     Q_PROPERTY(bool RemoveHeaders READ RemoveHeaders WRITE SetRemoveHeaders)
     Q_PROPERTY(QStringList ResponseHeaders READ ResponseHeaders)
 public:
+    /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxIHTTPClient(QObject* Owner = nullptr);
 
+    /// The request's method (haGet by default).
     TVxIHTTPAction Action() const { return FAction; }
+    /// Sets Action().
     void SetAction(TVxIHTTPAction Value) { FAction = Value; }
+    /// The resource asked for, the request line's path ("/" when empty).
     QString Request() const { return FRequest; }
+    /// Sets Request().
     void SetRequest(const QString& Value) { FRequest = Value; }
+    /// Extra header lines sent after the Host line, each "Name: value".
     QStringList Headers() const { return FHeaders; }
+    /// Sets Headers().
     void SetHeaders(const QStringList& Value) { FHeaders = Value; }
+    /// Whether Execute returns the body alone, without the status and header lines.
     bool RemoveHeaders() const { return FRemoveHeaders; }
+    /// Sets RemoveHeaders().
     void SetRemoveHeaders(bool Value) { FRemoveHeaders = Value; }
+    /// The status line and header lines of the last answer.
     QStringList ResponseHeaders() const { return FResponseHeaders; }
 
+    /// Called for an answer with a Location line; clears Abort to follow it.
     TVxIHTTPRedirectEvent OnRedirect() const { return FOnRedirect; }
+    /// Sets the handler OnRedirect() calls; an empty function removes it.
     void SetOnRedirect(TVxIHTTPRedirectEvent Value) { FOnRedirect = Guarded(std::move(Value)); }
 
-    // The first line of ResponseHeaders that starts with Value, ASCII letter case
-    // ignored; the whole line as received, or empty.
+    /// The first line of ResponseHeaders that starts with Value, ASCII letter case
+    /// ignored; the whole line as received, or empty.
+    /// The value of the last answer's header named Value; empty when it has none.
     Q_INVOKABLE QString GetResponse(const QString& Value) const;
 
     QString GetQuery() override;
-    // Remembers the target before the engine retargets the socket to a proxy.
+    /// Remembers the target before the engine retargets the socket to a proxy.
     void Connect() override;
 
 protected:
@@ -79,7 +99,7 @@ private:
     bool FRemoveHeaders = true;
     QStringList FResponseHeaders;
     TVxIHTTPRedirectEvent FOnRedirect;
-    // The target of a connection through the proxy ("host" or "host:port"), empty when
-    // the connection goes direct.
+    /// The target of a connection through the proxy ("host" or "host:port"), empty when
+    /// the connection goes direct.
     QString FProxiedTarget;
 };

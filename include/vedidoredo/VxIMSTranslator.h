@@ -1,7 +1,8 @@
-// A client of the Microsoft Translator V2 HTTP interface: translates a text, detects its
-// language, lists the languages the service translates and speaks, and saves the spoken
-// form of a text to a file. Every call is one HTTP GET of Host + a path and query; the
-// texts are sent percent-encoded as UTF-8 and the XML answers decoded from UTF-8.
+/// \file
+/// A client of the Microsoft Translator V2 HTTP interface: translates a text, detects its
+/// language, lists the languages the service translates and speaks, and saves the spoken
+/// form of a text to a file. Every call is one HTTP GET of Host + a path and query; the
+/// texts are sent percent-encoded as UTF-8 and the XML answers decoded from UTF-8.
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>
@@ -13,43 +14,51 @@
 
 class TVxXMLEngine;
 
-// The calls do not pass through Execute (which does nothing here) and keep no state
-// but the settings. An answer whose HTTP status is not 2xx is a failure: the text
-// operations return "", the lists stay empty, SpeakText leaves its file empty, and
-// LastError holds the service's answer. LastError is cleared at the start of each call.
+/// The calls do not pass through Execute (which does nothing here) and keep no state
+/// but the settings. An answer whose HTTP status is not 2xx is a failure: the text
+/// operations return "", the lists stay empty, SpeakText leaves its file empty, and
+/// LastError holds the service's answer. LastError is cleared at the start of each call.
+///
+/// Example: \ref translate.cpp
 class VX_CORE_EXPORT TVxMSTranslator : public TVxCustomWebComponent {
     Q_OBJECT
     Q_PROPERTY(QString BingAppId READ BingAppId WRITE SetBingAppId)
 public:
-    // The base address of the service, the default Host.
+    /// The base address of the service, the default Host.
     static QString DefaultHost() { return QStringLiteral("http://api.microsofttranslator.com/v2/Http.svc"); }
 
+    /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxMSTranslator(QObject* Owner = nullptr);
+    /// Frees the object and everything it owns.
     ~TVxMSTranslator() override;
 
+    /// The application ID the service issued, sent with every call.
     QString BingAppId() const { return FBingAppId; }
+    /// Sets BingAppId().
     void SetBingAppId(const QString& Value) { FBingAppId = Value; }
 
-    // An empty SourceLng asks the service to detect the language.
+    /// An empty SourceLng asks the service to detect the language.
     QString TranslateText(const QString& AText, const QString& SourceLng, const QString& DestLng);
+    /// The code of the language AText is written in ("en"); "" when the service refused.
     QString DetectLanguage(const QString& AText);
-    // Both replace the lines of AList (nullptr: nothing is asked).
+    /// Both replace the lines of AList (nullptr: nothing is asked).
     void GetLanguagesForTranslate(QStringList* AList);
+    /// The codes of the languages the service speaks.
     void GetLanguagesForSpeak(QStringList* AList);
-    // Creates (or empties) DestFileName first, raising EVxFileError when it cannot, then
-    // writes the answer's bytes into it.
+    /// Creates (or empties) DestFileName first, raising EVxFileError when it cannot, then
+    /// writes the answer's bytes into it.
     void SpeakText(const QString& Language, const QString& DestFileName, const QString& AText);
 
-    // The URL of a call: Host, then Path with each "%s" replaced by the next argument,
-    // percent-encoded as UTF-8.
+    /// The URL of a call: Host, then Path with each "%s" replaced by the next argument,
+    /// percent-encoded as UTF-8.
     QString RequestUrl(const QString& Path, const QStringList& Arguments) const;
 
 protected:
     void InternalExecute() override;
 
 private:
-    // Fetches Url and parses the answer; false (with LastError set) when the service
-    // refused or nothing came.
+    /// Fetches Url and parses the answer; false (with LastError set) when the service
+    /// refused or nothing came.
     bool FetchXML(const QString& Url, TVxXMLEngine& Engine);
     void GetLanguages(const char* Path, QStringList* AList);
 

@@ -1,4 +1,5 @@
-// The socket request engine, the base of every socket client.
+/// \file
+/// The socket request engine, the base of every socket client.
 #pragma once
 
 #include <vedidoredo/VxEvents.h>
@@ -12,12 +13,25 @@
 #include <functional>
 
 class TVxInetBase;
-// The answer of one step, which the handler may replace.
+/// The answer of one step, which the handler may replace.
 using TVxIReceivedEvent = std::function<void(QObject* Sender, QString& Text)>;
 
-// The socket request engine. Execute connects, sends GetQuery() with the raw header
-// block, reads the whole answer until the server closes, hands it to AfterExecute and
-// disconnects unless KeepConnection. Failures inside a step become the returned text.
+/// The socket request engine. Execute connects, sends GetQuery() with the raw header
+/// block, reads the whole answer until the server closes, hands it to AfterExecute and
+/// disconnects unless KeepConnection.
+///
+/// Failures. Every failed exchange raises an exception derived from EVxError whose
+/// message says what failed and names the target as "host:port": a failed lookup or
+/// connect, a time-out, a reset, or any other socket failure (EVxSocketError, after
+/// OnError has run); "No answer from server" when nothing could be sent; a connection
+/// closed by the server before any answer; an answer whose first piece carries the
+/// status 401, 404 or 407 (the catalogue texts strVxInEAuthRequired, strVxInEFileNotFound,
+/// strVxInEProxyAuth); and the checks of a subclass. An OnError handler that sets the code
+/// to 0 suppresses the socket's exception: the step then goes on with what it has, which
+/// is "No answer from server" when nothing was sent or nothing arrived. After a failure
+/// inside the steps the connection is closed (the rest of a refused answer would otherwise
+/// be read as the next one), and AfterExecute does not run, so the results of the last
+/// successful exchange stay as they were.
 class VX_CORE_EXPORT TVxInetBase : public TVxComponent {
     Q_OBJECT
     Q_PROPERTY(QString About READ About WRITE SetAbout)
@@ -31,75 +45,131 @@ class VX_CORE_EXPORT TVxInetBase : public TVxComponent {
     Q_PROPERTY(TVxClientType ClientType READ ClientType WRITE SetClientType)
     Q_PROPERTY(bool Connected READ Connected)
 public:
+    /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxInetBase(QObject* Owner = nullptr);
+    /// Frees the object and everything it owns.
     ~TVxInetBase() override;
 
+    /// The designer's About entry: always empty, its property editor shows the about box.
     QString About() const { return FAbout; }
+    /// Ignores the value: About stays empty.
     void SetAbout(const QString&) { FAbout.clear(); }
+    /// The server's TCP port (each client sets its protocol's own).
     int Port() const;
+    /// Sets Port().
     void SetPort(int Value);
+    /// The server's name; setting it clears Address.
     QString Host() const;
+    /// Sets Host().
     void SetHost(const QString& Value);
+    /// The server's IP address, used instead of a name lookup; setting it clears Host.
     QString Address() const;
+    /// Sets Address().
     void SetAddress(const QString& Value);
+    /// Whether the connection stays open after Execute, for the next one (false by default).
     bool KeepConnection() const { return FKeepConnection; }
+    /// Sets KeepConnection().
     void SetKeepConnection(bool Value) { FKeepConnection = Value; }
+    /// The proxy settings, owned by the component.
     TVxInetProxy* Proxy() const { return FProxy; }
-    void SetProxy(TVxInetProxy* Value);  // copies with Assign
+    /// Copies the settings of Value into Proxy().
+    void SetProxy(TVxInetProxy* Value);  ///< copies with Assign
+    /// Whether a proxy that asks for a login makes the logon prompt appear (true by default).
     bool LoginPrompt() const { return FLoginPrompt; }
+    /// Sets LoginPrompt().
     void SetLoginPrompt(bool Value) { FLoginPrompt = Value; }
-    // Milliseconds, 0 = no limit: bounds lookup plus connect, and each wait for data.
+    /// Milliseconds, 0 = no limit: bounds lookup plus connect, and each wait for data.
     int Timeout() const;
+    /// Sets Timeout().
     void SetTimeout(int Value);
+    /// Blocking (the default) or non-blocking socket calls.
     TVxClientType ClientType() const;
+    /// Sets ClientType().
     void SetClientType(TVxClientType Value);
+    /// Whether the connection is open.
     bool Connected() const { return FConnected; }
 
     // Events. The socket notifications see the client socket as Sender.
+
+    /// Called when the connection is open.
     TVxSocketNotifyEvent OnConnect() const { return FOnConnect; }
+    /// Sets the handler OnConnect() calls; an empty function removes it.
     void SetOnConnect(TVxSocketNotifyEvent Value) { FOnConnect = Guarded(std::move(Value)); }
+    /// Called when the connection has closed.
     TVxSocketNotifyEvent OnDisconnect() const { return FOnDisconnect; }
+    /// Sets the handler OnDisconnect() calls; an empty function removes it.
     void SetOnDisconnect(TVxSocketNotifyEvent Value) { FOnDisconnect = Guarded(std::move(Value)); }
+    /// Called when the socket reports an error, with its code, which the handler may clear.
     TVxSocketErrorEvent OnError() const { return FOnError; }
+    /// Sets the handler OnError() calls; an empty function removes it.
     void SetOnError(TVxSocketErrorEvent Value) { FOnError = Guarded(std::move(Value)); }
+    /// Called before the host name is looked up.
     TVxSocketNotifyEvent OnLookup() const { return FOnLookup; }
+    /// Sets the handler OnLookup() calls; an empty function removes it.
     void SetOnLookup(TVxSocketNotifyEvent Value) { FOnLookup = Guarded(std::move(Value)); }
+    /// Called when the connection is being made.
     TVxSocketNotifyEvent OnConnecting() const { return FOnConnecting; }
+    /// Sets the handler OnConnecting() calls; an empty function removes it.
     void SetOnConnecting(TVxSocketNotifyEvent Value) { FOnConnecting = Guarded(std::move(Value)); }
+    /// Called after a query was sent.
     TVxSocketNotifyEvent OnSendTextToSocket() const { return FOnSendTextToSocket; }
+    /// Sets the handler OnSendTextToSocket() calls; an empty function removes it.
     void SetOnSendTextToSocket(TVxSocketNotifyEvent Value);
+    /// Called for each piece of the answer read.
     TVxSocketNotifyEvent OnReceiveTextFromSocket() const { return FOnReceiveTextFromSocket; }
+    /// Sets the handler OnReceiveTextFromSocket() calls; an empty function removes it.
     void SetOnReceiveTextFromSocket(TVxSocketNotifyEvent Value);
+    /// Called first by Execute.
     TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
+    /// Sets the handler OnBeforeExecute() calls; an empty function removes it.
     void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = Guarded(std::move(Value)); }
+    /// Called with the answer of each step, which the handler may replace.
     TVxIReceivedEvent OnAfterExecute() const { return FOnAfterExecute; }
+    /// Sets the handler OnAfterExecute() calls; an empty function removes it.
     void SetOnAfterExecute(TVxIReceivedEvent Value) { FOnAfterExecute = Guarded(std::move(Value)); }
 
-    // Runs the whole request cycle; returns the answers of all steps, or the message of
-    // the library exception that ended them. Raises "already running" while a run of
-    // this component is going.
+    /// Runs the whole request cycle; returns the answers of all steps. Raises on any
+    /// failure (see above), and "already running" while a run of this component is going.
     Q_INVOKABLE QString Execute();
+    /// The query text of the current step; each client overrides it.
     virtual QString GetQuery();
+    /// The raw header block sent after every query.
     virtual QString GetRawHeaders();
+    /// Looks up the host (unless Address is set) and connects, through the proxy if one is set.
     virtual void Connect();
+    /// Closes the connection.
     virtual void Disconnect();
 
-    // The dotted-quad test: exactly four dot-separated whole numbers 0..255.
+    /// The dotted-quad test: exactly four dot-separated whole numbers 0..255.
     static bool AddrIsIP(const QString& S);
 
+    /// The target as failure messages name it: "host:port" (the address when no host
+    /// name is set).
+    QString TargetText() const;
+
 protected:
+    /// Sends the current step's query and reads the whole answer.
     virtual QString InternalExecute();
+    /// Calls OnBeforeExecute and connects.
     virtual void BeforeExecute();
+    /// Calls OnAfterExecute with the answer of a step, which it may replace.
     virtual void AfterExecute(QString& Text);
 
-    // Sends byte text; the count the socket accepted, 0 when not connected.
+    /// Sends byte text; the count the socket accepted, 0 when not connected.
     int SendToSocket(const QString& Text);
-    // One read of at most Count bytes; 0 when the peer closed or not connected.
+    /// One read of at most Count bytes; 0 when the peer closed or not connected, -1 after
+    /// a failure that OnError suppressed.
     int ReceiveFromSocket(char* Buffer, int Count);
+    /// This machine's host name, as the socket layer reports it.
     QString GetLocalHost() const;
+    /// The socket the engine talks through.
     TVxClientSocket* ClientSocket() const { return FClientSocket; }
+    /// A failure of the exchange with the target: What followed by " (host:port)".
+    EVxError ExchangeError(const QString& What) const;
 
+    /// The step Execute is at, from 0.
     int CurrentStep = 0;
+    /// How many query and answer steps one Execute makes.
     int StepCount = 1;
 
 private:

@@ -235,25 +235,35 @@ QString TVxInetBase::GetLocalHost() const
     return FClientSocket->LocalHost();
 }
 
+QString TVxInetBase::TargetText() const
+{
+    return FClientSocket->PeerText();
+}
+
+EVxError TVxInetBase::ExchangeError(const QString& What) const
+{
+    return EVxError(What + QStringLiteral(" (") + TargetText() + QLatin1Char(')'));
+}
+
 namespace {
 
 // The status check on the first piece of an answer: the three characters after the
-// first space, read as a number (200 when they are not one).
-void CheckStatus(QLatin1StringView Piece)
+// first space, read as a number (200 when they are not one). The catalogue text for
+// 401, 404 and 407; empty for any other.
+QString RefusedStatus(QLatin1StringView Piece)
 {
     const qsizetype Space = Piece.indexOf(QLatin1Char(' '));
     if (Space < 0)
-        return;
-    const QString Code = Piece.mid(Space + 1, 3).toString();
+        return {};
     bool Ok = false;
-    int Status = Code.toInt(&Ok, 10);
+    const int Status = Piece.mid(Space + 1, 3).toString().toInt(&Ok, 10);
     if (!Ok)
-        Status = 200;
+        return {};
     switch (Status) {
-    case 401: throw EVxError(strVxInEAuthRequired);
-    case 404: throw EVxError(strVxInEFileNotFound);
-    case 407: throw EVxError(strVxInEProxyAuth);
-    default: break;
+    case 401: return strVxInEAuthRequired;
+    case 404: return strVxInEFileNotFound;
+    case 407: return strVxInEProxyAuth;
+    default: return {};
     }
 }
 
@@ -264,22 +274,32 @@ QString TVxInetBase::InternalExecute()
     QString Query = GetQuery();
     if (!Query.isEmpty())
         Query += GetRawHeaders();
-    const int Sent = Query.isEmpty() ? 1 : SendToSocket(Query);
-    if (Sent <= 0)
-        return QStringLiteral("No answer from server");
+    // Nothing could be sent: not connected (a failed connect that OnError suppressed, or
+    // a kept connection that has gone), or a send failure that OnError suppressed.
+    if (Query.isEmpty() ? !FClientSocket->Active() : SendToSocket(Query) <= 0)
+        throw ExchangeError(QStringLiteral("No answer from server"));
 
     // Each piece is widened straight into the answer: no second copy of a long answer.
     QString Answer;
+    bool Failed = false;
     char Buffer[ReadBlockSize];
     for (;;) {
         const int Count = ReceiveFromSocket(Buffer, ReadBlockSize);
-        if (Count <= 0)
+        if (Count <= 0) {
+            Failed = Count < 0;  // a failure that OnError suppressed ends the answer
             break;
+        }
         const QLatin1StringView Piece(Buffer, Count);
-        if (Answer.isEmpty())
-            CheckStatus(Piece);
+        if (Answer.isEmpty()) {
+            const QString Refused = RefusedStatus(Piece);
+            if (!Refused.isEmpty())
+                throw ExchangeError(Refused);
+        }
         Answer.append(Piece);
     }
+    if (Answer.isEmpty())
+        throw ExchangeError(Failed ? QStringLiteral("No answer from server")
+                                   : QStringLiteral("Connection closed by the server before any answer"));
     return Answer;
 }
 
@@ -311,10 +331,18 @@ QString TVxInetBase::Execute()
             Result += Text;
             ++CurrentStep;
         }
-        if (!FKeepConnection)
+    } catch (...) {
+        // What is left of a failed exchange (an answer half read) must not be taken for
+        // the answer of the next run: the connection is closed, and a failure while
+        // closing gives way to the one that ended the exchange.
+        try {
             Disconnect();
-    } catch (const EVxError& E) {
-        Result = E.Message();
+        } catch (...) {
+            FClientSocket->Close();
+        }
+        throw;
     }
+    if (!FKeepConnection)
+        Disconnect();
     return Result;
 }

@@ -132,9 +132,17 @@ bool IsAscii(const uchar* D, qsizetype N)
 
 QString Decode(QByteArrayView Bytes, QByteArrayView Name)
 {
+    // Callers decode many texts of one document in a row: the last name's decoder is kept.
+    thread_local QByteArray LastName;
+    thread_local TKind LastKind = TKind::Utf8;
+    thread_local std::unique_ptr<QStringDecoder> LastDecoder;
+    if (Name != LastName) {
+        LastDecoder.reset();
+        LastKind = Resolve(Name, &LastDecoder);
+        LastName = Name.toByteArray();
+    }
     const uchar* D = reinterpret_cast<const uchar*>(Bytes.data());
-    std::unique_ptr<QStringDecoder> Decoder;
-    switch (Resolve(Name, &Decoder)) {
+    switch (LastKind) {
     case TKind::Utf8:
         if (IsAscii(D, Bytes.size()) || !VxUtf8::IsStrictlyValid(D, Bytes.size()))
             return QString::fromLatin1(Bytes);
@@ -144,7 +152,8 @@ QString Decode(QByteArrayView Bytes, QByteArrayView Name)
     case TKind::Other:
         break;
     }
-    return Decoder->decode(Bytes);
+    LastDecoder->resetState();
+    return LastDecoder->decode(Bytes);
 }
 
 }  // namespace VxTextCodec

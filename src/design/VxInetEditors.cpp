@@ -1,5 +1,6 @@
 // The component editor, the About property editor and the about box they show.
 #include <vedidoredo/VxInetR.h>
+#include <vedidoredo/VxVersion.h>
 #include <vedidoredo/platform/VxUiHooks.h>
 
 #include <QStringList>
@@ -45,7 +46,7 @@ QString VxInetAboutTitle()
 QString VxInetAboutText()
 {
     QStringList Lines;
-    Lines << QStringLiteral("VeDidoredo %1").arg(QStringLiteral(VX_LIBRARY_VERSION))
+    Lines << QStringLiteral("VeDidoredo %1").arg(QLatin1String(VxVersion()))
           << QStringLiteral("Internet client components for Qt desktop applications, on Qt and libcurl.")
           << QString() << QStringLiteral("Components:");
     for (const TComponentLine& C : Components)

@@ -11,20 +11,34 @@
 #include <QTcpSocket>
 
 #include <cerrno>
+#include <cstring>
+
+#include <sys/socket.h>
 
 namespace {
 
-QString TimedOutMessage(int Timeout, const char* Operation)
+// Operation names the step and the peer, e.g. "receive from example.org:43".
+QString TimedOutMessage(int Timeout, const QString& Operation)
 {
     return QStringLiteral("Socket error: the operation timed out after %1 ms (%2), on %3")
         .arg(Timeout)
         .arg(ETIMEDOUT)
-        .arg(QLatin1String(Operation));
+        .arg(Operation);
 }
 
-QString ErrorMessage(const QString& Text, int Code, const char* Operation)
+QString ErrorMessage(const QString& Text, int Code, const QString& Operation)
 {
-    return QStringLiteral("Socket error: %1 (%2), on %3").arg(Text).arg(Code).arg(QLatin1String(Operation));
+    return QStringLiteral("Socket error: %1 (%2), on %3").arg(Text).arg(Code).arg(Operation);
+}
+
+// The error the system holds for a socket (and clears by reading it), 0 for none.
+int PendingSocketError(qintptr Descriptor)
+{
+    int Error = 0;
+    socklen_t Length = sizeof Error;
+    if (Descriptor < 0 || ::getsockopt(int(Descriptor), SOL_SOCKET, SO_ERROR, &Error, &Length) != 0)
+        return 0;
+    return Error;
 }
 
 // Milliseconds for Qt's wait calls: -1 waits without limit.
@@ -36,6 +50,14 @@ int WaitTime(int Timeout)
 }  // namespace
 
 TVxClientSocket::TVxClientSocket(QObject* Owner) : QObject(Owner) {}
+
+QString TVxClientSocket::PeerText() const
+{
+    const QString Name = FHost.isEmpty() ? FAddress : FHost;
+    // An IPv6 address is bracketed, as in a URL, so that the port stands apart.
+    const bool Bracket = Name.contains(QLatin1Char(':')) && !Name.startsWith(QLatin1Char('['));
+    return (Bracket ? QLatin1Char('[') + Name + QLatin1Char(']') : Name) + QLatin1Char(':') + QString::number(FPort);
+}
 
 TVxClientSocket::~TVxClientSocket()
 {
@@ -74,18 +96,18 @@ void TVxClientSocket::Open()
         bool Expired = false;
         Target = VxPreferredHostAddress(FHost, FTimeout, Expired);
         if (Expired) {
-            ReportError(eeLookup, ETIMEDOUT, TimedOutMessage(FTimeout, "lookup"));
+            ReportError(eeLookup, ETIMEDOUT, TimedOutMessage(FTimeout, QStringLiteral("lookup of ") + PeerText()));
             return;
         }
         if (Target.isNull()) {
             ReportError(eeLookup, EHOSTUNREACH,
-                        ErrorMessage(VxHostNotFoundText(FHost), EHOSTUNREACH, "lookup"));
+                        ErrorMessage(VxHostNotFoundText(FHost), EHOSTUNREACH, QStringLiteral("lookup of ") + PeerText()));
             return;
         }
     } else if (!Target.setAddress(FAddress)) {
         ReportError(eeLookup, EHOSTUNREACH,
                     ErrorMessage(QStringLiteral("Invalid address \"%1\"").arg(FAddress), EHOSTUNREACH,
-                                 "lookup"));
+                                 QStringLiteral("lookup of ") + PeerText()));
         return;
     }
 
@@ -105,8 +127,8 @@ void TVxClientSocket::Open()
     if (!FSocket->waitForConnected(Wait)) {
         const bool TimedOut = FTimeout > 0 && FSocket->error() == QAbstractSocket::SocketTimeoutError;
         const int Code = TimedOut ? ETIMEDOUT : VxSocketErrorCode(FSocket->error());
-        const QString Message = TimedOut ? TimedOutMessage(FTimeout, "connect")
-                                         : ErrorMessage(FSocket->errorString(), Code, "connect");
+        const QString Message = TimedOut ? TimedOutMessage(FTimeout, QStringLiteral("connect to ") + PeerText())
+                                         : ErrorMessage(FSocket->errorString(), Code, QStringLiteral("connect to ") + PeerText());
         FSocket->abort();
         FSocket.reset();
         ReportError(eeConnect, Code, Message);
@@ -139,7 +161,7 @@ bool TVxClientSocket::Handshake(const QDeadlineTimer& Deadline, QString& Reason,
     auto* Ssl = qobject_cast<QSslSocket*>(FSocket.get());
     const QString Peer = FHost.isEmpty() ? FAddress : FHost;
     auto Failed = [&](const QString& Why, int WhyCode) {
-        Reason = QStringLiteral("TLS error: %1 (%2), on the handshake with %3").arg(Why).arg(WhyCode).arg(Peer);
+        Reason = QStringLiteral("TLS error: %1 (%2), on the handshake with %3").arg(Why).arg(WhyCode).arg(PeerText());
         Code = WhyCode;
         return false;
     };
@@ -168,7 +190,7 @@ bool TVxClientSocket::Handshake(const QDeadlineTimer& Deadline, QString& Reason,
         return Failed(QStringLiteral("the server's certificate does not verify: ") + Errors.join(QStringLiteral("; ")),
                       EPROTO);
     if (Ssl->error() == QAbstractSocket::SocketTimeoutError) {
-        Reason = TimedOutMessage(FTimeout, "TLS handshake");
+        Reason = TimedOutMessage(FTimeout, QStringLiteral("TLS handshake with ") + PeerText());
         Code = ETIMEDOUT;
         return false;
     }
@@ -210,8 +232,8 @@ int TVxClientSocket::SendBuf(const char* Data, int Count)
         if (!FSocket->waitForBytesWritten(WaitTime(FTimeout))) {
             const bool TimedOut = FSocket->error() == QAbstractSocket::SocketTimeoutError;
             const int Code = TimedOut ? ETIMEDOUT : VxSocketErrorCode(FSocket->error());
-            const QString Message = TimedOut ? TimedOutMessage(FTimeout, "send")
-                                             : ErrorMessage(FSocket->errorString(), Code, "send");
+            const QString Message = TimedOut ? TimedOutMessage(FTimeout, QStringLiteral("send to ") + PeerText())
+                                             : ErrorMessage(FSocket->errorString(), Code, QStringLiteral("send to ") + PeerText());
             ReportError(eeSend, Code, Message, true);
             return -1;
         }
@@ -244,16 +266,36 @@ int TVxClientSocket::ReceiveBuf(char* Data, int Count)
                 return 0;  // orderly close by the peer
             const bool TimedOut = Error == QAbstractSocket::SocketTimeoutError;
             const int Code = TimedOut ? ETIMEDOUT : VxSocketErrorCode(Error);
-            const QString Message = TimedOut ? TimedOutMessage(FTimeout, "receive")
-                                             : ErrorMessage(FSocket->errorString(), Code, "receive");
+            const QString Message = TimedOut ? TimedOutMessage(FTimeout, QStringLiteral("receive from ") + PeerText())
+                                             : ErrorMessage(FSocket->errorString(), Code, QStringLiteral("receive from ") + PeerText());
             ReportError(eeReceive, Code, Message, true);
             return -1;
         }
-        // A plain socket that wakes with nothing to read has reached the peer's close.
-        if (!qobject_cast<QSslSocket*>(FSocket.get()))
+        // A plain socket that wakes with nothing to read has reached the peer's close, or
+        // a reset, which Qt would read as a close: the system's pending error tells them
+        // apart. (A reset after the peer's close, EPIPE, comes after the whole answer.)
+        if (!qobject_cast<QSslSocket*>(FSocket.get())) {
+            const int Pending = PendingSocketError(FSocket->socketDescriptor());
+            if (Pending == ECONNRESET) {
+                ReportError(eeReceive, Pending,
+                            ErrorMessage(QString::fromLocal8Bit(std::strerror(Pending)), Pending,
+                                         QStringLiteral("receive from ") + PeerText()),
+                            true);
+                return -1;
+            }
             break;
+        }
     }
-    return int(FSocket->read(Data, Count));
+    const qint64 Read = FSocket->read(Data, Count);
+    if (Read >= 0)
+        return int(Read);
+    // Qt reports the peer's close as a failed read.
+    if (FSocket->error() == QAbstractSocket::RemoteHostClosedError)
+        return 0;
+    const int Code = VxSocketErrorCode(FSocket->error());
+    ReportError(eeReceive, Code, ErrorMessage(FSocket->errorString(), Code, QStringLiteral("receive from ") + PeerText()),
+                true);
+    return -1;
 }
 
 QString TVxClientSocket::LocalHost() const

@@ -60,9 +60,7 @@ QByteArray VxUdpExchange(const QHostAddress& Peer, quint16 Port, const QByteArra
     for (;;) {
         if (!Socket.waitForReadyRead(Remaining(Deadline))) {
             if (Socket.error() == QAbstractSocket::SocketTimeoutError || Deadline.hasExpired())
-                throw EVxSocketError(TimedOut(QStringLiteral("Waiting for a reply from %1:%2")
-                                                  .arg(Peer.toString())
-                                                  .arg(Port)),
+                throw EVxSocketError(TimedOut(QStringLiteral("Waiting for a reply")),
                                      VxSocketErrorCode(QAbstractSocket::SocketTimeoutError));
             throw EVxSocketError(Socket.errorString(), VxSocketErrorCode(Socket.error()));
         }
@@ -94,7 +92,7 @@ QByteArray VxTcpFramedExchange(const QHostAddress& Peer, quint16 Port, const QBy
     };
     Socket.connectToHost(Peer, Port);
     if (!Socket.waitForConnected(Remaining(Deadline)))
-        throw Fail(QStringLiteral("Connecting to %1:%2").arg(Peer.toString()).arg(Port));
+        throw Fail(QStringLiteral("Connecting"));
     QByteArray Framed;
     Framed.append(char((Message.size() >> 8) & 0xFF));
     Framed.append(char(Message.size() & 0xFF));

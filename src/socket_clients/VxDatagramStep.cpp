@@ -17,7 +17,8 @@ bool Run(TVxInetBase* Component, TVxClientSocket* Socket, TVxErrorEvent Kind,
             Handler(Socket, Socket, Kind, Code);
         if (Code == 0)
             return false;
-        throw;
+        throw EVxSocketError(E.Message() + QStringLiteral(" (") + Component->TargetText() + QLatin1Char(')'),
+                             E.ErrorCode());
     }
 }
 

@@ -1,7 +1,8 @@
 // The datagram form of the engine's connect and step, shared by the SNTP and DNS
 // clients: the target is resolved instead of connected, and one query goes out as one
 // datagram. Failures pass through the component's OnError first, as the client socket's
-// do: a handler that sets the code to 0 suppresses the exception.
+// do: a handler that sets the code to 0 suppresses the exception; otherwise it goes on
+// with the target ("host:port") added to its message.
 #pragma once
 
 #include <vedidoredo/VxInBase.h>

@@ -65,21 +65,22 @@ QString TVxIDNSResolver::InternalExecute()
     if (Query.isEmpty())
         return {};  // nothing to ask, and a datagram server sends nothing unasked
     if (FPeer.isNull())
-        return QStringLiteral("No answer from server");
+        throw ExchangeError(QStringLiteral("No answer from server"));
+    // Only a reply that carries the query's ID answers it.
+    auto Answers = [&Query](const QByteArray& D) { return D.size() >= 2 && D[0] == Query[0] && D[1] == Query[1]; };
     QByteArray Reply;
-    if (!VxDatagramStep::Run(this, ClientSocket(), eeReceive, [&] {
-            // Only a datagram that carries the query's ID is its reply; any other is
-            // ignored and the wait goes on.
-            Reply = VxUdpExchange(FPeer, quint16(Port()), Query, Timeout(), [&](const QByteArray& D) {
-                return D.size() >= 2 && D[0] == Query[0] && D[1] == Query[1];
-            });
-        }))
-        return {};
-    // TC: the datagram could not hold the whole reply; ask again over a stream.
+    // Over datagrams any other is ignored and the wait goes on.
+    if (!VxDatagramStep::Run(this, ClientSocket(), eeReceive,
+                             [&] { Reply = VxUdpExchange(FPeer, quint16(Port()), Query, Timeout(), Answers); }))
+        throw ExchangeError(QStringLiteral("No answer from server"));
+    // TC: the datagram could not hold the whole reply; ask again over a stream, whose one
+    // reply must answer the query too.
     if (Reply.size() >= 3 && (quint8(Reply[2]) & 0x02)) {
-        VxDatagramStep::Run(this, ClientSocket(), eeReceive, [&] {
-            Reply = VxTcpFramedExchange(FPeer, quint16(Port()), Query, Timeout());
-        });
+        if (!VxDatagramStep::Run(this, ClientSocket(), eeReceive,
+                                 [&] { Reply = VxTcpFramedExchange(FPeer, quint16(Port()), Query, Timeout()); }))
+            throw ExchangeError(QStringLiteral("No answer from server"));
+        if (!Answers(Reply))
+            throw ExchangeError(QStringLiteral("The DNS reply over TCP does not answer the query (another ID)"));
     }
     return QString::fromLatin1(Reply);
 }

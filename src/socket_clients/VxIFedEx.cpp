@@ -25,8 +25,6 @@ QString TVxFedExTracker::CarrierHost()
 
 QString TVxFedExTracker::GetQuery()
 {
-    FShipmentInfo.clear();
-    FActivity.clear();
     QString Path = QStringLiteral(
                        "/cgi-bin/tracking?template_type=plugin&action=track&language=english"
                        "&cntry_code=us&tracknumbers=")

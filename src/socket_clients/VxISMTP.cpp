@@ -1,7 +1,8 @@
 // The SMTP mail sender's dialogue: greeting, EHLO, STARTTLS, LOGIN authentication,
 // the envelope and DATA, and the lines on the wire. The message itself is written in
 // VxISMTPMessage.cpp.
-#include <vedidoredo/VxISMTP.h>
+#include "VxISMTPPrivate.h"
+
 #include <vedidoredo/vxiutil.h>
 
 namespace {
@@ -24,7 +25,8 @@ TVxISMTP::TVxISMTP(QObject* Owner)
       FEncoding(QStringLiteral("7bit")),
       FDate(Now()),
       FLogin(new TVxILogin(nullptr)),
-      FAttachments(new TVxIEMailAttachments(this))
+      FAttachments(new TVxIEMailAttachments(this)),
+      d(std::make_unique<TVxISMTPPrivate>(this))
 {
     SetPort(25);
     SetTimeout(DefaultTimeoutMs);
@@ -76,56 +78,27 @@ void TVxISMTP::Connect()
         Reused = false;
     }
     if (!Reused) {
-        FInput.clear();
-        FOutput.clear();
-        FLoggedIn = false;
+        d->Reset();
         ClientSocket()->SetTls(SocketTls(FTLSMode));
     }
     TVxInetBase::Connect();
     try {
         if (!Reused) {
-            const TReply Greeting = ReadReply(220);
+            const TVxISMTPPrivate::TReply Greeting = d->ReadReply(QStringLiteral("the greeting"));
             if (Greeting.Code != 220)
-                throw EVxError(QStringLiteral("Error 220: ") + Greeting.Text);
+                throw d->Failure(QStringLiteral("session refused at the greeting: ") + Greeting.Text);
         }
-        const TReply Ehlo = Greet();
+        const TVxISMTPPrivate::TReply Ehlo = d->Greet();
         if (FTLSMode == tmStartTLS && !ClientSocket()->Encrypted()) {
-            StartTls(Ehlo);
-            Greet();
+            d->StartTls(Ehlo);
+            d->Greet();
         }
     } catch (...) {
         // A session that could not be opened is of no further use.
-        FOutput.clear();
+        d->Output.clear();
         TVxInetBase::Disconnect();
         throw;
     }
-}
-
-TVxISMTP::TReply TVxISMTP::Greet()
-{
-    const QString Host = LocalHostName();
-    const TReply Ehlo = Command(QStringLiteral("EHLO ") + Host, 250);
-    if (Ehlo.Code != 250) {
-        // Only a server that does not know EHLO (a permanent refusal) gets HELO.
-        if (Ehlo.Code < 500 || Ehlo.Code > 599)
-            throw EVxError(QStringLiteral("Error 250: ") + Ehlo.Text);
-        SendData(QStringLiteral("HELO ") + Host, {250});
-        return {};  // HELO offers no extensions
-    }
-    return Ehlo;
-}
-
-void TVxISMTP::StartTls(const TReply& Ehlo)
-{
-    if (!Offers(Ehlo.Text, QStringLiteral("STARTTLS")))
-        throw EVxError(QStringLiteral("Error 220: STARTTLS refused: the server does not offer STARTTLS"));
-    const TReply Reply = Command(QStringLiteral("STARTTLS"), 220);
-    if (Reply.Code != 220)
-        throw EVxError(QStringLiteral("Error 220: STARTTLS refused: ") + Reply.Text);
-    // Whatever came in clear after the 220 is dropped: it may have been put there by
-    // someone on the way, and it must not pass for an answer given over TLS.
-    FInput.clear();
-    ClientSocket()->StartTls();
 }
 
 void TVxISMTP::Disconnect()
@@ -134,9 +107,11 @@ void TVxISMTP::Disconnect()
         try {
             SendData(QStringLiteral("QUIT"), {221});
         } catch (...) {
-            FOutput.clear();
+            d->Output.clear();
             TVxInetBase::Disconnect();
-            throw;
+            if (!d->Accepted)
+                throw;
+            return;  // the message went out all the same
         }
     }
     TVxInetBase::Disconnect();
@@ -145,7 +120,7 @@ void TVxISMTP::Disconnect()
 void TVxISMTP::BeforeExecute()
 {
     TVxInetBase::BeforeExecute();
-    CheckMessage();
+    d->CheckMessage();
 }
 
 QString TVxISMTP::InternalExecute()
@@ -156,120 +131,166 @@ QString TVxISMTP::InternalExecute()
 
 void TVxISMTP::Send()
 {
-    CheckMessage();
+    d->CheckMessage();
+    d->Accepted = false;
     if (FTLSMode != tmNone && !ClientSocket()->Encrypted())
-        throw EVxError(QStringLiteral("Error 220: the connection is not encrypted, as TLSMode asks"));
-    FOutput.clear();
+        throw d->Failure(QStringLiteral("the connection is not encrypted, as TLSMode asks"));
+    d->Output.clear();
     SendData(QStringLiteral("RSET"), {250});
     // A server takes one login per session and refuses a second (503), so a kept
-    // connection logs in only once.
-    if (FLogin->UseLogin() && !FLoggedIn) {
+    // connection logs in only once. The credentials are never named in a message.
+    if (FLogin->UseLogin() && !d->LoggedIn) {
         SendData(QStringLiteral("auth LOGIN"), {334});
-        SendData(Encode64(QString::fromLatin1(FLogin->UserID().toUtf8())), {334});
-        SendData(Encode64(QString::fromLatin1(FLogin->Password().toUtf8())), {235});
-        FLoggedIn = true;
+        d->Expect(Encode64(QString::fromLatin1(FLogin->UserID().toUtf8())), {334},
+                  QStringLiteral("auth LOGIN user name"));
+        d->Expect(Encode64(QString::fromLatin1(FLogin->Password().toUtf8())), {235},
+                  QStringLiteral("auth LOGIN password"));
+        d->LoggedIn = true;
     }
     SendData(QStringLiteral("MAIL FROM:<") + FFrom->Address() + QLatin1Char('>'), {250});
     for (const TVxIEMailAddresses* List : {FRecipients, FCC, FBCC})
         for (int I = 0; I < List->Count(); ++I)
-            SendData(QStringLiteral("RCPT TO:<") + List->Items(I)->Address() + QLatin1Char('>'),
-                     {250, 251});
+            SendData(QStringLiteral("RCPT TO:<") + List->Items(I)->Address() + QLatin1Char('>'), {250, 251});
     SendData(QStringLiteral("DATA"), {354});
     try {
-        WriteMessage();
+        d->WriteMessage();
     } catch (const EVxFileError&) {
         // A file that fails half-way: closing without the final "." makes the server
         // drop the incomplete message.
-        FOutput.clear();
+        d->Output.clear();
         TVxInetBase::Disconnect();
         throw;
     }
-    SendData(QStringLiteral("."), {250});
+    d->Expect(QStringLiteral("."), {250}, QStringLiteral("the message"));
+    d->Accepted = true;
 }
 
 void TVxISMTP::SendData(const QString& Line, const QList<int>& ExpectedCodes)
 {
-    if (ExpectedCodes.isEmpty()) {
-        QueueLine(Line.toUtf8());
-        return;
-    }
-    const TReply Reply = Command(Line, ExpectedCodes.first());
-    if (!ExpectedCodes.contains(Reply.Code))
-        throw EVxError(QStringLiteral("Error %1: %2").arg(ExpectedCodes.first()).arg(Reply.Text));
+    if (ExpectedCodes.isEmpty())
+        d->QueueLine(Line.toUtf8());
+    else
+        d->Expect(Line, ExpectedCodes, Line);
 }
 
-// --- lines on the wire --------------------------------------------------------------
+// --- the dialogue on the wire -------------------------------------------------------
 
-void TVxISMTP::QueueLine(const QByteArray& Line)
+void TVxISMTPPrivate::Reset()
+{
+    Input.clear();
+    Output.clear();
+    LoggedIn = false;
+    Accepted = false;
+}
+
+EVxError TVxISMTPPrivate::Failure(const QString& What) const
+{
+    return q->ExchangeError(What);
+}
+
+TVxISMTPPrivate::TReply TVxISMTPPrivate::Greet()
+{
+    const QString Host = LocalHostName();
+    const QString Ehlo = QStringLiteral("EHLO ") + Host;
+    const TReply Reply = Command(Ehlo, Ehlo);
+    if (Reply.Code != 250) {
+        // Only a server that does not know EHLO (a permanent refusal) gets HELO.
+        if (Reply.Code < 500 || Reply.Code > 599)
+            throw Failure(Ehlo + QStringLiteral(" refused: ") + Reply.Text);
+        q->SendData(QStringLiteral("HELO ") + Host, {250});
+        return {};  // HELO offers no extensions
+    }
+    return Reply;
+}
+
+void TVxISMTPPrivate::StartTls(const TReply& Ehlo)
+{
+    if (!Offers(Ehlo.Text, QStringLiteral("STARTTLS")))
+        throw Failure(QStringLiteral("STARTTLS refused: the server does not offer STARTTLS"));
+    q->SendData(QStringLiteral("STARTTLS"), {220});
+    // Whatever came in clear after the 220 is dropped: it may have been put there by
+    // someone on the way, and it must not pass for an answer given over TLS.
+    Input.clear();
+    q->ClientSocket()->StartTls();
+}
+
+void TVxISMTPPrivate::Expect(const QString& Line, const QList<int>& Codes, const QString& Shown)
+{
+    const TReply Reply = Command(Line, Shown);
+    if (!Codes.contains(Reply.Code))
+        throw Failure(Shown + QStringLiteral(" refused: ") + Reply.Text);
+}
+
+void TVxISMTPPrivate::QueueLine(const QByteArray& Line)
 {
     // Dot-stuffing (RFC 5321, 4.5.2): a line that begins with "." gets one more, so
     // that no message line can be taken for the end of the data.
     if (Line.startsWith('.'))
-        FOutput += '.';
-    FOutput += Line;
-    FOutput += "\r\n";
-    if (FOutput.size() >= OutputBlock)
+        Output += '.';
+    Output += Line;
+    Output += "\r\n";
+    if (Output.size() >= OutputBlock)
         Flush();
 }
 
-void TVxISMTP::Flush()
+void TVxISMTPPrivate::Flush()
 {
-    QString Pending = QString::fromLatin1(FOutput);
-    FOutput.clear();
+    QString Pending = QString::fromLatin1(Output);
+    Output.clear();
     while (!Pending.isEmpty()) {
-        const int Sent = SendToSocket(Pending);
+        const int Sent = q->SendToSocket(Pending);
         if (Sent <= 0)
-            throw EVxSocketError(QStringLiteral("Cannot send to the server: not connected"));
+            throw Failure(QStringLiteral("No answer from server: cannot send, not connected"));
         Pending.remove(0, Sent);
     }
 }
 
-TVxISMTP::TReply TVxISMTP::Command(const QString& Line, int ExpectedCode)
+TVxISMTPPrivate::TReply TVxISMTPPrivate::Command(const QString& Line, const QString& Shown)
 {
     // Commands are never dot-stuffed ("." itself ends the message data).
-    FOutput += Line.toUtf8();
-    FOutput += "\r\n";
+    Output += Line.toUtf8();
+    Output += "\r\n";
     Flush();
-    return ReadReply(ExpectedCode);
+    return ReadReply(Shown);
 }
 
-QByteArray TVxISMTP::ReadLine(int ExpectedCode)
+QByteArray TVxISMTPPrivate::ReadLine(const QString& What)
 {
     for (;;) {
-        const qsizetype End = FInput.indexOf('\n');
+        const qsizetype End = Input.indexOf('\n');
         if (End >= 0) {
-            QByteArray Line = FInput.left(End);
-            FInput.remove(0, End + 1);
+            QByteArray Line = Input.left(End);
+            Input.remove(0, End + 1);
             if (Line.endsWith('\r'))
                 Line.chop(1);
             return Line;
         }
-        if (FInput.size() > MaxReplyLine)
-            throw EVxError(QStringLiteral("Error %1: the server's reply is too long").arg(ExpectedCode));
+        if (Input.size() > MaxReplyLine)
+            throw Failure(QStringLiteral("the server's reply to %1 is too long").arg(What));
         char Buffer[4096];
-        const int Count = ReceiveFromSocket(Buffer, int(sizeof Buffer));
+        const int Count = q->ReceiveFromSocket(Buffer, int(sizeof Buffer));
         if (Count <= 0) {
             // The server has gone: close our side too, so that the next Execute opens a
             // new connection instead of writing to this one.
-            FInput.clear();
-            FOutput.clear();
-            TVxInetBase::Disconnect();
-            throw EVxError(QStringLiteral("Error %1: the server closed the connection")
-                               .arg(ExpectedCode));
+            const EVxError Gone = Failure(QStringLiteral("the server closed the connection, waiting for the reply to ") + What);
+            Input.clear();
+            Output.clear();
+            q->TVxInetBase::Disconnect();
+            throw Gone;
         }
-        FInput.append(Buffer, Count);
+        Input.append(Buffer, Count);
     }
 }
 
-TVxISMTP::TReply TVxISMTP::ReadReply(int ExpectedCode)
+TVxISMTPPrivate::TReply TVxISMTPPrivate::ReadReply(const QString& What)
 {
     // A reply is one or more lines; all but the last have "-" after the code.
     TReply Reply;
     QStringList Lines;
     for (int N = 0;; ++N) {
         if (N >= MaxReplyLines)
-            throw EVxError(QStringLiteral("Error %1: the server's reply is too long").arg(ExpectedCode));
-        const QByteArray Line = ReadLine(ExpectedCode);
+            throw Failure(QStringLiteral("the server's reply to %1 is too long").arg(What));
+        const QByteArray Line = ReadLine(What);
         Lines.append(QString::fromLatin1(Line));
         if (Line.size() < 4 || Line.at(3) != '-')
             break;
@@ -282,8 +303,8 @@ TVxISMTP::TReply TVxISMTP::ReadReply(int ExpectedCode)
     return Reply;
 }
 
-QString TVxISMTP::LocalHostName() const
+QString TVxISMTPPrivate::LocalHostName() const
 {
-    const QString Host = GetLocalHost();
+    const QString Host = q->GetLocalHost();
     return Host.isEmpty() ? QStringLiteral("localhost") : Host;
 }

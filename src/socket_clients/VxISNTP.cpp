@@ -82,26 +82,35 @@ QString TVxInetSNTP::GetQuery()
     return QString::fromLatin1(Message);
 }
 
-TDateTime TVxInetSNTP::DecodeReply(const QString& Reply)
+QString TVxInetSNTP::ReplyProblem(const QString& Reply)
 {
     if (Reply.size() < MessageSize)
-        return 0;
+        return QStringLiteral("%1 bytes, too short for an SNTP message of %2").arg(Reply.size()).arg(MessageSize);
     const int First = Reply.at(0).unicode() & 0xFF;
     const int Stratum = Reply.at(1).unicode() & 0xFF;
-    const qint32 Seconds = SwapBytes(RawWord(Reply, 40));
-    const qint32 Fraction = SwapBytes(RawWord(Reply, 44));
     if ((First >> 6) == 3)
-        return 0;  // the server's clock is not synchronised
-    if (Seconds == 0 && Fraction == 0)
-        return 0;
+        return QStringLiteral("the server's clock is not synchronised (leap indicator 3)");
+    if (RawWord(Reply, 40) == 0 && RawWord(Reply, 44) == 0)
+        return QStringLiteral("no transmit time");
     if (Stratum == 0 || Stratum > 15)
+        return QStringLiteral("stratum %1 (a server gives 1 to 15)").arg(Stratum);
+    return {};
+}
+
+TDateTime TVxInetSNTP::DecodeReply(const QString& Reply)
+{
+    if (!ReplyProblem(Reply).isEmpty())
         return 0;
-    return NTPTimestamp2DateTime(Seconds, Fraction);
+    return NTPTimestamp2DateTime(SwapBytes(RawWord(Reply, 40)), SwapBytes(RawWord(Reply, 44)));
 }
 
 TDateTime TVxInetSNTP::GetDateTime()
 {
-    return DecodeReply(Execute());
+    const QString Reply = Execute();
+    const QString Problem = ReplyProblem(Reply);
+    if (!Problem.isEmpty())
+        throw ExchangeError(QStringLiteral("SNTP reply refused: ") + Problem);
+    return DecodeReply(Reply);
 }
 
 void TVxInetSNTP::Connect()
@@ -118,10 +127,31 @@ QString TVxInetSNTP::InternalExecute()
 {
     const QByteArray Query = GetQuery().toLatin1();
     if (FPeer.isNull())
-        return QStringLiteral("No answer from server");
+        throw ExchangeError(QStringLiteral("No answer from server"));
+    // The reply to this request echoes its transmit time as the originate time; any other
+    // datagram (a late reply to an earlier request, a forgery) is ignored.
+    const QByteArray Sent = Query.mid(40, 8);
+    int Ignored = 0;
+    QString Why;  // of the last datagram ignored
     QByteArray Reply;
-    VxDatagramStep::Run(this, ClientSocket(), eeReceive, [&] {
-        Reply = VxUdpExchange(FPeer, quint16(Port()), Query, Timeout());
+    const bool Done = VxDatagramStep::Run(this, ClientSocket(), eeReceive, [&] {
+        try {
+            Reply = VxUdpExchange(FPeer, quint16(Port()), Query, Timeout(), [&](const QByteArray& D) {
+                if (D.size() >= MessageSize && D.mid(24, 8) == Sent)
+                    return true;
+                ++Ignored;
+                Why = D.size() < MessageSize ? ReplyProblem(QString::fromLatin1(D))
+                                             : QStringLiteral("its originate time is not this request's");
+                return false;
+            });
+        } catch (const EVxSocketError& E) {
+            if (Ignored == 0)
+                throw;
+            throw EVxSocketError(E.Message() + QStringLiteral("; %1 datagram(s) ignored, the last: %2").arg(Ignored).arg(Why),
+                                 E.ErrorCode());
+        }
     });
+    if (!Done)
+        throw ExchangeError(QStringLiteral("No answer from server"));
     return QString::fromLatin1(Reply);
 }

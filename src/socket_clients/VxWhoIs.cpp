@@ -161,28 +161,6 @@ const char* const BuiltInServers[] = {
     "xxx=whois.nic.xxx",
 };
 
-bool IsByteNumber(const QString& Part)
-{
-    if (Part.isEmpty() || Part.size() > 3)
-        return false;
-    for (QChar C : Part)
-        if (C < QLatin1Char('0') || C > QLatin1Char('9'))
-            return false;
-    return Part.toInt() <= 255;
-}
-
-// Four dot-separated whole numbers 0..255.
-bool IsIPv4(const QString& S)
-{
-    const QStringList Parts = S.split(QLatin1Char('.'));
-    if (Parts.size() != 4)
-        return false;
-    for (const QString& P : Parts)
-        if (!IsByteNumber(P))
-            return false;
-    return true;
-}
-
 }  // namespace
 
 TVxWhoIs::TVxWhoIs(QObject* Owner) : TVxInetBase(Owner), FServerList(BuiltInServerList())
@@ -221,7 +199,7 @@ void TVxWhoIs::SetDomain(const QString& Value)
     FDomain = Value;
     if (!FAutoSelectServer || Value.isEmpty())
         return;
-    if (IsIPv4(Value)) {
+    if (AddrIsIP(Value)) {
         SetHost(DefaultServer());
         return;
     }

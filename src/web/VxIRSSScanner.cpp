@@ -1,7 +1,8 @@
 // The feed scanner. It walks the bytes once: a text run up to the next "<", then a tag
-// up to the next ">" outside quotes. Tags keep a path of the open elements; the first
-// text run after a tag of a known name goes to the field of that name in the current
-// channel or item, chosen by the path that was open before the tag.
+// up to the next ">" outside quotes. Tags keep a path of the open elements; the text after
+// a tag of a known name (its runs and CDATA sections up to the next tag, comments passed
+// over) goes to the field of that name in the current channel or item, chosen by the path
+// that was open before the tag.
 #include "VxIRSSScanner.h"
 
 #include "core/VxTextCodec.h"

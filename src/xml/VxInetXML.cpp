@@ -34,7 +34,6 @@ TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size)
             R.AsciiFromMultiByte = true;
         // A surrogate pair is two characters of the text: any position at its start is
         // before the last character.
-        R.PreviousStart = R.LastStart;
         R.LastStart = Units == 2 ? K + Used : K;
         K += Used;
     }

@@ -238,10 +238,20 @@ void TVxXMLEngine::ParseXMLFromString(const QString& S, qsizetype N)
     const qsizetype Size = std::min(N, S.size());
     // Byte text (one character per byte, as the components receive documents) is decoded
     // as a loaded document is, unless the last load decoded a byte-order mark.
-    const QStringView Head = QStringView(S).first(Size);
-    if (!FUTF8Processed && std::all_of(Head.begin(), Head.end(), [](QChar C) { return C.unicode() < 256; })) {
-        VxXMLParser::ParseBytes(this, Head.toLatin1(), 0, Size, false, N > S.size());
-        return;
+    if (!FUTF8Processed) {
+        // One pass takes the low bytes and tells whether any unit had more.
+        QByteArray Bytes(Size, Qt::Uninitialized);
+        const char16_t* From = reinterpret_cast<const char16_t*>(S.constData());
+        char* To = Bytes.data();
+        char16_t Wide = 0;
+        for (qsizetype I = 0; I < Size; ++I) {
+            Wide |= From[I];
+            To[I] = char(From[I]);
+        }
+        if (Wide < 256) {
+            VxXMLParser::ParseBytes(this, Bytes, 0, Size, false, N > S.size());
+            return;
+        }
     }
     // Nodes keep slices of the text: a string over foreign memory is copied first.
     const QString Doc = S.data_ptr().isMutable() ? S : QString(S.constData(), S.size());

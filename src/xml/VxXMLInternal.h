@@ -26,9 +26,8 @@ struct TUtf8Shape {
     bool Valid = false;            // DecodeUtf8 would succeed
     bool AsciiFromMultiByte = false;  // a sequence of two or three bytes gives a unit below 0x80
     // Where the last decoded character starts, so that "before the last character" is
-    // "below LastStart" (for a final surrogate pair: the end of its bytes) ...
+    // "below LastStart" (for a final surrogate pair: the end of its bytes).
     qsizetype LastStart = -1;
-    qsizetype PreviousStart = -1;  // ... and the same for the character before it
 };
 TUtf8Shape ScanUtf8(const uchar* Data, qsizetype Size);
 

@@ -78,6 +78,7 @@ for part in msg.walk():
         continue
     parts.append({"type": part.get_content_type(), "filename": part.get_filename(),
                   "disposition": part.get_content_disposition(),
+                  "charset": part.get_content_charset(), "cte": part.get("Content-Transfer-Encoding"),
                   "data": base64.b64encode(part.get_payload(decode=True)).decode()})
 body = msg.get_body(("plain",))
 print(json.dumps({"headers": [[k, str(v)] for k, v in msg.items()],
@@ -245,6 +246,55 @@ TEST_F(MailSmtp, MessageWithLoginAndTwoAttachmentsArrivesIntact)
     EXPECT_EQ(QByteArray::fromBase64(P2.value(QStringLiteral("data")).toString().toLatin1()), BinData);
 }
 
+TEST_F(MailSmtp, TextBeyondAsciiArrivesAsWrittenOverSevenBits)
+{
+    const QString Jurgen = QStringLiteral("J\u00fcrgen \u00c5str\u00f6m");
+    const QString AttachmentFile = WriteFile(QStringLiteral("r\u00e9sum\u00e9 \u20ac.txt"), "plain\r\n");
+    struct Case {
+        QString CharSet;
+        QStringList Body;
+        const char* Charset;  // as the received text part names it
+    };
+    const Case Cases[] = {
+        {QStringLiteral("us-ascii"), {QStringLiteral("Hallo ") + Jurgen + QLatin1Char(','), QStringLiteral("5 \u20ac."),
+                                      QStringLiteral("------------QuillmossSMTP"), QStringLiteral(".")}, "utf-8"},
+        {QStringLiteral("iso-8859-1"), {QStringLiteral("Gr\u00fc\u00dfe, ") + Jurgen}, "iso-8859-1"},
+        {QStringLiteral("us-ascii"), {QString(300, QChar(0x4E2D))}, "utf-8"},
+    };
+    int N = 0;
+    for (const Case& C : Cases) {
+        TVxISMTP Mail;
+        Prepare(Mail);
+        Mail.From()->SetText(Jurgen + QStringLiteral(" <jurgen@example.org>"));
+        Mail.Recipients()->SetEMailAddresses(QStringLiteral("\"M\u00fcller, Bob\" <bob@example.net>"));
+        Mail.SetSubject(QStringLiteral("\u00dcbersicht f\u00fcr ") + Jurgen + QStringLiteral(" und \u65e5\u672c"));
+        Mail.SetCharSet(C.CharSet);
+        Mail.SetBody(C.Body);
+        Mail.Attachments()->Add()->SetFileName(AttachmentFile);
+        Mail.Attachments()->Items(0)->SetAttachmentName(QStringLiteral("\u00fcbersicht.txt"));
+        ASSERT_EQ(Mail.Execute(), QString());
+
+        QJsonObject Envelope, Parsed;
+        ASSERT_TRUE(Arrived(++N, Envelope, Parsed));
+        QFile Raw(Inbox() + QStringLiteral("/msg%1.eml").arg(N));
+        ASSERT_TRUE(Raw.open(QIODevice::ReadOnly));
+        for (const char B : Raw.readAll())
+            ASSERT_LT(static_cast<unsigned char>(B), 0x80) << "an 8-bit byte in message " << N;
+        EXPECT_EQ(Strings(Parsed.value(QStringLiteral("defects"))), QStringList());
+        EXPECT_EQ(Header(Parsed, "Subject"), Mail.Subject());
+        EXPECT_EQ(Header(Parsed, "From"), Jurgen + QStringLiteral(" <jurgen@example.org>"));
+        EXPECT_EQ(Header(Parsed, "To"), QStringLiteral("\"M\u00fcller, Bob\" <bob@example.net>"));
+        EXPECT_EQ(Parsed.value(QStringLiteral("text")).toString(), C.Body.join(QLatin1Char('\n')));
+        const QJsonArray Parts = Parsed.value(QStringLiteral("parts")).toArray();
+        ASSERT_EQ(Parts.size(), 2);  // the boundary in the body split nothing
+        const QJsonObject Text = Parts.at(0).toObject(), File = Parts.at(1).toObject();
+        EXPECT_EQ(Text.value(QStringLiteral("charset")).toString(), QLatin1String(C.Charset));
+        EXPECT_TRUE(QStringList({"quoted-printable", "base64"}).contains(Text.value(QStringLiteral("cte")).toString()));
+        EXPECT_EQ(File.value(QStringLiteral("filename")).toString(), AttachmentFile);
+        EXPECT_EQ(QByteArray::fromBase64(File.value(QStringLiteral("data")).toString().toLatin1()), QByteArray("plain\r\n"));
+    }
+}
+
 TEST_F(MailSmtp, VxMailDeliversWithAndWithoutLogin)
 {
     const QString Tool = QStringLiteral(VX_TOOL_PATH);
@@ -369,8 +419,12 @@ TEST_F(MailSmtpTls, StartTlsCarriesTheLoginAndAnotherCaIsRefused)
     // The server asks for TLS before a login: in clear it is refused.
     TVxISMTP Plain;
     PrepareTls(Plain, tmNone);
-    const QString InClear = Plain.Execute();
-    EXPECT_TRUE(InClear.contains(QLatin1String("530"))) << InClear.toStdString();
+    try {
+        Plain.Execute();
+        ADD_FAILURE() << "no exception";
+    } catch (const EVxError& E) {
+        EXPECT_TRUE(E.Message().contains(QLatin1String("refused: 530"))) << E.Message().toStdString();
+    }
 
     ASSERT_TRUE(VxInetAddTrustedCertificates(OtherCa()));
     TVxISMTP Refused;

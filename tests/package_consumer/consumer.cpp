@@ -1,4 +1,5 @@
-#include <vedidoredo/VxITime.h>
+#include <vedidoredo/TVxInetDateTime>
+#include <vedidoredo/VeDidoredoCore>
 
 #include <cstdio>
 

@@ -101,6 +101,11 @@ TEST(FedExWire, ReturnsThePageAndFillsTheLists)
               (QStringLiteral("GET ") + TrackPath + QStringLiteral("42   HTTP/1.0\r\nHost: ") + TVxFedExTracker::CarrierHost()
                + QStringLiteral("\r\nProxy-Connection: Keep-Alive\r\n\r\n"))
                   .toLatin1());
+
+    TScriptedServer Missing(Answering("HTTP/1.0 404 Not Found\r\n\r\n"));
+    F.SetPort(Missing.Port());
+    EXPECT_THROW(F.Execute(), EVxError);
+    EXPECT_EQ(F.Activity(), QStringList{QStringLiteral("Jun 2=Departed")});  // kept
 }
 
 TEST(WeatherQuery, PutsTheCodeTwiceWithBlanksEscaped)
@@ -140,6 +145,6 @@ TEST(WeatherWire, SetsTheTemperatureAndKeepsItOnAFailedExchange)
 
     TScriptedServer Missing(Answering("HTTP/1.0 404 Not Found\r\n\r\n"));
     W.SetPort(Missing.Port());
-    EXPECT_NE(W.Execute(), QString());
+    EXPECT_THROW(W.Execute(), EVxError);
     EXPECT_EQ(W.Temperature(), 68);
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 using vxtest::TScriptedUdpServer;
 
@@ -28,9 +29,12 @@ quint32 Get32(const QByteArray& M, int Offset)
     return V;
 }
 
-QByteArray Reply(quint32 Seconds, quint32 Fraction, int Stratum = 2, int Leap = 0)
+// A reply; to Request when given (its transmit time echoed as the originate time).
+QByteArray Reply(quint32 Seconds, quint32 Fraction, int Stratum = 2, int Leap = 0, const QByteArray& Request = {})
 {
     QByteArray M(48, '\0');
+    if (Request.size() >= 48)
+        M.replace(24, 8, Request.mid(40, 8));
     M[0] = char((Leap << 6) | (3 << 3) | 4);
     M[1] = char(Stratum);
     Put32(M, 40, Seconds);
@@ -104,11 +108,14 @@ TEST(SntpQuery, IsTheFortyEightByteClientMessageWithTheClock)
     EXPECT_NEAR(Sent / 86400.0 + 2.0, double(Before), 5.0 / 86400.0);
 }
 
-TEST(SntpWire, SendsOneDatagramAndReadsTheReply)
+TEST(SntpWire, TakesOnlyTheReplyToItsRequest)
 {
     TZGuard Utc("UTC");
     const quint32 Secs = NtpSeconds(2030, 1, 2, 3, 4, 5);
-    TScriptedUdpServer Server([&](const QByteArray&) { return Reply(Secs, 0x40000000u, 1); });
+    // A reply that does not echo the request, a short one, then the reply to it.
+    TScriptedUdpServer Server([&](const QByteArray& Q, quint16) {
+        return QList<QByteArray>{Reply(Secs + 99, 0, 1), QByteArray(47, '\x01'), Reply(Secs, 0x40000000u, 1, 0, Q)};
+    });
     TVxInetSNTP S;
     S.SetAddress(QStringLiteral("127.0.0.1"));
     S.SetPort(Server.Port());
@@ -119,31 +126,47 @@ TEST(SntpWire, SendsOneDatagramAndReadsTheReply)
     EXPECT_EQ(quint8(Got[0][0]), 0x1B);
 }
 
-TEST(SntpWire, ALostReplyReadsAsZeroWithinTheTimeout)
+TEST(SntpWire, FailuresAndRefusedRepliesRaiseNamingTheServer)
 {
-    TScriptedUdpServer Server([](const QByteArray&) { return QByteArray(); });
-    TVxInetSNTP S;
-    EXPECT_GT(S.Timeout(), 0);
-    S.SetTimeout(300);
-    S.SetAddress(QStringLiteral("127.0.0.1"));
-    S.SetPort(Server.Port());
-    int Errors = 0;
-    S.SetOnError([&](QObject*, TVxClientSocket*, TVxErrorEvent Kind, int&) {
-        EXPECT_EQ(Kind, eeReceive);
-        ++Errors;
-    });
-    EXPECT_EQ(double(S.DateTime()), 0.0);
-    EXPECT_EQ(Errors, 1);
-    EXPECT_TRUE(S.Execute().contains(QLatin1String("timed out")));
-}
-
-TEST(SntpWire, AShortReplyReadsAsZero)
-{
-    TScriptedUdpServer Server([](const QByteArray&) { return QByteArray(47, '\x01'); });
-    TVxInetSNTP S;
-    S.SetAddress(QStringLiteral("127.0.0.1"));
-    S.SetPort(Server.Port());
-    EXPECT_EQ(double(S.DateTime()), 0.0);
+    TZGuard Utc("UTC");
+    const quint32 Secs = NtpSeconds(2030, 1, 2, 3, 4, 5);
+    const struct {
+        std::function<QList<QByteArray>(const QByteArray&)> Replies;
+        const char* Message;  // %1: the server
+        bool SocketError;
+    } Cases[] = {
+        {[](const QByteArray&) { return QList<QByteArray>(); },
+         "Waiting for a reply: the operation timed out (%1)", true},
+        {[](const QByteArray&) { return QList<QByteArray>{QByteArray(47, '\x01')}; },
+         "Waiting for a reply: the operation timed out; 1 datagram(s) ignored, the last: 47 bytes, too short "
+         "for an SNTP message of 48 (%1)", true},
+        {[&](const QByteArray& Q) { return QList<QByteArray>{Reply(Secs, 0, 1, 3, Q)}; },
+         "SNTP reply refused: the server's clock is not synchronised (leap indicator 3) (%1)", false},
+        {[&](const QByteArray& Q) { return QList<QByteArray>{Reply(Secs, 0, 16, 0, Q)}; },
+         "SNTP reply refused: stratum 16 (a server gives 1 to 15) (%1)", false},
+        {[&](const QByteArray& Q) { return QList<QByteArray>{Reply(0, 0, 1, 0, Q)}; },
+         "SNTP reply refused: no transmit time (%1)", false},
+    };
+    for (const auto& C : Cases) {
+        TScriptedUdpServer Server([&](const QByteArray& Q, quint16) { return C.Replies(Q); });
+        TVxInetSNTP S;
+        S.SetTimeout(300);
+        S.SetAddress(QStringLiteral("127.0.0.1"));
+        S.SetPort(Server.Port());
+        int Errors = 0;
+        S.SetOnError([&](QObject*, TVxClientSocket*, TVxErrorEvent Kind, int&) {
+            EXPECT_EQ(Kind, eeReceive);
+            ++Errors;
+        });
+        try {
+            S.DateTime();
+            ADD_FAILURE() << "no exception: " << C.Message;
+        } catch (const EVxError& E) {
+            EXPECT_EQ(E.Message(), QString::fromLatin1(C.Message).arg(QStringLiteral("127.0.0.1:%1").arg(Server.Port())));
+            EXPECT_EQ(dynamic_cast<const EVxSocketError*>(&E) != nullptr, C.SocketError);
+        }
+        EXPECT_EQ(Errors, C.SocketError ? 1 : 0);
+    }
 }
 
 TEST(SntpWire, AnUnknownHostIsRaised)

@@ -75,6 +75,16 @@ public:
         }
     }
 
+    void Reset() override
+    {
+        if (FFd >= 0) {
+            const linger Abort{1, 0};  // close with RST instead of FIN
+            ::setsockopt(FFd, SOL_SOCKET, SO_LINGER, &Abort, sizeof Abort);
+            ::close(FFd);
+            FFd = -1;
+        }
+    }
+
 protected:
     qsizetype Receive(QByteArray& Into, int TimeoutMs) override
     {

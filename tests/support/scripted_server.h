@@ -35,6 +35,9 @@ public:
     virtual bool Send(const QByteArray& Data) = 0;
     // Closes the connection (the client then reads end of stream).
     virtual void Close() = 0;
+    // Aborts the connection with a reset (the client's next read fails); Close where the
+    // connection cannot.
+    virtual void Reset() { Close(); }
     // Everything read on this connection so far.
     QByteArray Received() const { return FReceived; }
 

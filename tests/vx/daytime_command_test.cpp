@@ -38,13 +38,21 @@ TEST(VxDaytime, PrintsTheServersTimeReadably)
 
 TEST(VxDaytime, AnAnswerWithoutADateIsAnErrorNotADate)
 {
-    // The component would decode these as 2001-01-01 01:01:01.
-    for (const QByteArray& Answer : {QByteArray(), QByteArray("HTTP/1.0 400 Bad request\r\n")}) {
-        TScriptedServer Server(Sends(Answer));
-        const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Server.Port())});
+    // The old reading took these for 2001-01-01 01:01:01.
+    const struct {
+        QByteArray Answer;
+        const char* Why;
+    } Cases[] = {
+        {QByteArray(), "Connection closed by the server before any answer"},
+        {QByteArray("HTTP/1.0 400 Bad request\r\n"), "unrecognised daytime answer: \"HTTP/1.0 400 Bad request\\r\\n\""},
+    };
+    for (const auto& C : Cases) {
+        TScriptedServer Server(Sends(C.Answer));
+        const QString Target = QStringLiteral("127.0.0.1:%1").arg(Server.Port());
+        const VxResult R = RunVx({"daytime", Target});
         EXPECT_EQ(R.Status, 2);
         EXPECT_EQ(R.Out, QByteArray());
-        EXPECT_TRUE(R.Err.contains("no date and time")) << R.Err.toStdString();
+        EXPECT_EQ(QString::fromUtf8(R.Err), QStringLiteral("vx: daytime: %1 (%2)\n").arg(QLatin1String(C.Why), Target));
     }
 }
 
@@ -65,16 +73,20 @@ TEST(VxDaytime, ARefusedConnectionIsAnError)
     }
     const VxResult R = RunVx({"daytime", QStringLiteral("127.0.0.1:%1").arg(Port)});
     EXPECT_EQ(R.Status, 2);
-    EXPECT_TRUE(R.Err.startsWith("vx: daytime: 127.0.0.1:")) << R.Err.toStdString();
+    EXPECT_TRUE(R.Err.contains(QStringLiteral("on connect to 127.0.0.1:%1\n").arg(Port).toLatin1())) << R.Err.toStdString();
 }
 
-TEST(VxBinary, RunReadsTheDateTimeOfALocalServer)
+TEST(VxBinary, RunReadsTheDateTimeOfALocalServerAsTheCommandDoes)
 {
-    TScriptedServer Server(Sends(NistLine));
-    const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Host=127.0.0.1",
-                                    QStringLiteral("Port=%1").arg(Server.Port()), "--read", "DateTime"});
-    EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
-    EXPECT_EQ(R.Out, QByteArray("2023-12-25 14:30:15.000\n"));
+    for (const QByteArray& Answer : {NistLine, QByteArray("Mon Dec 25 14:30:15 2023\r\n")}) {
+        TScriptedServer Server(Sends(Answer), 2);
+        const QString Port = QString::number(Server.Port());
+        const VxResult R = RunVxBinary({"run", "TVxInetDateTime", "Host=127.0.0.1", "Port=" + Port, "--read", "DateTime"});
+        EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
+        EXPECT_EQ(R.Out, QByteArray("2023-12-25 14:30:15.000\n"));
+        const VxResult Command = RunVx({"daytime", "127.0.0.1:" + Port});
+        EXPECT_TRUE(Command.Out.startsWith("2023-12-25 14:30:15 (Monday)")) << Command.Out.toStdString();
+    }
 }
 
 TEST(VxBinary, RunWritesTheAnswerAsItCame)

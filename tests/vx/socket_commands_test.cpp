@@ -105,10 +105,11 @@ TEST_F(VxSocketCommands, HttpPrintsTheBody)
 
 TEST_F(VxSocketCommands, SntpPrintsTheTimeAndTheOffset)
 {
-    TScriptedUdpServer Server([](const QByteArray&) {
+    TScriptedUdpServer Server([](const QByteArray& Q) {
         QByteArray M(48, '\0');
         M[0] = char(0x1C);
         M[1] = 1;
+        M.replace(24, 8, Q.mid(40, 8));  // the reply to this request
         M[40] = char(0xE0);  // some time in 2019
         return M;
     }, 2);

@@ -4,6 +4,7 @@
 #include "VxOptionReader.h"
 #include "VxRegistry.h"
 
+#include <vedidoredo/VxVersion.h>
 #include <vedidoredo/platform/VxException.h>
 
 #include <algorithm>
@@ -100,7 +101,7 @@ int RunCommandLine(const QStringList& Args)
         return ExitOk;
     }
     if (First == QLatin1String("--version")) {
-        WriteOutText(QStringLiteral("vx (VeDidoredo) " VX_VERSION "\n"));
+        WriteOutText(QStringLiteral("vx (VeDidoredo) " VEDIDOREDO_VERSION_STR "\n"));
         return ExitOk;
     }
     if (First == QLatin1String("help")) {

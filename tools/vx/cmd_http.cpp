@@ -82,17 +82,13 @@ int RunHttp(const QStringList& Args)
             Abort = false;
             Followed = QStringLiteral("%1:%2").arg(Location.host()).arg(Location.port(80));
         });
-    // An answer passes through OnAfterExecute; a failed exchange gives its message instead.
-    bool Answered = false;
-    H.SetOnAfterExecute([&](QObject*, QString&) { Answered = true; });
-    const QString Answer = H.Execute();
-    if (!Answered) {
-        vx::PrintError(Answer);
-        return vx::ExitError;
-    }
-    // A failed second exchange leaves its message where the answer would be.
-    if (!Followed.isEmpty() && !Answer.startsWith(QLatin1String("HTTP/"))) {
-        vx::PrintError(QStringLiteral("following the redirect to %1: %2").arg(Followed, Answer));
+    QString Answer;
+    try {
+        Answer = H.Execute();
+    } catch (const EVxError& E) {
+        if (Followed.isEmpty())
+            throw;  // its message, status 2
+        vx::PrintError(QStringLiteral("following the redirect to %1: %2").arg(Followed, E.Message()));
         return vx::ExitError;
     }
     vx::WriteOutBytes(Include || H.Action() == haHead ? Answer : RawBody(Answer));

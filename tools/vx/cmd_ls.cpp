@@ -16,10 +16,8 @@ int RunLs(const QStringList& Args)
         throw vx::UsageError{QStringLiteral("one URL or directory only, got '%1' as well").arg(O.Rest.first())};
     TVxRemoteFiles L;
     QString Error;
-    const QString Dir = vxweb::Configure(&L, O, Error);
-    if (Dir.isEmpty())
+    if (!vxweb::Configure(&L, O, Error))
         throw vx::UsageError{Error};
-    L.SetDirectory(Dir);
     if (!O.Mask.isEmpty())
         L.SetWildCard(O.Mask);
     L.SetSubFolders(O.Recursive);

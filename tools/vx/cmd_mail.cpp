@@ -24,7 +24,8 @@ int Fail(const QString& Message)
 }
 
 // The message text: UTF-8 when it is valid UTF-8 (labelled so unless it is plain
-// ASCII), otherwise one byte per character labelled ISO-8859-1.
+// ASCII), otherwise one byte per character labelled ISO-8859-1. The sender encodes
+// text beyond ASCII for 7-bit transport itself.
 void SetBodyFromBytes(TVxISMTP& Mail, const QByteArray& Raw)
 {
     QString Text;
@@ -40,7 +41,6 @@ void SetBodyFromBytes(TVxISMTP& Mail, const QByteArray& Raw)
         } else {
             Mail.SetCharSet(QStringLiteral("utf-8"));
         }
-        Mail.SetEncoding(QStringLiteral("8bit"));
     } else {
         Text = QString::fromLatin1(Raw);
     }
@@ -149,13 +149,7 @@ int RunMail(const QStringList& Args)
         return Fail(QStringLiteral("cannot read standard input"));
     SetBodyFromBytes(Mail, In.readAll());
 
-    try {
-        const QString Result = Mail.Execute();
-        if (!Result.isEmpty())
-            return Fail(Result);
-    } catch (const EVxError& E) {
-        return Fail(E.Message());
-    }
+    Mail.Execute();  // a refusal or a failed exchange raises: its message, status 2
     const int Count = Mail.Recipients()->Count() + Mail.CC()->Count() + Mail.BCC()->Count();
     vx::WriteOutText(QStringLiteral("Sent to %1 recipient%2 via %3.\n")
                          .arg(Count)

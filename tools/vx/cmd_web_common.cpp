@@ -3,7 +3,8 @@
 #include "VxConsole.h"
 #include "VxOptionReader.h"
 
-#include <QFileInfo>
+#include <vedidoredo/platform/VxException.h>
+
 #include <QUrl>
 
 namespace vxweb {
@@ -78,58 +79,24 @@ Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx
     return O;
 }
 
-QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
+bool Configure(TVxCustomWebComponent* C, const Options& O, QString& Error)
 {
     if (!ConfigureConnection(C, O, Error))
-        return {};
-
-    // Read tolerantly: what may not stand in a URL as it is (a space, say) is encoded,
-    // not taken for a file name.
-    const QUrl Url(O.Target, QUrl::TolerantMode);
-    const QString Scheme = Url.isValid() ? Url.scheme().toLower() : QString();
-    QString Remote;
-    if (Scheme == QLatin1String("http") || Scheme == QLatin1String("https") || Scheme == QLatin1String("ftp")) {
-        if (Url.host().isEmpty()) {
-            Error = QStringLiteral("no host in %1").arg(Shown(O.Target));
-            return {};
-        }
-        C->SetService(Scheme == QLatin1String("http") ? isHTTP : Scheme == QLatin1String("https") ? isHTTPS : isFTP);
-        C->SetHost(Url.host());
-        if (Url.port() > 0)
-            C->SetPort(Url.port());
-        C->SetUser(Url.userName(QUrl::FullyDecoded));
-        C->SetPassword(Url.password(QUrl::FullyDecoded));
-        if (Scheme == QLatin1String("ftp")) {
-            // As RFC 1738 has it: the path after the host is relative to the login
-            // directory, and a second slash (or "%2F") makes it absolute; no path at
-            // all is the login directory itself.
-            Remote = Url.path(QUrl::FullyDecoded);
-            if (Remote.startsWith(QLatin1Char('/')))
-                Remote.remove(0, 1);
-            if (Remote.isEmpty())
-                Remote = QStringLiteral(".");
-        } else {
-            Remote = Url.path(QUrl::FullyEncoded);
-            if (Url.hasQuery())
-                Remote += QLatin1Char('?') + Url.query(QUrl::FullyEncoded);
-        }
-        if (Remote.isEmpty())
-            Remote = QStringLiteral("/");
-    } else if (Scheme == QLatin1String("file")) {
-        C->SetService(isNetwork);
-        Remote = Url.toLocalFile();
-    } else if (Scheme.size() > 1) {
-        Error = QStringLiteral("%1: only http, https, ftp and file paths are supported").arg(Shown(O.Target));
-        return {};
-    } else {
-        C->SetService(isNetwork);
-        Remote = O.Target;
+        return false;
+    // A scheme of one letter is a drive letter: the target is a path then, as it is
+    // without any scheme.
+    const QUrl Url(O.Target);
+    try {
+        C->SetUrl(Url.scheme().size() > 1 ? Url : QUrl::fromLocalFile(O.Target));
+    } catch (const EVxError& E) {
+        Error = E.Message();
+        return false;
     }
     if (!O.User.isEmpty())
         C->SetUser(O.User);
     if (!O.Password.isEmpty())
         C->SetPassword(O.Password);
-    return Remote;
+    return true;
 }
 
 void ShowProgress(TVxCustomWebComponent* C, const QString& Title)
@@ -141,10 +108,8 @@ void ShowProgress(TVxCustomWebComponent* C, const QString& Title)
 void SetUpUpdater(TVxCustomWebUpdater* C, const Options& O, const QString& Title)
 {
     QString Error;
-    const QString Remote = Configure(C, O, Error);
-    if (Remote.isEmpty())
+    if (!Configure(C, O, Error))
         throw vx::UsageError{Error};
-    C->SetRemoteFileName(Remote);
     ShowProgress(C, Title);
 }
 

@@ -45,11 +45,10 @@ bool ConfigureConnection(TVxCustomWebComponent* C, const Options& O, QString& Er
 // read through Options::Reader. Throws vx::UsageError.
 Options Parse(const QStringList& Args, const QStringList& Extras, std::vector<vx::Option> Own = {});
 
-// Sets service, host, port, credentials, proxy and time limit of C from O; returns the
-// remote path (for HTTP the path and query as they stand in the URL; for FTP, as RFC
-// 1738 reads it, relative to the login directory unless it starts with "//" or
-// "%2F", and "." for the login directory itself), or an empty string with Error set.
-QString Configure(TVxCustomWebComponent* C, const Options& O, QString& Error);
+// Sets service, host, port, credentials, the remote path (TVxCustomWebComponent::SetUrl),
+// proxy and time limit of C from O; false with Error set for a target no service reads.
+// A target without a scheme is a path.
+bool Configure(TVxCustomWebComponent* C, const Options& O, QString& Error);
 
 // Shows C's progress bar, titled Title, where vx can draw one (on a terminal).
 void ShowProgress(TVxCustomWebComponent* C, const QString& Title);

@@ -31,15 +31,7 @@ int RunWhois(const QStringList& Args)
         W.SetPort(Server.Port);
     }
     W.SetTimeout(O.TimeoutMs(DefaultTimeoutSeconds));
-    // An answer passes through OnAfterExecute; a failed exchange gives its message instead.
-    bool Answered = false;
-    W.SetOnAfterExecute([&](QObject*, QString&) { Answered = true; });
-    const QString Answer = W.Execute();
-    if (!Answered) {
-        vx::PrintError(Answer);
-        return vx::ExitError;
-    }
-    vx::WriteOutBytes(Answer);
+    vx::WriteOutBytes(W.Execute());  // a failed exchange raises: its message, status 2
     return vx::ExitOk;
 }
 

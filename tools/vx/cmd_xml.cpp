@@ -225,10 +225,11 @@ int RunXml(const QStringList& Args)
 }  // namespace
 
 VX_REGISTER_COMMAND_HELP("xml", "xml FILE [--json] [--get NAME]  the node tree the XML engine makes of a file",
-                         "Loads FILE as TVxXMLEngine::LoadFromFile does and prints the node tree as an\n"
-                         "outline: one line per node, attribute nodes as @name, comments as written;\n"
-                         "values are shown entity-decoded, and values that are only whitespace are left\n"
-                         "out.\n"
+                         "Loads FILE as TVxXMLEngine::LoadFromFile does (in the encoding its declaration\n"
+                         "names, UTF-8 without one) and prints the node tree as an outline: one line per\n"
+                         "node, attribute nodes as @name, comments as written; values are shown\n"
+                         "entity-decoded, and values that are only whitespace are left out. Control\n"
+                         "characters in values show as \\xHH; elsewhere they are not printed.\n"
                          "\n"
                          "Options:\n"
                          "  --json      one JSON object for the root node instead: {\"TagName\", \"Kind\",\n"
@@ -237,5 +238,8 @@ VX_REGISTER_COMMAND_HELP("xml", "xml FILE [--json] [--get NAME]  the node tree t
                          "              each child]}\n"
                          "  --get NAME  the entity-decoded value of the first node named NAME (in any\n"
                          "              letter case); with --json that node's subtree as JSON. Exit\n"
-                         "              status 1 when there is none.\n",
+                         "              status 1 when there is none.\n"
+                         "\n"
+                         "Exit status: 0 printed, 1 no XML element in the file (or none named NAME),\n"
+                         "2 the file cannot be read, 64 a usage error.\n",
                          RunXml)

@@ -1,10 +1,11 @@
-// The base of every component that runs an operation (Execute, LoadFromFile, a
-// translator call): one run at a time, and the events a run raises.
-//
-// A run is the whole of one operation. While it goes, a second one on the same component,
-// from another thread or from a handler of the running one (a handler that pumps events
-// lets a second click through), raises EVxError "already running". The run's own code may
-// call operations of its component again: an override of Execute calls the base's.
+/// \file
+/// The base of every component that runs an operation (Execute, LoadFromFile, a
+/// translator call): one run at a time, and the events a run raises.
+///
+/// A run is the whole of one operation. While it goes, a second one on the same component,
+/// from another thread or from a handler of the running one (a handler that pumps events
+/// lets a second click through), raises EVxError "already running". The run's own code may
+/// call operations of its component again: an override of Execute calls the base's.
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>
@@ -58,8 +59,8 @@ std::function<void(A...)> TVxComponent::Guarded(std::function<void(A...)> Handle
 {
     if (!Handler)
         return Handler;
-    // The run is held weakly: a copy of the handler given to another component stays
-    // callable after this one is gone.
+    /// The run is held weakly: a copy of the handler given to another component stays
+    /// callable after this one is gone.
     return [Run = std::weak_ptr<TVxRunState>(FRun), Handler = std::move(Handler)](A... Args) {
         CallAsCallback(Run, [&] { Handler(std::forward<A>(Args)...); });
     };

@@ -1,6 +1,7 @@
-// The temporary files and folders the library's components are using at this moment: a
-// download's file beside its target until it replaces the target, a component's private
-// folder under the temporary directory until the component goes.
+/// \file
+/// The temporary files and folders the library's components are using at this moment: a
+/// download's file beside its target until it replaces the target, a component's private
+/// folder under the temporary directory until the component goes.
 #pragma once
 
 #include <vedidoredo/VxGlobal.h>

@@ -1,0 +1,65 @@
+# Headers named after classes, as Qt has them: for every class a public header defines,
+# an extensionless header of the class's name that includes it (<vedidoredo/TVxWebUpdater>),
+# and the umbrella headers <vedidoredo/VeDidoredoCore> (every header of VeDidoredo::Core)
+# and <vedidoredo/VeDidoredo> (everything). Made at configure time from the public headers
+# as they stand: a class is one defined at the start of a line, `class|struct
+# [VX_..._EXPORT] TName` or `EName`, outside a namespace named ...Detail. Editing a public
+# header configures again; files whose content did not change are left alone.
+#
+# vx_generate_class_headers(INCLUDE_DIR OUT_DIR CLASSES_VAR)
+#   INCLUDE_DIR  the written headers' root (holding vedidoredo/)
+#   OUT_DIR      the generated headers' root (gets vedidoredo/)
+#   CLASSES_VAR  receives the class names, for the test that compiles each header alone
+function(vx_generate_class_headers include_dir out_dir classes_var)
+  file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${include_dir}/vedidoredo/*.h)
+  list(SORT headers)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${headers})
+  set(classes)
+  set(core_includes)
+  set(widgets_includes)
+  set(wanted)
+  foreach(header IN LISTS headers)
+    file(RELATIVE_PATH rel ${include_dir} ${header})
+    file(STRINGS ${header} lines)
+    set(in_detail FALSE)
+    set(widgets FALSE)
+    foreach(line IN LISTS lines)
+      if(line MATCHES "^((class|struct) )?VX_WIDGETS_EXPORT |^Q_NAMESPACE_EXPORT\\(VX_WIDGETS_EXPORT\\)")
+        set(widgets TRUE)
+      endif()
+      if(line MATCHES "^namespace [A-Za-z0-9_]*Detail")
+        set(in_detail TRUE)
+      elseif(in_detail AND line MATCHES "^}")
+        set(in_detail FALSE)
+      elseif(NOT in_detail AND line MATCHES "^(class|struct) (VX_[A-Z]+_EXPORT )?([TE][A-Za-z0-9_]+)( |$)")
+        set(name ${CMAKE_MATCH_3})
+        if(name IN_LIST classes)
+          message(FATAL_ERROR "${header}: class ${name} is defined in two public headers")
+        endif()
+        list(APPEND classes ${name})
+        list(APPEND wanted ${name})
+        file(CONFIGURE OUTPUT ${out_dir}/vedidoredo/${name}
+             CONTENT "#include <${rel}>\n" @ONLY)
+      endif()
+    endforeach()
+    if(widgets)
+      string(APPEND widgets_includes "#include <${rel}>\n")
+    else()
+      string(APPEND core_includes "#include <${rel}>\n")
+    endif()
+  endforeach()
+  string(APPEND core_includes "#include <vedidoredo/VxVersion.h>\n")
+  file(CONFIGURE OUTPUT ${out_dir}/vedidoredo/VeDidoredoCore CONTENT
+    "// Every header of VeDidoredo::Core, the non-visual components.\n#pragma once\n\n${core_includes}" @ONLY)
+  file(CONFIGURE OUTPUT ${out_dir}/vedidoredo/VeDidoredo CONTENT
+    "// Every header of VeDidoredo: VeDidoredo::Core and VeDidoredo::Widgets.\n#pragma once\n\n#include <vedidoredo/VeDidoredoCore>\n${widgets_includes}" @ONLY)
+  list(APPEND wanted VeDidoredoCore VeDidoredo)
+  # A class that left the headers leaves no header behind.
+  file(GLOB existing RELATIVE ${out_dir}/vedidoredo ${out_dir}/vedidoredo/*)
+  foreach(name IN LISTS existing)
+    if(NOT name MATCHES "\\." AND NOT name IN_LIST wanted)
+      file(REMOVE ${out_dir}/vedidoredo/${name})
+    endif()
+  endforeach()
+  set(${classes_var} ${classes} PARENT_SCOPE)
+endfunction()
