@@ -40,6 +40,9 @@ public:
     int Port() const { return FProxyPort; }
     /// Sets Port().
     void SetPort(int Value) { CheckChange("Port"); FProxyPort = Value; }
+    /// True when a proxy is named to be used: UseProxy is set and Server is not empty.
+    /// The components connect through the proxy only then.
+    bool Named() const { return FUseProxyServer && !FProxyServer.isEmpty(); }
 
     void Assign(TVxPersistent* Source) override;
     /// Fills server, enable flag and port from the user's system proxy settings

@@ -24,6 +24,7 @@
 
 class QIODevice;
 class QTemporaryDir;
+class TVxWebService;
 
 /// The enumerations of the web components, also in the global namespace (`isHTTP`).
 namespace VxWebEnums {
@@ -274,13 +275,17 @@ protected:
 
     /// Opens the session and the connection (for FTP: logs in); with ReadSystemProxy the
     /// system's proxy settings are loaded into Proxy first. A handle that cannot be had
-    /// stays empty; the caller checks hInet and hURL.
+    /// stays empty; the caller checks hInet and hURL. A run opens one connection to the
+    /// server (or the proxy) for all its steps: for HTTP and HTTPS the first request
+    /// opens it, and a server that cannot be reached, or whose certificate is refused,
+    /// then ends the run as a connection that failed here: isFailed with the reason in
+    /// LastError, and no iaFileSearch.
     void ConnectToInet(bool ReadSystemProxy);
     /// Closes the connection and the session that ConnectToInet opened.
     void DisconnectFromInet();
     /// Size (VxUnreadableFileSize when the server's length is no number; 0 when it told
-    /// none) and last-write time (UTC) of a remote file. For HTTP and HTTPS
-    /// the request stays open in hFindFile: its body is what ReadFileFromInet downloads.
+    /// none) and last-write time (UTC) of a remote file. For HTTP and HTTPS the request
+    /// stays open: its body is what ReadFileFromInet downloads.
     /// False when the file is missing: any final HTTP status outside 200..299, no FTP
     /// match (550), no such file. False with Status isFailed when no answer came (an
     /// unreachable server, a TLS or certificate failure, a time-out, which is not
@@ -332,14 +337,14 @@ protected:
     std::unique_ptr<TVxInetSession> hInet;
     /// The connection to Host of the current run.
     std::unique_ptr<TVxInetConnection> hURL;
-    /// The open request or search of GetFileInfoFromInet.
-    std::unique_ptr<TVxInetHandle> hFindFile;
     /// The status window while it is shown.
     std::unique_ptr<TVxStatusWindow> dlgStatus;
 
 private:
-    /// The service of each kind (HTTP, FTP, network path) works on the handles.
-    friend class TVxWebService;
+    /// The run's service (HTTP, FTP or network path), made by ConnectToInet on the run's
+    /// connection (or at the first call for a network path) and kept until
+    /// DisconnectFromInet; it keeps the open request, search or file of the run.
+    TVxWebService& WebService();
     /// The status window is made, filled, shown and freed as callbacks of the run.
     void PrepareStatusWindow();
     void ShowStatusWindow();
@@ -360,6 +365,7 @@ private:
     int FTimeout = 0;
     QString FLastError;
     QString FFoundValidator;  ///< of the file the last GetFileInfoFromInet found
+    std::unique_ptr<TVxWebService> FWebService;
     TVxIProgress FOnProgress;
     TVxNotifyEvent FOnActionChange, FOnStatusChange, FOnBeforeExecute, FOnAfterExecute;
 };

@@ -209,7 +209,7 @@ void TVxInetBase::Connect()
         return;
     if (FClientSocket->Host().isEmpty() && FClientSocket->Address().isEmpty())
         throw EVxError(strVxInEHost);
-    if (FProxy->UseProxy() && !FProxy->Server().isEmpty()) {
+    if (FProxy->Named()) {
         // The socket keeps the proxy as its target: Host, Address and Port read the
         // proxy's values afterwards.
         SetHost(FProxy->Server());

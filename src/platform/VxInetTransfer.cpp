@@ -94,7 +94,7 @@ QByteArray EncodeSegment(const QString& Segment)
 // The rule of VxProxyVariable is libcurl's own.
 bool EnvProxyApplies(const QString& Scheme)
 {
-    return !VxProxyVariable(QProcessEnvironment::systemEnvironment(), Scheme).isEmpty();
+    return !VxProxyVariable(VxProxyEnvironment(), Scheme).isEmpty();
 }
 
 void SessionState::Apply(CURL* E, bool Direct) const
@@ -124,8 +124,12 @@ void SessionState::Apply(CURL* E, bool Direct) const
         curl_easy_setopt(E, CURLOPT_LOW_SPEED_TIME, Seconds);
         curl_easy_setopt(E, CURLOPT_SERVER_RESPONSE_TIMEOUT, Seconds);  // FTP replies
     }
-    if (!CaBlob.isEmpty()) {
-        curl_blob Blob{const_cast<char*>(CaBlob.constData()), static_cast<size_t>(CaBlob.size()),
+    if (!Trusted.CaPath.isEmpty()) {
+        curl_easy_setopt(E, CURLOPT_CAINFO, static_cast<const char*>(nullptr));
+        curl_easy_setopt(E, CURLOPT_CAPATH, Trusted.CaPath.constData());
+    }
+    if (!Trusted.CaBlob.isEmpty()) {
+        curl_blob Blob{const_cast<char*>(Trusted.CaBlob.constData()), static_cast<size_t>(Trusted.CaBlob.size()),
                        CURL_BLOB_COPY};
         curl_easy_setopt(E, CURLOPT_CAINFO_BLOB, &Blob);
     }
@@ -160,6 +164,8 @@ void Transfer::Prepare(const SessionState& Session, bool Direct)
     BufferPos = 0;
     Done = false;
     Paused = false;
+    Discarding = false;
+    HoldFirstChunk = false;
     BodyStarted = false;
     FirstChunkSeen = false;
     Skip = 0;
@@ -199,11 +205,11 @@ void Transfer::Start()
     Added = true;
 }
 
-void Transfer::Pump(const std::function<bool()>& Ready)
+void Transfer::Pump(const std::function<bool()>& Ready, QDeadlineTimer Until)
 {
     // Cancelling the run going on on this thread wakes the wait below and ends the transfer.
     TVxCancelWaker Waker([M = Multi] { curl_multi_wakeup(M); });
-    while (Added && !Done && !Ready()) {
+    while (Added && !Done && !Ready() && !Until.hasExpired()) {
         if (VxRunCancelled()) {
             Finish(CURLE_ABORTED_BY_CALLBACK);
             std::snprintf(ErrorBuffer, sizeof ErrorBuffer, "%s", "Download aborted");
@@ -223,7 +229,9 @@ void Transfer::Pump(const std::function<bool()>& Ready)
         if (Done || Ready())
             break;
         // Inside a run, a cancelled future (which wakes nobody) is noticed within a slice.
-        curl_multi_poll(Multi, nullptr, 0, TVxRunState::Current() ? TVxRunState::CancelPollMs : PollSliceMs, nullptr);
+        const int Slice = TVxRunState::Current() ? TVxRunState::CancelPollMs : PollSliceMs;
+        const qint64 Left = Until.remainingTime();
+        curl_multi_poll(Multi, nullptr, 0, Left < 0 ? Slice : int(std::min<qint64>(Left, Slice)), nullptr);
     }
 }
 
@@ -237,6 +245,7 @@ CURLcode Transfer::RunToEnd()
 
 void Transfer::StartStream()
 {
+    HoldFirstChunk = true;
     Start();
     Pump([this] { return BodyStarted; });
 }
@@ -264,6 +273,26 @@ qint64 Transfer::Read(char* Data, qint64 Size)
         BufferPos = 0;
     }
     return static_cast<qint64>(N);
+}
+
+void Transfer::Drain(qint64 Limit, int WaitMs)
+{
+    if (!Running())
+        return;
+    curl_off_t Length = -1, Received = 0;
+    curl_easy_getinfo(Easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &Length);
+    curl_easy_getinfo(Easy, CURLINFO_SIZE_DOWNLOAD_T, &Received);
+    if (Length < 0 || Length - Received > Limit)
+        return;  // an answer of unknown length ends with its connection anyway
+    Buffer.clear();
+    BufferPos = 0;
+    Discarding = true;
+    if (Paused) {
+        Paused = false;
+        curl_easy_pause(Easy, CURLPAUSE_CONT);
+    }
+    Pump([] { return false; }, QDeadlineTimer(WaitMs));
+    Discarding = false;
 }
 
 void Transfer::Stop()
@@ -335,6 +364,14 @@ size_t Transfer::OnWrite(char* Data, size_t Size, size_t Count, void* User)
 {
     auto* T = static_cast<Transfer*>(User);
     size_t Len = Size * Count;
+    if (T->HoldFirstChunk && !T->BodyStarted) {
+        // The answer's headers are in. Its body stays with libcurl until the first Read:
+        // a caller that wanted only the headers (a check that finds its file up to date)
+        // never copies it.
+        T->BodyStarted = true;
+        T->Paused = true;
+        return CURL_WRITEFUNC_PAUSE;
+    }
     if (!T->FirstChunkSeen) {
         T->FirstChunkSeen = true;
         if (T->ResumeFrom > 0) {
@@ -345,6 +382,8 @@ size_t Transfer::OnWrite(char* Data, size_t Size, size_t Count, void* User)
         }
     }
     T->BodyStarted = true;
+    if (T->Discarding)
+        return Len;
     if (T->Available() >= MaxBuffered) {
         T->Paused = true;
         return CURL_WRITEFUNC_PAUSE;

@@ -37,7 +37,7 @@ TVxIHTTPClient::~TVxIHTTPClient()
 void TVxIHTTPClient::Connect()
 {
     if (!Connected()) {
-        if (Proxy()->UseProxy() && !Proxy()->Server().isEmpty()) {
+        if (Proxy()->Named()) {
             const QString Target = !Host().isEmpty() ? Host() : Address();
             // After an earlier run through the proxy the socket still points at it; the
             // remembered target then stays.
@@ -55,7 +55,7 @@ QString TVxIHTTPClient::GetQuery()
 {
     const QString CRLF = QStringLiteral("\r\n");
     QString Q;
-    if (!FProxiedTarget.isEmpty() && Proxy()->UseProxy() && !Proxy()->Server().isEmpty())
+    if (!FProxiedTarget.isEmpty() && Proxy()->Named())
         Q = MethodWord(FAction) + QStringLiteral(" http://") + FProxiedTarget + FRequest + QStringLiteral(" HTTP/1.0")
             + CRLF + QStringLiteral("Host: ") + FProxiedTarget + CRLF;
     else if (!Proxy()->Server().isEmpty())
