@@ -381,8 +381,8 @@ TEST_F(WebProxy, UnreachableProxyFails)
 // A run opens one connection to the server, or to the proxy, for all its steps (counted
 // by a relay in front of it): a download, an update check that finds the file up to
 // date, an FTP listing, and a login the server refuses, sent twice. A listing over HTTP
-// sends nothing. The proxy is squid, which keeps the connection open after asking for
-// the login as tinyproxy does not.
+// or HTTPS sends nothing. The proxy is squid, which keeps the connection open after
+// asking for the login as tinyproxy does not.
 TEST_F(WebServers, OneConnectionPerRun)
 {
     vxtest::TFtpPeer Ftp;
@@ -403,6 +403,7 @@ TEST_F(WebServers, OneConnectionPerRun)
         {"HTTPS download", isHTTPS, false, Download, 1},      {"HTTPS check", isHTTPS, false, Check, 1},
         {"FTP download", isFTP, false, Download, 1},          {"FTP check", isFTP, false, Check, 1},
         {"FTP listing", isFTP, false, List, 1},               {"HTTP listing", isHTTP, false, List, 0},
+        {"HTTPS listing", isHTTPS, false, List, 0},
         {"HTTP refused login", isHTTP, false, RefusedLogin, 1},
         {"HTTPS refused login", isHTTPS, false, RefusedLogin, 1},
         {"proxy HTTP download", isHTTP, true, Download, 1},   {"proxy HTTP check", isHTTP, true, Check, 1},
