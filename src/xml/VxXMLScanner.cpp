@@ -1,7 +1,8 @@
 // The XML engine's forgiving single-pass scanner, which builds the node tree.
 //
 // The scanner works on the document as loaded, without widening it: Latin-1 bytes, UTF-8
-// bytes (checked as a whole first) or UTF-16 text. Node names, values and attribute texts
+// bytes (each piece cut from them decoded, or kept as Latin-1 when it is not UTF-8) or
+// UTF-16 text. Node names, values and attribute texts
 // are slices of that document wherever the stored text equals the slice; only text that
 // needs decoding or joining is copied. The engine keeps the documents alive while nodes
 // made from them exist.
@@ -195,7 +196,10 @@ struct TScanner {
                 char16_t U[2];
                 int Units;
                 const qsizetype Used = VxUtf8::DecodeStep(S, End, I, U, Units);
-                return Used > 0 && (Units == 2 || IsNonAsciiNameUnit(U[0])) ? Used : 0;
+                if (Used > 0)
+                    return Units == 2 || IsNonAsciiNameUnit(U[0]) ? Used : 0;
+                // A byte that starts no sequence (in a document declared UTF-8 that is not
+                // all UTF-8) is a Latin-1 character, as the piece holding it becomes.
             }
         }
         return IsNonAsciiNameUnit(char16_t(C)) ? 1 : 0;
@@ -289,11 +293,15 @@ struct TScanner {
             const uchar* D = S + From;
             const qsizetype Size = To - From;
             if (Kind == TSourceKind::Utf8 && !VxTextCodec::IsAscii(D, Size)) {
-                R.SetOwn(VxUtf8::DecodeToString(D, Size));
-            } else {
-                R.Data = D;
-                R.Size = Size;
+                // A piece that is not UTF-8 (in a document declared so) stays Latin-1.
+                QString Text = VxUtf8::DecodeToString(D, Size);
+                if (!Text.isNull()) {
+                    R.SetOwn(std::move(Text));
+                    return R;
+                }
             }
+            R.Data = D;
+            R.Size = Size;
         }
         return R;
     }
