@@ -67,15 +67,16 @@ class VX_CORE_EXPORT TVxIDNSResolver : public TVxInetBase {
 public:
     /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxIDNSResolver(QObject* Owner = nullptr);
+    ~TVxIDNSResolver() override;
 
     /// The record kinds to ask for, one question each in ordinal order.
     TVxIDNSRequests Requests() const { return FRequests; }
     /// Sets Requests().
-    void SetRequests(TVxIDNSRequests Value) { FRequests = Value; }
+    void SetRequests(TVxIDNSRequests Value) { CheckChange("Requests"); FRequests = Value; }
     /// The name asked about; for PTR, the reverse name as it stands.
     QString Domain() const { return FDomain; }
     /// Sets Domain().
-    void SetDomain(const QString& Value) { FDomain = Value; }
+    void SetDomain(const QString& Value) { CheckChange("Domain"); FDomain = Value; }
 
     /// The query message as byte text, with a new random ID on every call; empty when
     /// there is nothing to ask (no kinds, no domain, no target). Raises EVxConvertError for a Domain that is no DNS name.

@@ -16,6 +16,7 @@ class VX_CORE_EXPORT TVxFedExTracker : public TVxInetBase {
 public:
     /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxFedExTracker(QObject* Owner = nullptr);
+    ~TVxFedExTracker() override;
 
     /// The parcel's tracking number.
     QString TrackingNumber() const { return FTrackingNumber; }

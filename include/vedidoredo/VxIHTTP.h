@@ -55,30 +55,31 @@ class VX_CORE_EXPORT TVxIHTTPClient : public TVxInetBase {
 public:
     /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxIHTTPClient(QObject* Owner = nullptr);
+    ~TVxIHTTPClient() override;
 
     /// The request's method (haGet by default).
     TVxIHTTPAction Action() const { return FAction; }
     /// Sets Action().
-    void SetAction(TVxIHTTPAction Value) { FAction = Value; }
+    void SetAction(TVxIHTTPAction Value) { CheckChange("Action"); FAction = Value; }
     /// The resource asked for, the request line's path ("/" when empty).
     QString Request() const { return FRequest; }
     /// Sets Request().
-    void SetRequest(const QString& Value) { FRequest = Value; }
+    void SetRequest(const QString& Value) { CheckChange("Request"); FRequest = Value; }
     /// Extra header lines sent after the Host line, each "Name: value".
     QStringList Headers() const { return FHeaders; }
     /// Sets Headers().
-    void SetHeaders(const QStringList& Value) { FHeaders = Value; }
+    void SetHeaders(const QStringList& Value) { CheckChange("Headers"); FHeaders = Value; }
     /// Whether Execute returns the body alone, without the status and header lines.
     bool RemoveHeaders() const { return FRemoveHeaders; }
     /// Sets RemoveHeaders().
-    void SetRemoveHeaders(bool Value) { FRemoveHeaders = Value; }
+    void SetRemoveHeaders(bool Value) { CheckChange("RemoveHeaders"); FRemoveHeaders = Value; }
     /// The status line and header lines of the last answer.
     QStringList ResponseHeaders() const { return FResponseHeaders; }
 
     /// Called for an answer with a Location line; clears Abort to follow it.
     TVxIHTTPRedirectEvent OnRedirect() const { return FOnRedirect; }
     /// Sets the handler OnRedirect() calls; an empty function removes it.
-    void SetOnRedirect(TVxIHTTPRedirectEvent Value) { FOnRedirect = Guarded(std::move(Value)); }
+    void SetOnRedirect(TVxIHTTPRedirectEvent Value) { CheckChange("OnRedirect"); FOnRedirect = Guarded(std::move(Value)); }
 
     /// The first line of ResponseHeaders that starts with Value, ASCII letter case
     /// ignored; the whole line as received, or empty.
@@ -91,6 +92,9 @@ public:
 
 protected:
     void AfterExecute(QString& Text) override;
+    /// An answer the engine refuses (401, 404, 407) leaves its status and header lines in
+    /// ResponseHeaders before Execute raises.
+    void AnswerRefused(const QString& Piece) override;
 
 private:
     TVxIHTTPAction FAction = haHead;

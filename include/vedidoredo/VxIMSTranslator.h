@@ -35,7 +35,7 @@ public:
     /// The application ID the service issued, sent with every call.
     QString BingAppId() const { return FBingAppId; }
     /// Sets BingAppId().
-    void SetBingAppId(const QString& Value) { FBingAppId = Value; }
+    void SetBingAppId(const QString& Value) { CheckChange("BingAppId"); FBingAppId = Value; }
 
     /// An empty SourceLng asks the service to detect the language.
     QString TranslateText(const QString& AText, const QString& SourceLng, const QString& DestLng);
@@ -48,6 +48,22 @@ public:
     /// Creates (or empties) DestFileName first, raising EVxFileError when it cannot, then
     /// writes the answer's bytes into it.
     void SpeakText(const QString& Language, const QString& DestFileName, const QString& AText);
+
+    /// The operations above on a worker thread: each returns at once a future of what the
+    /// blocking call gives (the lists as the future's result), or of the exception it
+    /// raises. OnProgress and the status window run on the component's thread meanwhile
+    /// (see TVxComponent); finished() is emitted at the end. A cancelled call ends as an
+    /// aborted one: an empty result and LastError "Download aborted". Each raises "already
+    /// running" while a call is going.
+    QFuture<QString> TranslateTextAsync(const QString& AText, const QString& SourceLng, const QString& DestLng);
+    /// See TranslateTextAsync.
+    QFuture<QString> DetectLanguageAsync(const QString& AText);
+    /// See TranslateTextAsync.
+    QFuture<QStringList> GetLanguagesForTranslateAsync();
+    /// See TranslateTextAsync.
+    QFuture<QStringList> GetLanguagesForSpeakAsync();
+    /// See TranslateTextAsync.
+    QFuture<void> SpeakTextAsync(const QString& Language, const QString& DestFileName, const QString& AText);
 
     /// The URL of a call: Host, then Path with each "%s" replaced by the next argument,
     /// percent-encoded as UTF-8.

@@ -54,11 +54,11 @@ public:
     /// The mail address ("someone@example.org").
     QString Address() const { return FAddress; }
     /// Sets Address().
-    void SetAddress(const QString& Value) { FAddress = Value; }
+    void SetAddress(const QString& Value) { CheckChange("Address"); FAddress = Value; }
     /// The display name; empty for none.
     QString Name() const { return FName; }
     /// Sets Name().
-    void SetName(const QString& Value) { FName = Value; }
+    void SetName(const QString& Value) { CheckChange("Name"); FName = Value; }
 
     /// "Name <Address>", or Address alone when there is no name or the name is just the
     /// address in capitals. The name is printed as it is, without quotes.
@@ -122,20 +122,20 @@ public:
     /// The name the part is sent under; empty for the file's own name.
     QString AttachmentName() const { return FAttachmentName; }
     /// Sets AttachmentName().
-    void SetAttachmentName(const QString& Value) { FAttachmentName = Value; }
+    void SetAttachmentName(const QString& Value) { CheckChange("AttachmentName"); FAttachmentName = Value; }
     /// The part's MIME type; empty for application/octet-stream.
     QString ContentType() const { return FContentType; }
     /// Sets ContentType().
-    void SetContentType(const QString& Value) { FContentType = Value; }
+    void SetContentType(const QString& Value) { CheckChange("ContentType"); FContentType = Value; }
     /// Transfer encoding of the part: "base64" (also when empty), "7bit", "8bit" or
     /// "quoted-printable".
     QString Encoding() const { return FEncoding; }
     /// Sets Encoding().
-    void SetEncoding(const QString& Value) { FEncoding = Value; }
+    void SetEncoding(const QString& Value) { CheckChange("Encoding"); FEncoding = Value; }
     /// The file sent as the part.
     QString FileName() const { return FFileName; }
     /// Sets FileName().
-    void SetFileName(const QString& Value) { FFileName = Value; }
+    void SetFileName(const QString& Value) { CheckChange("FileName"); FFileName = Value; }
 
     /// AttachmentName, or the file-name part of FileName when it is empty.
     Q_INVOKABLE QString GetAttachmentName() const;
@@ -185,15 +185,15 @@ public:
     /// The login name for SMTP AUTH LOGIN.
     QString UserID() const { return FUserID; }
     /// Sets UserID().
-    void SetUserID(const QString& Value) { FUserID = Value; }
+    void SetUserID(const QString& Value) { CheckChange("UserID"); FUserID = Value; }
     /// The password for SMTP AUTH LOGIN.
     QString Password() const { return FPassword; }
     /// Sets Password().
-    void SetPassword(const QString& Value) { FPassword = Value; }
+    void SetPassword(const QString& Value) { CheckChange("Password"); FPassword = Value; }
     /// Whether the sender logs in before sending (false by default).
     bool UseLogin() const { return FUseLogin; }
     /// Sets UseLogin().
-    void SetUseLogin(bool Value) { FUseLogin = Value; }
+    void SetUseLogin(bool Value) { CheckChange("UseLogin"); FUseLogin = Value; }
 
     void Assign(TVxPersistent* Source) override;
 
@@ -258,62 +258,62 @@ public:
     /// The message's subject.
     QString Subject() const { return FSubject; }
     /// Sets Subject().
-    void SetSubject(const QString& Value) { FSubject = Value; }
+    void SetSubject(const QString& Value) { CheckChange("Subject"); FSubject = Value; }
     /// The text of the message, line by line.
     QStringList Body() const { return FBody; }
     /// Sets Body().
-    void SetBody(const QStringList& Value) { FBody = Value; }
+    void SetBody(const QStringList& Value) { CheckChange("Body"); FBody = Value; }
     /// The setters of the owned objects copy the given object's content.
     TVxIEMailAddress* From() const { return FFrom; }
     /// Sets From().
-    void SetFrom(TVxIEMailAddress* Value) { FFrom->Assign(Value); }
+    void SetFrom(TVxIEMailAddress* Value) { CheckChange("From"); FFrom->Assign(Value); }
     /// The To recipients.
     TVxIEMailAddresses* Recipients() const { return FRecipients; }
     /// Sets Recipients().
-    void SetRecipients(TVxIEMailAddresses* Value) { FRecipients->Assign(Value); }
+    void SetRecipients(TVxIEMailAddresses* Value) { CheckChange("Recipients"); FRecipients->Assign(Value); }
     /// The copy (Cc) recipients.
     TVxIEMailAddresses* CC() const { return FCC; }
     /// Sets CC().
-    void SetCC(TVxIEMailAddresses* Value) { FCC->Assign(Value); }
+    void SetCC(TVxIEMailAddresses* Value) { CheckChange("CC"); FCC->Assign(Value); }
     /// The blind copy recipients: they get the message but no header names them.
     TVxIEMailAddresses* BCC() const { return FBCC; }
     /// Sets BCC().
-    void SetBCC(TVxIEMailAddresses* Value) { FBCC->Assign(Value); }
+    void SetBCC(TVxIEMailAddresses* Value) { CheckChange("BCC"); FBCC->Assign(Value); }
     /// The Reply-To addresses.
     TVxIEMailAddresses* ReplyTo() const { return FReplyTo; }
     /// Sets ReplyTo().
-    void SetReplyTo(TVxIEMailAddresses* Value) { FReplyTo->Assign(Value); }
+    void SetReplyTo(TVxIEMailAddresses* Value) { CheckChange("ReplyTo"); FReplyTo->Assign(Value); }
     /// Character set of the text part: named as it is for a US-ASCII body, and used for
     /// any other body that it can hold (UTF-8 is used when it cannot).
     QString CharSet() const { return FCharSet; }
     /// Sets CharSet().
-    void SetCharSet(const QString& Value) { FCharSet = Value; }
+    void SetCharSet(const QString& Value) { CheckChange("CharSet"); FCharSet = Value; }
     /// Transfer encoding named in the text part of a US-ASCII body, which goes out as it
     /// is. A body beyond US-ASCII is encoded: in quoted-printable or base64 when Encoding
     /// names one of them, otherwise in the shorter of the two.
     QString Encoding() const { return FEncoding; }
     /// Sets Encoding().
-    void SetEncoding(const QString& Value) { FEncoding = Value; }
+    void SetEncoding(const QString& Value) { CheckChange("Encoding"); FEncoding = Value; }
     /// The message's priority (spNormal by default).
     TVxISMTPPriority Priority() const { return FPriority; }
     /// Sets Priority().
-    void SetPriority(TVxISMTPPriority Value) { FPriority = Value; }
+    void SetPriority(TVxISMTPPriority Value) { CheckChange("Priority"); FPriority = Value; }
     /// Local date-time stamped on the message.
     TDateTime Date() const { return FDate; }
     /// Sets Date().
-    void SetDate(TDateTime Value) { FDate = Value; }
+    void SetDate(TDateTime Value) { CheckChange("Date"); FDate = Value; }
     /// The login settings.
     TVxILogin* Login() const { return FLogin; }
     /// Sets Login().
-    void SetLogin(TVxILogin* Value) { FLogin->Assign(Value); }
+    void SetLogin(TVxILogin* Value) { CheckChange("Login"); FLogin->Assign(Value); }
     /// The files sent as attachment parts.
     TVxIEMailAttachments* Attachments() const { return FAttachments; }
     /// Sets Attachments().
-    void SetAttachments(TVxIEMailAttachments* Value) { FAttachments->Assign(Value); }
+    void SetAttachments(TVxIEMailAttachments* Value) { CheckChange("Attachments"); FAttachments->Assign(Value); }
     /// Takes effect when the next connection is opened.
     TVxITLSMode TLSMode() const { return FTLSMode; }
     /// Sets TLSMode().
-    void SetTLSMode(TVxITLSMode Value) { FTLSMode = Value; }
+    void SetTLSMode(TVxITLSMode Value) { CheckChange("TLSMode"); FTLSMode = Value; }
 
     /// Opens the connection (reading the server's greeting on a new one) and greets
     /// with EHLO, or HELO when EHLO is refused; with tmStartTLS it then secures the

@@ -25,6 +25,7 @@ class VX_CORE_EXPORT TVxInetSNTP : public TVxInetBase {
 public:
     /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxInetSNTP(QObject* Owner = nullptr);
+    ~TVxInetSNTP() override;
 
     /// Runs the exchange and decodes the reply: the server's transmit time as local
     /// date-time. Raises when the exchange fails or the reply fails the checks.

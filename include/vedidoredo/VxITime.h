@@ -24,6 +24,7 @@ class VX_CORE_EXPORT TVxInetDateTime : public TVxInetBase {
 public:
     /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxInetDateTime(QObject* Owner = nullptr);
+    ~TVxInetDateTime() override;
 
     /// Runs the exchange and decodes the answer; every read asks the server again. Raises
     /// when the exchange fails or the answer is not recognised (naming the server).

@@ -184,7 +184,7 @@ public:
     /// The access key the carrier issued for its XML interface.
     QString AccessLicenseNumber() const { return FAccessLicenseNumber; }
     /// Sets AccessLicenseNumber().
-    void SetAccessLicenseNumber(const QString& Value) { FAccessLicenseNumber = Value; }
+    void SetAccessLicenseNumber(const QString& Value) { CheckChange("AccessLicenseNumber"); FAccessLicenseNumber = Value; }
     /// The parcel's tracking number.
     QString TrackingNumber() const { return FTrackingNumber; }
     /// A different number (compared with case) clears Activities and LastXMLResponse.
@@ -223,7 +223,7 @@ protected:
     /// Fills the result properties from LastXMLResponse.
     void ParseXMLResponse();
     /// Sets LastXMLResponse().
-    void SetLastXMLResponse(const QString& Value) { FLastXMLResponse = Value; }
+    void SetLastXMLResponse(const QString& Value) { CheckChange("LastXMLResponse"); FLastXMLResponse = Value; }
 
 private:
     void FillAddress(TVxXMLEngine& Engine, TVxXMLItem* Node, TVxInetActivityAddress* Address) const;

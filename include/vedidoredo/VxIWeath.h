@@ -26,6 +26,7 @@ class VX_CORE_EXPORT TVxWeatherInfo : public TVxInetBase {
 public:
     /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxWeatherInfo(QObject* Owner = nullptr);
+    ~TVxWeatherInfo() override;
 
     /// The postal code asked about.
     QString Zip() const { return FZip; }
@@ -34,7 +35,7 @@ public:
     /// What Zip holds (wttZip).
     TVxWeatherTrackingType TrackingType() const { return FTrackingType; }
     /// Sets TrackingType().
-    void SetTrackingType(TVxWeatherTrackingType Value) { FTrackingType = Value; }
+    void SetTrackingType(TVxWeatherTrackingType Value) { CheckChange("TrackingType"); FTrackingType = Value; }
     /// The temperature read from the last answer; 0 when it could not be read.
     int Temperature() const { return FTemperature; }
 

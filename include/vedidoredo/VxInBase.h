@@ -53,7 +53,7 @@ public:
     /// The designer's About entry: always empty, its property editor shows the about box.
     QString About() const { return FAbout; }
     /// Ignores the value: About stays empty.
-    void SetAbout(const QString&) { FAbout.clear(); }
+    void SetAbout(const QString&) { CheckChange("About"); FAbout.clear(); }
     /// The server's TCP port (each client sets its protocol's own).
     int Port() const;
     /// Sets Port().
@@ -69,7 +69,7 @@ public:
     /// Whether the connection stays open after Execute, for the next one (false by default).
     bool KeepConnection() const { return FKeepConnection; }
     /// Sets KeepConnection().
-    void SetKeepConnection(bool Value) { FKeepConnection = Value; }
+    void SetKeepConnection(bool Value) { CheckChange("KeepConnection"); FKeepConnection = Value; }
     /// The proxy settings, owned by the component.
     TVxInetProxy* Proxy() const { return FProxy; }
     /// Copies the settings of Value into Proxy().
@@ -77,7 +77,7 @@ public:
     /// Whether a proxy that asks for a login makes the logon prompt appear (true by default).
     bool LoginPrompt() const { return FLoginPrompt; }
     /// Sets LoginPrompt().
-    void SetLoginPrompt(bool Value) { FLoginPrompt = Value; }
+    void SetLoginPrompt(bool Value) { CheckChange("LoginPrompt"); FLoginPrompt = Value; }
     /// Milliseconds, 0 = no limit: bounds lookup plus connect, and each wait for data.
     int Timeout() const;
     /// Sets Timeout().
@@ -94,23 +94,23 @@ public:
     /// Called when the connection is open.
     TVxSocketNotifyEvent OnConnect() const { return FOnConnect; }
     /// Sets the handler OnConnect() calls; an empty function removes it.
-    void SetOnConnect(TVxSocketNotifyEvent Value) { FOnConnect = Guarded(std::move(Value)); }
+    void SetOnConnect(TVxSocketNotifyEvent Value) { CheckChange("OnConnect"); FOnConnect = Guarded(std::move(Value)); }
     /// Called when the connection has closed.
     TVxSocketNotifyEvent OnDisconnect() const { return FOnDisconnect; }
     /// Sets the handler OnDisconnect() calls; an empty function removes it.
-    void SetOnDisconnect(TVxSocketNotifyEvent Value) { FOnDisconnect = Guarded(std::move(Value)); }
+    void SetOnDisconnect(TVxSocketNotifyEvent Value) { CheckChange("OnDisconnect"); FOnDisconnect = Guarded(std::move(Value)); }
     /// Called when the socket reports an error, with its code, which the handler may clear.
     TVxSocketErrorEvent OnError() const { return FOnError; }
     /// Sets the handler OnError() calls; an empty function removes it.
-    void SetOnError(TVxSocketErrorEvent Value) { FOnError = Guarded(std::move(Value)); }
+    void SetOnError(TVxSocketErrorEvent Value) { CheckChange("OnError"); FOnError = Guarded(std::move(Value)); }
     /// Called before the host name is looked up.
     TVxSocketNotifyEvent OnLookup() const { return FOnLookup; }
     /// Sets the handler OnLookup() calls; an empty function removes it.
-    void SetOnLookup(TVxSocketNotifyEvent Value) { FOnLookup = Guarded(std::move(Value)); }
+    void SetOnLookup(TVxSocketNotifyEvent Value) { CheckChange("OnLookup"); FOnLookup = Guarded(std::move(Value)); }
     /// Called when the connection is being made.
     TVxSocketNotifyEvent OnConnecting() const { return FOnConnecting; }
     /// Sets the handler OnConnecting() calls; an empty function removes it.
-    void SetOnConnecting(TVxSocketNotifyEvent Value) { FOnConnecting = Guarded(std::move(Value)); }
+    void SetOnConnecting(TVxSocketNotifyEvent Value) { CheckChange("OnConnecting"); FOnConnecting = Guarded(std::move(Value)); }
     /// Called after a query was sent.
     TVxSocketNotifyEvent OnSendTextToSocket() const { return FOnSendTextToSocket; }
     /// Sets the handler OnSendTextToSocket() calls; an empty function removes it.
@@ -122,15 +122,20 @@ public:
     /// Called first by Execute.
     TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
     /// Sets the handler OnBeforeExecute() calls; an empty function removes it.
-    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = Guarded(std::move(Value)); }
+    void SetOnBeforeExecute(TVxNotifyEvent Value) { CheckChange("OnBeforeExecute"); FOnBeforeExecute = Guarded(std::move(Value)); }
     /// Called with the answer of each step, which the handler may replace.
     TVxIReceivedEvent OnAfterExecute() const { return FOnAfterExecute; }
     /// Sets the handler OnAfterExecute() calls; an empty function removes it.
-    void SetOnAfterExecute(TVxIReceivedEvent Value) { FOnAfterExecute = Guarded(std::move(Value)); }
+    void SetOnAfterExecute(TVxIReceivedEvent Value) { CheckChange("OnAfterExecute"); FOnAfterExecute = Guarded(std::move(Value)); }
 
     /// Runs the whole request cycle; returns the answers of all steps. Raises on any
     /// failure (see above), and "already running" while a run of this component is going.
     Q_INVOKABLE QString Execute();
+    /// Runs Execute on a worker thread and returns at once; the future holds what Execute
+    /// returns, or the exception it raises (EVxAborted when the run was cancelled). The
+    /// callbacks run on the component's thread meanwhile (see TVxComponent); finished() is
+    /// emitted at the end. Raises "already running" while a run is going.
+    QFuture<QString> ExecuteAsync();
     /// The query text of the current step; each client overrides it.
     virtual QString GetQuery();
     /// The raw header block sent after every query.
@@ -154,6 +159,9 @@ protected:
     virtual void BeforeExecute();
     /// Calls OnAfterExecute with the answer of a step, which it may replace.
     virtual void AfterExecute(QString& Text);
+    /// Called with the first piece of an answer whose status the engine refuses (401,
+    /// 404, 407), just before the refusal is raised; by default it does nothing.
+    virtual void AnswerRefused(const QString& Piece);
 
     /// Sends byte text; the count the socket accepted, 0 when not connected.
     int SendToSocket(const QString& Text);
@@ -166,6 +174,8 @@ protected:
     TVxClientSocket* ClientSocket() const { return FClientSocket; }
     /// A failure of the exchange with the target: What followed by " (host:port)".
     EVxError ExchangeError(const QString& What) const;
+    /// A connection kept open between runs goes with the run to its thread and back.
+    void MoveRunObjects(QThread* Thread) override;
 
     /// The step Execute is at, from 0.
     int CurrentStep = 0;

@@ -23,23 +23,26 @@ public:
     /// The proxy's host name or address.
     QString Server() const { return FProxyServer; }
     /// Sets Server().
-    void SetServer(const QString& Value) { FProxyServer = Value; }
+    void SetServer(const QString& Value) { CheckChange("Server"); FProxyServer = Value; }
     /// The login name for the proxy; empty for none.
     QString User() const { return FProxyUser; }
     /// Sets User().
-    void SetUser(const QString& Value) { FProxyUser = Value; }
+    void SetUser(const QString& Value) { CheckChange("User"); FProxyUser = Value; }
     /// The password for the proxy.
     QString Password() const { return FProxyPassword; }
     /// Sets Password().
-    void SetPassword(const QString& Value) { FProxyPassword = Value; }
+    void SetPassword(const QString& Value) { CheckChange("Password"); FProxyPassword = Value; }
     /// Whether the connection goes through this proxy (false by default).
     bool UseProxy() const { return FUseProxyServer; }
     /// Sets UseProxy().
-    void SetUseProxy(bool Value) { FUseProxyServer = Value; }
+    void SetUseProxy(bool Value) { CheckChange("UseProxy"); FUseProxyServer = Value; }
     /// The proxy's port; 0 for the default of its kind.
     int Port() const { return FProxyPort; }
     /// Sets Port().
-    void SetPort(int Value) { FProxyPort = Value; }
+    void SetPort(int Value) { CheckChange("Port"); FProxyPort = Value; }
+    /// True when a proxy is named to be used: UseProxy is set and Server is not empty.
+    /// The components connect through the proxy only then.
+    bool Named() const { return FUseProxyServer && !FProxyServer.isEmpty(); }
 
     void Assign(TVxPersistent* Source) override;
     /// Fills server, enable flag and port from the user's system proxy settings

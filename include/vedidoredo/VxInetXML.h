@@ -273,6 +273,12 @@ public:
     void LoadFromStream(qint64 AStreamSize, QIODevice* AStream);
     /// LoadFromStream(0, file). A file that cannot be opened raises EVxFileError.
     void LoadFromFile(const QString& AFileName);
+    /// LoadFromFile on a worker thread: returns at once; the future finishes when the tree
+    /// is built, or holds the exception LoadFromFile raises (EVxAborted when the load was
+    /// cancelled before its parse). OnTag and OnAfterTag run on the engine's thread
+    /// meanwhile (see TVxComponent); leave RootItem alone until the future has finished.
+    /// Raises "already running" while a load is going.
+    QFuture<void> LoadFromFileAsync(const QString& AFileName);
     /// Parses the first N characters of S into the tree, adding to what is there. Byte text
     /// (no character above 255) is decoded as a stream without a byte-order mark is, unless
     /// the last LoadFromStream found a mark; other text is taken as it is.
@@ -289,11 +295,11 @@ public:
     /// Called for each start tag read, before its node goes in the tree.
     TVxIXMLOnTagEvent OnTag() const { return FOnTag; }
     /// Sets the handler OnTag() calls; an empty function removes it.
-    void SetOnTag(TVxIXMLOnTagEvent Value) { FOnTag = Guarded(std::move(Value)); }
+    void SetOnTag(TVxIXMLOnTagEvent Value) { CheckChange("OnTag"); FOnTag = Guarded(std::move(Value)); }
     /// Called after each element's end tag.
     TVxIXMLOnAfterTagEvent OnAfterTag() const { return FOnAfterTag; }
     /// Sets the handler OnAfterTag() calls; an empty function removes it.
-    void SetOnAfterTag(TVxIXMLOnAfterTagEvent Value) { FOnAfterTag = Guarded(std::move(Value)); }
+    void SetOnAfterTag(TVxIXMLOnAfterTagEvent Value) { CheckChange("OnAfterTag"); FOnAfterTag = Guarded(std::move(Value)); }
 
 private:
     friend class TVxXMLItem;

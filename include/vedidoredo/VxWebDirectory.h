@@ -85,16 +85,16 @@ public:
     /// When Execute shows the directory (omAlways by default).
     TVxIShowMode ShowMode() const { return FShowMode; }
     /// Sets ShowMode().
-    void SetShowMode(TVxIShowMode Value) { FShowMode = Value; }
+    void SetShowMode(TVxIShowMode Value) { CheckChange("ShowMode"); FShowMode = Value; }
     /// The window's title.
     QString Title() const { return FTitle; }
     /// Sets Title().
-    void SetTitle(const QString& Value) { FTitle = Value; }
+    void SetTitle(const QString& Value) { CheckChange("Title"); FTitle = Value; }
     /// The current cache file; the previous one is beside it (VxWebDirectPreviousFile).
     /// Set by the constructor from the executable's path.
     QString CacheFileName() const { return LocalFileName(); }
     /// Sets CacheFileName().
-    void SetCacheFileName(const QString& Value) { SetLocalFileName(Value); }
+    void SetCacheFileName(const QString& Value) { CheckChange("CacheFileName"); SetLocalFileName(Value); }
     /// The cache of the run before (".~wdx"), beside the cache.
     QString PreviousCacheFileName() const { return VxWebDirectPreviousFile(LocalFileName()); }
 

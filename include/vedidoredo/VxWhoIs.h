@@ -16,11 +16,12 @@ class VX_CORE_EXPORT TVxWhoIs : public TVxInetBase {
 public:
     /// Creates the object, owned by Owner (none when nullptr), which frees it.
     explicit TVxWhoIs(QObject* Owner = nullptr);
+    ~TVxWhoIs() override;
 
     /// Whether setting Domain picks the WHOIS server of its top-level domain from ServerList as Host (true by default).
     bool AutoSelectServer() const { return FAutoSelectServer; }
     /// Sets AutoSelectServer().
-    void SetAutoSelectServer(bool Value) { FAutoSelectServer = Value; }
+    void SetAutoSelectServer(bool Value) { CheckChange("AutoSelectServer"); FAutoSelectServer = Value; }
     /// The domain name or IPv4 address asked about.
     QString Domain() const { return FDomain; }
     /// Stores the domain and, with AutoSelectServer, makes the WHOIS server for its last
@@ -31,7 +32,7 @@ public:
     /// The WHOIS servers by top-level domain, as "tld=server" lines.
     QStringList ServerList() const { return FServerList; }
     /// Replaces the list; the current target stays until Domain changes.
-    void SetServerList(const QStringList& Value) { FServerList = Value; }
+    void SetServerList(const QStringList& Value) { CheckChange("ServerList"); FServerList = Value; }
 
     /// Domain + CR LF. A name with non-ASCII characters is sent in its IDNA (xn--) form.
     QString GetQuery() override;

@@ -30,15 +30,15 @@ public:
     /// The directory to list: an FTP path as SetUrl reads it, or a local path.
     QString Directory() const { return FDirectory; }
     /// Sets Directory().
-    void SetDirectory(const QString& Value) { FDirectory = Value; }
+    void SetDirectory(const QString& Value) { CheckChange("Directory"); FDirectory = Value; }
     /// A Windows-style mask; "*.*" lists every name.
     QString WildCard() const { return FWildCard; }
     /// Sets WildCard().
-    void SetWildCard(const QString& Value) { FWildCard = Value; }
+    void SetWildCard(const QString& Value) { CheckChange("WildCard"); FWildCard = Value; }
     /// Whether every subdirectory is listed too (false by default).
     bool SubFolders() const { return FSubFolders; }
     /// Sets SubFolders().
-    void SetSubFolders(bool Value) { FSubFolders = Value; }
+    void SetSubFolders(bool Value) { CheckChange("SubFolders"); FSubFolders = Value; }
     /// The entries of the last run, one line each.
     QStringList FileList() const { return FFileList; }
 

@@ -95,7 +95,7 @@ public:
     /// Not owned; watched, so a destroyed control reads as none.
     QWidget* ParentControl() const { return FParentControl; }
     /// Sets ParentControl().
-    void SetParentControl(QWidget* Value) { FParentControl = Value; }
+    void SetParentControl(QWidget* Value) { CheckChange("ParentControl"); FParentControl = Value; }
 
     /// Shows the cached directory (no download) and returns at once.
     /// Shows the cached directory in a window that does not block, without downloading.

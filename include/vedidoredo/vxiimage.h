@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPointer>
 
+class QImage;
 class QTimer;
 
 /// The remote image: downloads a picture into a QLabel and, while Active, again after every Interval. See \ref remoteimage.cpp.
@@ -61,7 +62,8 @@ protected:
     QTimer* FTimer;
 
 private:
-    void LoadPicture();
+    // The downloaded picture; raises EVxError when it is not one Qt can read.
+    QImage LoadPicture() const;
 
     QPointer<QLabel> FImage;
     bool FActive = false;

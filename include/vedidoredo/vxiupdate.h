@@ -24,6 +24,7 @@
 
 class QIODevice;
 class QTemporaryDir;
+class TVxWebService;
 
 /// The enumerations of the web components, also in the global namespace (`isHTTP`).
 namespace VxWebEnums {
@@ -102,28 +103,28 @@ public:
     /// Whether Execute shows the status window (false by default).
     bool Enabled() const { return FEnabled; }
     /// Sets Enabled().
-    void SetEnabled(bool Value) { FEnabled = Value; }
+    void SetEnabled(bool Value) { CheckChange("Enabled"); FEnabled = Value; }
     /// The help topic of the window's Help button; 0 for none.
     int HelpContext() const { return FHelpContext; }
     /// Sets HelpContext().
-    void SetHelpContext(int Value) { FHelpContext = Value; }
+    void SetHelpContext(int Value) { CheckChange("HelpContext"); FHelpContext = Value; }
     /// Pictures are kept as the contents of an image file (PNG, JPEG, BMP, ICO ...), which
     /// the window decodes; empty means none. Setting one copies it.
     QByteArray GetPicture() const { return FPicture; }
     /// Sets GetPicture().
-    void SetPicture(const QByteArray& Value) { FPicture = Value; }
+    void SetPicture(const QByteArray& Value) { CheckChange("Picture"); FPicture = Value; }
     /// The window's icon, as the contents of an image file; empty for the default.
     QByteArray GetIcon() const { return FIcon; }
     /// Sets GetIcon().
-    void SetIcon(const QByteArray& Value) { FIcon = Value; }
+    void SetIcon(const QByteArray& Value) { CheckChange("Icon"); FIcon = Value; }
     /// The window's title; empty for the default.
     QString Title() const { return FTitle; }
     /// Sets Title().
-    void SetTitle(const QString& Value) { FTitle = Value; }
+    void SetTitle(const QString& Value) { CheckChange("Title"); FTitle = Value; }
     /// The line of text above the progress bar; empty for none.
     QString Description() const { return FDescription; }
     /// Sets Description().
-    void SetDescription(const QString& Value) { FDescription = Value; }
+    void SetDescription(const QString& Value) { CheckChange("Description"); FDescription = Value; }
 
     /// Copies the settings of another TVxInetStatusDialog; raises EVxConvertError for another class.
     void Assign(TVxPersistent* Source) override;
@@ -168,11 +169,11 @@ public:
     /// The User-Agent sent with HTTP requests.
     QString Agent() const { return FWEBAgent; }
     /// Sets Agent().
-    void SetAgent(const QString& Value) { FWEBAgent = Value; }
+    void SetAgent(const QString& Value) { CheckChange("Agent"); FWEBAgent = Value; }
     /// The server's port; SetService sets the service's own (80, 443, 21).
     int Port() const { return FWEBPort; }
     /// Sets Port().
-    void SetPort(int Value) { FWEBPort = static_cast<quint16>(Value); }
+    void SetPort(int Value) { CheckChange("Port"); FWEBPort = static_cast<quint16>(Value); }
     /// How the remote file is reached (isHTTP by default).
     TVxIService Service() const { return FService; }
     /// Sets the port of the service (80, 443, 21) when the service changes; isNetwork
@@ -181,15 +182,15 @@ public:
     /// The server's name or address (an IPv6 address without brackets).
     QString Host() const { return FWEBHost; }
     /// Sets Host().
-    void SetHost(const QString& Value) { FWEBHost = Value; }
+    void SetHost(const QString& Value) { CheckChange("Host"); FWEBHost = Value; }
     /// The login name for the server; empty for none (FTP: anonymous).
     QString User() const { return FWEBUser; }
     /// Sets User().
-    void SetUser(const QString& Value) { FWEBUser = Value; }
+    void SetUser(const QString& Value) { CheckChange("User"); FWEBUser = Value; }
     /// The login password for the server.
     QString Password() const { return FWEBPassword; }
     /// Sets Password().
-    void SetPassword(const QString& Value) { FWEBPassword = Value; }
+    void SetPassword(const QString& Value) { CheckChange("Password"); FWEBPassword = Value; }
     /// The proxy settings, owned by the component; while their UseProxy is false the proxy
     /// environment applies.
     TVxInetProxy* Proxy() const { return FProxy; }
@@ -200,7 +201,7 @@ public:
     /// Whether a refused login (HTTP 401 or 407) asks the user through the logon prompt (true by default).
     bool LoginPrompt() const { return FLoginPrompt; }
     /// Sets LoginPrompt().
-    void SetLoginPrompt(bool Value) { FLoginPrompt = Value; }
+    void SetLoginPrompt(bool Value) { CheckChange("LoginPrompt"); FLoginPrompt = Value; }
     /// The step the current or last run is at; each change calls OnActionChange.
     TVxIAction Action() const { return FAction; }
     /// Sets Action().
@@ -212,12 +213,12 @@ public:
     /// Whether a shorter local file is continued rather than downloaded again (false by default).
     bool ResumeDownload() const { return FResumeDownload; }
     /// Sets ResumeDownload().
-    void SetResumeDownload(bool Value) { FResumeDownload = Value; }
+    void SetResumeDownload(bool Value) { CheckChange("ResumeDownload"); FResumeDownload = Value; }
     /// Milliseconds, 0 = no limit of our own: bounds connecting, and ends a transfer
     /// that receives nothing for that long.
     int Timeout() const { return FTimeout; }
     /// Sets Timeout().
-    void SetTimeout(int Value) { FTimeout = Value < 0 ? 0 : Value; }
+    void SetTimeout(int Value) { CheckChange("Timeout"); FTimeout = Value < 0 ? 0 : Value; }
     /// Why the last run failed or found nothing (a server's refusal, a certificate
     /// problem, an unreachable host ...); empty after a run without trouble.
     QString LastError() const { return FLastError; }
@@ -235,27 +236,34 @@ public:
     /// Called for every block transferred, with the bytes so far and expected; may abort.
     TVxIProgress OnProgress() const { return FOnProgress; }
     /// Sets the handler OnProgress() calls; an empty function removes it.
-    void SetOnProgress(TVxIProgress Value) { FOnProgress = Guarded(std::move(Value)); }
+    void SetOnProgress(TVxIProgress Value) { CheckChange("OnProgress"); FOnProgress = Guarded(std::move(Value)); }
     /// Called first by Execute.
     TVxNotifyEvent OnBeforeExecute() const { return FOnBeforeExecute; }
     /// Sets the handler OnBeforeExecute() calls; an empty function removes it.
-    void SetOnBeforeExecute(TVxNotifyEvent Value) { FOnBeforeExecute = Guarded(std::move(Value)); }
+    void SetOnBeforeExecute(TVxNotifyEvent Value) { CheckChange("OnBeforeExecute"); FOnBeforeExecute = Guarded(std::move(Value)); }
     /// Called last by Execute, after Status has its final value.
     TVxNotifyEvent OnAfterExecute() const { return FOnAfterExecute; }
     /// Sets the handler OnAfterExecute() calls; an empty function removes it.
-    void SetOnAfterExecute(TVxNotifyEvent Value) { FOnAfterExecute = Guarded(std::move(Value)); }
+    void SetOnAfterExecute(TVxNotifyEvent Value) { CheckChange("OnAfterExecute"); FOnAfterExecute = Guarded(std::move(Value)); }
     /// Called after every change of Action.
     TVxNotifyEvent OnActionChange() const { return FOnActionChange; }
     /// Sets the handler OnActionChange() calls; an empty function removes it.
-    void SetOnActionChange(TVxNotifyEvent Value) { FOnActionChange = Guarded(std::move(Value)); }
+    void SetOnActionChange(TVxNotifyEvent Value) { CheckChange("OnActionChange"); FOnActionChange = Guarded(std::move(Value)); }
     /// Called after every change of Status.
     TVxNotifyEvent OnStatusChange() const { return FOnStatusChange; }
     /// Sets the handler OnStatusChange() calls; an empty function removes it.
-    void SetOnStatusChange(TVxNotifyEvent Value) { FOnStatusChange = Guarded(std::move(Value)); }
+    void SetOnStatusChange(TVxNotifyEvent Value) { CheckChange("OnStatusChange"); FOnStatusChange = Guarded(std::move(Value)); }
 
     /// Runs the component's work once, blocking the calling thread, and returns false only
     /// when Status() ends as isFailed (the reason in LastError()).
     Q_INVOKABLE virtual bool Execute();
+    /// Runs Execute (the override of the component's class) on a worker thread and returns
+    /// at once; the future holds what Execute returns, or the exception it raises. The
+    /// callbacks and the status window run on the component's thread meanwhile (see
+    /// TVxComponent); finished() is emitted at the end. A cancelled run (Cancel, or the
+    /// future cancelled) ends with Status isFailed and LastError "Download aborted".
+    /// Raises "already running" while a run is going.
+    QFuture<bool> ExecuteAsync();
 
     /// Reports one transferred block: updates the status window (whose Cancel button
     /// sets Abort), then calls OnProgress.
@@ -267,13 +275,17 @@ protected:
 
     /// Opens the session and the connection (for FTP: logs in); with ReadSystemProxy the
     /// system's proxy settings are loaded into Proxy first. A handle that cannot be had
-    /// stays empty; the caller checks hInet and hURL.
+    /// stays empty; the caller checks hInet and hURL. A run opens one connection to the
+    /// server (or the proxy) for all its steps: for HTTP and HTTPS the first request
+    /// opens it, and a server that cannot be reached, or whose certificate is refused,
+    /// then ends the run as a connection that failed here: isFailed with the reason in
+    /// LastError, and no iaFileSearch.
     void ConnectToInet(bool ReadSystemProxy);
     /// Closes the connection and the session that ConnectToInet opened.
     void DisconnectFromInet();
     /// Size (VxUnreadableFileSize when the server's length is no number; 0 when it told
-    /// none) and last-write time (UTC) of a remote file. For HTTP and HTTPS
-    /// the request stays open in hFindFile: its body is what ReadFileFromInet downloads.
+    /// none) and last-write time (UTC) of a remote file. For HTTP and HTTPS the request
+    /// stays open: its body is what ReadFileFromInet downloads.
     /// False when the file is missing: any final HTTP status outside 200..299, no FTP
     /// match (550), no such file. False with Status isFailed when no answer came (an
     /// unreachable server, a TLS or certificate failure, a time-out, which is not
@@ -310,7 +322,7 @@ protected:
     QString ReadHTTPGetResponseString(const QString& Url);
 
     /// Sets LastError().
-    void SetLastError(const QString& Text) { FLastError = Text; }
+    void SetLastError(const QString& Text) { CheckChange("LastError"); FLastError = Text; }
 
     /// The remote path that a URL's path stands for; the base class has none.
     virtual QString UrlPath() const;
@@ -325,14 +337,14 @@ protected:
     std::unique_ptr<TVxInetSession> hInet;
     /// The connection to Host of the current run.
     std::unique_ptr<TVxInetConnection> hURL;
-    /// The open request or search of GetFileInfoFromInet.
-    std::unique_ptr<TVxInetHandle> hFindFile;
     /// The status window while it is shown.
     std::unique_ptr<TVxStatusWindow> dlgStatus;
 
 private:
-    /// The service of each kind (HTTP, FTP, network path) works on the handles.
-    friend class TVxWebService;
+    /// The run's service (HTTP, FTP or network path), made by ConnectToInet on the run's
+    /// connection (or at the first call for a network path) and kept until
+    /// DisconnectFromInet; it keeps the open request, search or file of the run.
+    TVxWebService& WebService();
     /// The status window is made, filled, shown and freed as callbacks of the run.
     void PrepareStatusWindow();
     void ShowStatusWindow();
@@ -353,6 +365,7 @@ private:
     int FTimeout = 0;
     QString FLastError;
     QString FFoundValidator;  ///< of the file the last GetFileInfoFromInet found
+    std::unique_ptr<TVxWebService> FWebService;
     TVxIProgress FOnProgress;
     TVxNotifyEvent FOnActionChange, FOnStatusChange, FOnBeforeExecute, FOnAfterExecute;
 };
@@ -386,7 +399,7 @@ public:
     /// Called after the updater's own comparison; what it leaves in Equal decides whether to download.
     TVxIFileCompare OnFileCompare() const { return FOnFileCompare; }
     /// Sets the handler OnFileCompare() calls; an empty function removes it.
-    void SetOnFileCompare(TVxIFileCompare Value) { FOnFileCompare = Guarded(std::move(Value)); }
+    void SetOnFileCompare(TVxIFileCompare Value) { CheckChange("OnFileCompare"); FOnFileCompare = Guarded(std::move(Value)); }
 
 protected:
     /// Inspects the remote file, compares it with the local one and downloads it when they differ.
@@ -399,7 +412,7 @@ protected:
     /// The local file kept up to date.
     QString LocalFileName() const { return FLocalFileName; }
     /// Sets LocalFileName().
-    void SetLocalFileName(const QString& Value) { FLocalFileName = Value; }
+    void SetLocalFileName(const QString& Value) { CheckChange("LocalFileName"); FLocalFileName = Value; }
 
     /// The path of the file Name inside a directory of this component's own, for components
     /// that download into a temporary file: the directory is made on first use, readable by

@@ -61,7 +61,7 @@ public:
     /// The kind of link listed (ieMailTo by default).
     TVxIExtract Extract() const { return FExtract; }
     /// Sets Extract().
-    void SetExtract(TVxIExtract Value) { FExtract = Value; }
+    void SetExtract(TVxIExtract Value) { CheckChange("Extract"); FExtract = Value; }
     /// The links of the last ParseData.
     const QStringList& ExtractedInfo() const { return FExtractedInfo; }
 

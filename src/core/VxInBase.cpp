@@ -65,6 +65,7 @@ int TVxInetBase::Port() const
 
 void TVxInetBase::SetPort(int Value)
 {
+    CheckChange("Port");
     FClientSocket->SetPort(Value);
 }
 
@@ -75,6 +76,7 @@ QString TVxInetBase::Host() const
 
 void TVxInetBase::SetHost(const QString& Value)
 {
+    CheckChange("Host");
     if (AddrIsIP(Value)) {
         FClientSocket->SetAddress(Value);
         FClientSocket->SetHost(QString());
@@ -91,11 +93,13 @@ QString TVxInetBase::Address() const
 
 void TVxInetBase::SetAddress(const QString& Value)
 {
+    CheckChange("Address");
     SetHost(Value);
 }
 
 void TVxInetBase::SetProxy(TVxInetProxy* Value)
 {
+    CheckChange("Proxy");
     FProxy->Assign(Value);
 }
 
@@ -106,6 +110,7 @@ int TVxInetBase::Timeout() const
 
 void TVxInetBase::SetTimeout(int Value)
 {
+    CheckChange("Timeout");
     FClientSocket->SetTimeout(qMax(0, Value));
 }
 
@@ -116,17 +121,20 @@ TVxClientType TVxInetBase::ClientType() const
 
 void TVxInetBase::SetClientType(TVxClientType Value)
 {
+    CheckChange("ClientType");
     FClientSocket->SetClientType(Value);
 }
 
 void TVxInetBase::SetOnSendTextToSocket(TVxSocketNotifyEvent Value)
 {
+    CheckChange("OnSendTextToSocket");
     FOnSendTextToSocket = Guarded(std::move(Value));
     FClientSocket->OnWrite = FOnSendTextToSocket;
 }
 
 void TVxInetBase::SetOnReceiveTextFromSocket(TVxSocketNotifyEvent Value)
 {
+    CheckChange("OnReceiveTextFromSocket");
     FOnReceiveTextFromSocket = Guarded(std::move(Value));
     FClientSocket->OnRead = FOnReceiveTextFromSocket;
 }
@@ -201,7 +209,7 @@ void TVxInetBase::Connect()
         return;
     if (FClientSocket->Host().isEmpty() && FClientSocket->Address().isEmpty())
         throw EVxError(strVxInEHost);
-    if (FProxy->UseProxy() && !FProxy->Server().isEmpty()) {
+    if (FProxy->Named()) {
         // The socket keeps the proxy as its target: Host, Address and Port read the
         // proxy's values afterwards.
         SetHost(FProxy->Server());
@@ -292,8 +300,10 @@ QString TVxInetBase::InternalExecute()
         const QLatin1StringView Piece(Buffer, Count);
         if (Answer.isEmpty()) {
             const QString Refused = RefusedStatus(Piece);
-            if (!Refused.isEmpty())
+            if (!Refused.isEmpty()) {
+                AnswerRefused(QString(Piece));
                 throw ExchangeError(Refused);
+            }
         }
         Answer.append(Piece);
     }
@@ -302,6 +312,8 @@ QString TVxInetBase::InternalExecute()
                                    : QStringLiteral("Connection closed by the server before any answer"));
     return Answer;
 }
+
+void TVxInetBase::AnswerRefused(const QString&) {}
 
 void TVxInetBase::BeforeExecute()
 {
@@ -345,4 +357,14 @@ QString TVxInetBase::Execute()
     if (!FKeepConnection)
         Disconnect();
     return Result;
+}
+
+QFuture<QString> TVxInetBase::ExecuteAsync()
+{
+    return RunAsync<QString>([this] { return Execute(); });
+}
+
+void TVxInetBase::MoveRunObjects(QThread* Thread)
+{
+    FClientSocket->MoveToThread(Thread);
 }

@@ -3,6 +3,8 @@
 #include "platform/VxHostLookup.h"
 #include <vedidoredo/platform/VxInternet.h>
 
+#include "platform/VxRunState.h"
+
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QHostInfo>
@@ -39,12 +41,6 @@ int PendingSocketError(qintptr Descriptor)
     if (Descriptor < 0 || ::getsockopt(int(Descriptor), SOL_SOCKET, SO_ERROR, &Error, &Length) != 0)
         return 0;
     return Error;
-}
-
-// Milliseconds for Qt's wait calls: -1 waits without limit.
-int WaitTime(int Timeout)
-{
-    return Timeout > 0 ? Timeout : -1;
 }
 
 }  // namespace
@@ -124,7 +120,17 @@ void TVxClientSocket::Open()
         FSocket->connectToHost(Target, quint16(FPort), QIODevice::ReadWrite);
     }
     const int Wait = FTimeout > 0 ? int(qMax<qint64>(1, Deadline.remainingTime())) : -1;
-    if (!FSocket->waitForConnected(Wait)) {
+    bool Connected = false;
+    {
+        TVxCancelWaker Waker([Fd = FSocket->socketDescriptor()] { VxShutdownSocket(Fd); });
+        Connected = !VxRunCancelled() && FSocket->waitForConnected(Wait);
+    }
+    if (!Connected && VxRunCancelled()) {
+        FSocket->abort();
+        FSocket.reset();
+        VxCheckCancelled();
+    }
+    if (!Connected) {
         const bool TimedOut = FTimeout > 0 && FSocket->error() == QAbstractSocket::SocketTimeoutError;
         const int Code = TimedOut ? ETIMEDOUT : VxSocketErrorCode(FSocket->error());
         const QString Message = TimedOut ? TimedOutMessage(FTimeout, QStringLiteral("connect to ") + PeerText())
@@ -142,6 +148,7 @@ void TVxClientSocket::Open()
         if (!Handshake(Deadline, Reason, Code)) {
             FSocket->abort();
             FSocket.reset();
+            VxCheckCancelled();
             ReportError(eeConnect, Code, Reason);
             return;
         }
@@ -180,8 +187,13 @@ bool TVxClientSocket::Handshake(const QDeadlineTimer& Deadline, QString& Reason,
     Ssl->setPeerVerifyName(Peer);
     Ssl->startClientEncryption();
     const int Wait = Deadline.isForever() ? -1 : int(qMax<qint64>(1, Deadline.remainingTime()));
-    if (Ssl->waitForEncrypted(Wait))
-        return true;
+    {
+        TVxCancelWaker Waker([Fd = Ssl->socketDescriptor()] { VxShutdownSocket(Fd); });
+        if (Ssl->waitForEncrypted(Wait))
+            return true;
+    }
+    if (VxRunCancelled())
+        return Failed(QStringLiteral("aborted"), ECANCELED);
 
     QStringList Errors;
     for (const QSslError& E : Ssl->sslHandshakeErrors())
@@ -205,8 +217,10 @@ void TVxClientSocket::StartTls()
         FTimeout > 0 ? QDeadlineTimer(FTimeout) : QDeadlineTimer(QDeadlineTimer::Forever);
     QString Reason;
     int Code = 0;
-    if (!Handshake(Deadline, Reason, Code))
+    if (!Handshake(Deadline, Reason, Code)) {
+        CheckCancelled();
         ReportError(eeConnect, Code, Reason, true);
+    }
 }
 
 void TVxClientSocket::Close()
@@ -227,9 +241,12 @@ int TVxClientSocket::SendBuf(const char* Data, int Count)
         return 0;
     if (Count <= 0)
         return 0;
+    CheckCancelled();
     FSocket->write(Data, Count);
     while (FSocket->bytesToWrite() > 0) {
-        if (!FSocket->waitForBytesWritten(WaitTime(FTimeout))) {
+        const QDeadlineTimer Deadline =
+            FTimeout > 0 ? QDeadlineTimer(FTimeout) : QDeadlineTimer(QDeadlineTimer::Forever);
+        if (!Await(Deadline, [this](int Ms) { return FSocket->waitForBytesWritten(Ms); })) {
             const bool TimedOut = FSocket->error() == QAbstractSocket::SocketTimeoutError;
             const int Code = TimedOut ? ETIMEDOUT : VxSocketErrorCode(FSocket->error());
             const QString Message = TimedOut ? TimedOutMessage(FTimeout, QStringLiteral("send to ") + PeerText())
@@ -255,11 +272,12 @@ int TVxClientSocket::ReceiveBuf(char* Data, int Count)
     // waits on, within the one time limit.
     const QDeadlineTimer Deadline =
         FTimeout > 0 ? QDeadlineTimer(FTimeout) : QDeadlineTimer(QDeadlineTimer::Forever);
+    CheckCancelled();
     while (FSocket->bytesAvailable() == 0) {
         if (FSocket->state() != QAbstractSocket::ConnectedState)
             return 0;
-        const int Wait = Deadline.isForever() ? -1 : int(qMax<qint64>(0, Deadline.remainingTime()));
-        if (!FSocket->waitForReadyRead(Wait) && FSocket->bytesAvailable() == 0) {
+        const bool Ready = Await(Deadline, [this](int Ms) { return FSocket->waitForReadyRead(Ms); });
+        if (!Ready && FSocket->bytesAvailable() == 0) {
             const QAbstractSocket::SocketError Error = FSocket->error();
             if (Error == QAbstractSocket::RemoteHostClosedError ||
                 FSocket->state() != QAbstractSocket::ConnectedState)
@@ -296,6 +314,40 @@ int TVxClientSocket::ReceiveBuf(char* Data, int Count)
     ReportError(eeReceive, Code, ErrorMessage(FSocket->errorString(), Code, QStringLiteral("receive from ") + PeerText()),
                 true);
     return -1;
+}
+
+bool TVxClientSocket::Await(const QDeadlineTimer& Deadline, const std::function<bool(int)>& Wait)
+{
+    // Inside a run the wait goes in slices, so that a cancelled future is noticed; Cancel
+    // ends it at once by shutting the connection down.
+    const bool Sliced = TVxRunState::Current() != nullptr;
+    for (;;) {
+        qint64 Ms = Deadline.isForever() ? -1 : qMax<qint64>(0, Deadline.remainingTime());
+        if (Sliced && (Ms < 0 || Ms > TVxRunState::CancelPollMs))
+            Ms = TVxRunState::CancelPollMs;
+        bool Done = false;
+        {
+            TVxCancelWaker Waker([Fd = FSocket->socketDescriptor()] { VxShutdownSocket(Fd); });
+            Done = Wait(int(Ms));
+        }
+        CheckCancelled();
+        if (Done || !Sliced || Deadline.hasExpired() || FSocket->error() != QAbstractSocket::SocketTimeoutError)
+            return Done;
+    }
+}
+
+void TVxClientSocket::CheckCancelled()
+{
+    if (!VxRunCancelled())
+        return;
+    Close();
+    VxCheckCancelled();
+}
+
+void TVxClientSocket::MoveToThread(QThread* Thread)
+{
+    if (FSocket && FSocket->thread() != Thread)
+        FSocket->moveToThread(Thread);
 }
 
 QString TVxClientSocket::LocalHost() const

@@ -55,6 +55,10 @@ TVxCollectionItem* TVxCollection::AddItem()
     TVxCollectionItem* Item = FFactory(this);
     if (Item && Item->FCollection != this)
         Item->SetCollection(this);
+    // An item made by a run on a worker thread (a result list) belongs, with what it owns,
+    // to its collection's thread, as the collection does.
+    if (Item && Item->thread() != thread())
+        Item->moveToThread(thread());
     return Item;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/VxDatagram.h"
 #include "platform/VxHostLookup.h"
+#include "platform/VxRunState.h"
 
 #include <QDeadlineTimer>
 #include <QHostInfo>
@@ -9,6 +10,20 @@
 
 
 namespace {
+
+// Waits with Wait on Socket; cancelling the run going on on this thread ends the wait at
+// once and raises EVxAborted.
+template <class F>
+bool CancellableWait(QAbstractSocket& Socket, F Wait)
+{
+    bool Ok = false;
+    {
+        TVxCancelWaker Waker([Fd = Socket.socketDescriptor()] { VxShutdownSocket(Fd); });
+        Ok = !VxRunCancelled() && Wait();
+    }
+    VxCheckCancelled();
+    return Ok;
+}
 
 int Remaining(const QDeadlineTimer& Deadline)
 {
@@ -53,12 +68,12 @@ QByteArray VxUdpExchange(const QHostAddress& Peer, quint16 Port, const QByteArra
     // A connected datagram socket only receives from the peer, and reports a refused
     // port (an ICMP answer) as an error instead of leaving the read to time out.
     Socket.connectToHost(Peer, Port);
-    if (!Socket.waitForConnected(Remaining(Deadline)))
+    if (!CancellableWait(Socket, [&] { return Socket.waitForConnected(Remaining(Deadline)); }))
         throw EVxSocketError(Socket.errorString(), VxSocketErrorCode(Socket.error()));
     if (Socket.write(Request) != Request.size())
         throw EVxSocketError(Socket.errorString(), VxSocketErrorCode(Socket.error()));
     for (;;) {
-        if (!Socket.waitForReadyRead(Remaining(Deadline))) {
+        if (!CancellableWait(Socket, [&] { return Socket.waitForReadyRead(Remaining(Deadline)); })) {
             if (Socket.error() == QAbstractSocket::SocketTimeoutError || Deadline.hasExpired())
                 throw EVxSocketError(TimedOut(QStringLiteral("Waiting for a reply")),
                                      VxSocketErrorCode(QAbstractSocket::SocketTimeoutError));
@@ -91,7 +106,7 @@ QByteArray VxTcpFramedExchange(const QHostAddress& Peer, quint16 Port, const QBy
         return EVxSocketError(What + QStringLiteral(": ") + Socket.errorString(), VxSocketErrorCode(Socket.error()));
     };
     Socket.connectToHost(Peer, Port);
-    if (!Socket.waitForConnected(Remaining(Deadline)))
+    if (!CancellableWait(Socket, [&] { return Socket.waitForConnected(Remaining(Deadline)); }))
         throw Fail(QStringLiteral("Connecting"));
     QByteArray Framed;
     Framed.append(char((Message.size() >> 8) & 0xFF));
@@ -100,7 +115,7 @@ QByteArray VxTcpFramedExchange(const QHostAddress& Peer, quint16 Port, const QBy
     if (Socket.write(Framed) != Framed.size())
         throw Fail(QStringLiteral("Sending"));
     while (Socket.bytesToWrite() > 0)
-        if (!Socket.waitForBytesWritten(Remaining(Deadline)))
+        if (!CancellableWait(Socket, [&] { return Socket.waitForBytesWritten(Remaining(Deadline)); }))
             throw Fail(QStringLiteral("Sending"));
     QByteArray In;
     auto ReadAtLeast = [&](qsizetype Count) {
@@ -110,7 +125,7 @@ QByteArray VxTcpFramedExchange(const QHostAddress& Peer, quint16 Port, const QBy
                 continue;
             }
             if (Socket.state() != QAbstractSocket::ConnectedState
-                || !Socket.waitForReadyRead(Remaining(Deadline))) {
+                || !CancellableWait(Socket, [&] { return Socket.waitForReadyRead(Remaining(Deadline)); })) {
                 if (Socket.bytesAvailable() > 0)
                     continue;
                 if (Socket.error() == QAbstractSocket::RemoteHostClosedError

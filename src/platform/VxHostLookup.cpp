@@ -1,5 +1,9 @@
 #include "platform/VxHostLookup.h"
 
+#include "platform/VxRunState.h"
+
+#include <QDeadlineTimer>
+
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -10,7 +14,9 @@
 QHostInfo VxLookupHost(const QString& HostName, int TimeoutMs, bool& Expired)
 {
     Expired = false;
-    if (TimeoutMs <= 0)
+    // Inside a run the lookup is waited for in slices, so that cancelling the run ends it.
+    const bool InRun = TVxRunState::Current() != nullptr;
+    if (TimeoutMs <= 0 && !InRun)
         return QHostInfo::fromName(HostName);
     struct Shared {
         std::mutex Mutex;
@@ -26,11 +32,20 @@ QHostInfo VxLookupHost(const QString& HostName, int TimeoutMs, bool& Expired)
         State->Finished = true;
         State->Done.notify_all();
     }).detach();
+    const QDeadlineTimer Deadline =
+        TimeoutMs > 0 ? QDeadlineTimer(TimeoutMs) : QDeadlineTimer(QDeadlineTimer::Forever);
     std::unique_lock Lock(State->Mutex);
-    if (!State->Done.wait_for(Lock, std::chrono::milliseconds(TimeoutMs),
-                              [&] { return State->Finished; })) {
-        Expired = true;
-        return QHostInfo();
+    while (!State->Finished) {
+        if (Deadline.hasExpired()) {
+            Expired = true;
+            return QHostInfo();
+        }
+        if (InRun && VxRunCancelled()) {
+            Lock.unlock();
+            VxCheckCancelled();
+        }
+        const qint64 Slice = InRun ? TVxRunState::CancelPollMs : Deadline.remainingTime();
+        State->Done.wait_for(Lock, std::chrono::milliseconds(Deadline.isForever() ? Slice : qMin(Slice, Deadline.remainingTime())));
     }
     return State->Info;
 }

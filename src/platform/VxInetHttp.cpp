@@ -1,9 +1,46 @@
 // HTTP and HTTPS requests on a connection: the request is sent at Send (again after a
 // refusal, with new credentials), the answer's headers are read, and the body is read
-// by the caller through Read.
+// by the caller through Read. The requests of a connection take its one transfer in
+// turn, so they go out on one connection while the server keeps it open.
 #include "VxInetTransfer.h"
 
 #include <QDateTime>
+
+namespace {
+
+// The rest of an answer read to its end when the next request comes, so that the
+// connection carries that request too (a refusal's page, say); a longer rest is left
+// and its connection closed.
+constexpr qint64 MaxDrained = 64 * 1024;
+constexpr int MaxDrainMs = 1000;
+
+}  // namespace
+
+namespace VxInetDetail {
+
+Transfer& ConnectionState::TakeHttp()
+{
+    if (!Http)
+        Http = std::make_shared<Transfer>();
+    Http->Drain(MaxDrained, MaxDrainMs);
+    ++HttpGeneration;
+    Http->Prepare(*Session, false);
+    return *Http;
+}
+
+bool ConnectionState::Reached(const Transfer& T, bool Secure)
+{
+    if (!WayOpen) {
+        // Connected to the proxy, or to the server and, for HTTPS, through the handshake;
+        // an answer of any kind says so too.
+        const CURLINFO Point = Secure && !Session->NamedProxy() ? CURLINFO_APPCONNECT_TIME_T : CURLINFO_CONNECT_TIME_T;
+        curl_off_t Us = 0;
+        WayOpen = (curl_easy_getinfo(T.Easy, Point, &Us) == CURLE_OK && Us > 0) || T.ResponseCode() > 0;
+    }
+    return WayOpen;
+}
+
+}  // namespace VxInetDetail
 
 using namespace VxInetDetail;
 
@@ -33,7 +70,17 @@ TVxHttpRequest::TVxHttpRequest(const QString& Verb, const QString& ObjectName, c
 {
 }
 
-TVxHttpRequest::~TVxHttpRequest() = default;
+TVxHttpRequest::~TVxHttpRequest()
+{
+    // A transfer that a later request took is that request's to end.
+    if (!Current())
+        FTransfer.reset();
+}
+
+bool TVxHttpRequest::Current() const
+{
+    return FTransfer && FConnection->HttpGeneration == FGeneration;
+}
 
 bool TVxHttpRequest::SetOption(TVxInetOption Option, const QString& Value)
 {
@@ -48,10 +95,9 @@ bool TVxHttpRequest::SetOption(TVxInetOption Option, const QString& Value)
 
 bool TVxHttpRequest::Perform(qint64 ResumeFrom)
 {
-    if (!FTransfer)
-        FTransfer = std::make_shared<Transfer>();
-    Transfer& T = *FTransfer;
-    T.Prepare(*FSession, false);
+    Transfer& T = FConnection->TakeHttp();
+    FTransfer = FConnection->Http;
+    FGeneration = FConnection->HttpGeneration;
     FCompleted = false;
     FStarted = false;
     ClearFailure();
@@ -84,7 +130,12 @@ bool TVxHttpRequest::Perform(qint64 ResumeFrom)
     // A range asked for under If-Range is all or nothing: a whole answer is the file
     // from its first byte (a newer version), never skipped into.
     const bool Conditional = ResumeFrom > 0 && !FIfRange.isEmpty();
-    T.SetHeaders(Conditional ? FHeaders + "\nIf-Range: " + FIfRange.toLatin1() : FHeaders);
+    QByteArray Headers = Conditional ? FHeaders + "\nIf-Range: " + FIfRange.toLatin1() : FHeaders;
+    // An HTTP/1.0 server closes the connection after its answer unless asked not to;
+    // the run's next request (after a refused login, say) then goes on it.
+    if (Http10 && !("\n" + Headers.toLower()).contains("\nconnection:"))
+        Headers += "\nConnection: keep-alive";
+    T.SetHeaders(Headers);
     // The strings are copied by libcurl; credentials go whole, whatever their length.
     if (!FUser.isEmpty() || !FPassword.isEmpty()) {
         curl_easy_setopt(T.Easy, CURLOPT_USERNAME, Utf8(FUser).constData());
@@ -107,7 +158,16 @@ bool TVxHttpRequest::Perform(qint64 ResumeFrom)
             T.ResumeFrom = ResumeFrom;
     }
     FSent = true;
-    T.StartStream();
+    const bool Secure = (FFlags & VxInetFlagSecure) != 0;
+    T.HoldFirstChunk = true;
+    T.Start();
+    if (!FConnection->WayOpen) {
+        T.Pump([&] { return FConnection->Reached(T, Secure); });
+        FConnection->Reached(T, Secure);
+    }
+    if (FConnection->WayOpen && FOnConnected)
+        FOnConnected();
+    T.Pump([&T] { return T.BodyStarted; });
     int Code = 0;
     if (!QueryStatusCode(Code)) {
         const TVxInetFailure Kind = T.Failure();
@@ -128,6 +188,10 @@ bool TVxHttpRequest::EnsureStarted()
 {
     if (!FSent)
         Perform(FResumeFrom);
+    if (FTransfer && !Current()) {
+        SetFailure(QStringLiteral("The connection was used for another request"), TVxInetFailure::Transport);
+        return false;
+    }
     return FTransfer != nullptr;
 }
 
@@ -179,7 +243,7 @@ bool TVxHttpRequest::ResumeIfUnchanged(qint64 Position, const QString& Validator
 
 bool TVxHttpRequest::QueryStatusCode(int& Status) const
 {
-    if (!FTransfer || !FSent)
+    if (!Current() || !FSent)
         return false;
     const long Code = FTransfer->ResponseCode();
     // An answer that libcurl refused as malformed has no status worth reading.
@@ -191,7 +255,7 @@ bool TVxHttpRequest::QueryStatusCode(int& Status) const
 
 bool TVxHttpRequest::QueryHeader(const QByteArray& Name, QString& Value) const
 {
-    if (!FTransfer || !FSent)
+    if (!Current() || !FSent)
         return false;
     const QByteArray Key = Name.toLower() + ':';
     for (const QByteArray& Line : FTransfer->HeaderLines) {

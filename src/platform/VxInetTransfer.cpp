@@ -1,6 +1,7 @@
 // The libcurl transfer loop and the options every transfer of a session gets.
 #include "VxInetTransfer.h"
 
+#include "platform/VxRunState.h"
 #include "platform/VxSystemProxy.h"
 
 #include <QRegularExpression>
@@ -93,7 +94,7 @@ QByteArray EncodeSegment(const QString& Segment)
 // The rule of VxProxyVariable is libcurl's own.
 bool EnvProxyApplies(const QString& Scheme)
 {
-    return !VxProxyVariable(QProcessEnvironment::systemEnvironment(), Scheme).isEmpty();
+    return !VxProxyVariable(VxProxyEnvironment(), Scheme).isEmpty();
 }
 
 void SessionState::Apply(CURL* E, bool Direct) const
@@ -123,8 +124,12 @@ void SessionState::Apply(CURL* E, bool Direct) const
         curl_easy_setopt(E, CURLOPT_LOW_SPEED_TIME, Seconds);
         curl_easy_setopt(E, CURLOPT_SERVER_RESPONSE_TIMEOUT, Seconds);  // FTP replies
     }
-    if (!CaBlob.isEmpty()) {
-        curl_blob Blob{const_cast<char*>(CaBlob.constData()), static_cast<size_t>(CaBlob.size()),
+    if (!Trusted.CaPath.isEmpty()) {
+        curl_easy_setopt(E, CURLOPT_CAINFO, static_cast<const char*>(nullptr));
+        curl_easy_setopt(E, CURLOPT_CAPATH, Trusted.CaPath.constData());
+    }
+    if (!Trusted.CaBlob.isEmpty()) {
+        curl_blob Blob{const_cast<char*>(Trusted.CaBlob.constData()), static_cast<size_t>(Trusted.CaBlob.size()),
                        CURL_BLOB_COPY};
         curl_easy_setopt(E, CURLOPT_CAINFO_BLOB, &Blob);
     }
@@ -159,6 +164,8 @@ void Transfer::Prepare(const SessionState& Session, bool Direct)
     BufferPos = 0;
     Done = false;
     Paused = false;
+    Discarding = false;
+    HoldFirstChunk = false;
     BodyStarted = false;
     FirstChunkSeen = false;
     Skip = 0;
@@ -198,9 +205,16 @@ void Transfer::Start()
     Added = true;
 }
 
-void Transfer::Pump(const std::function<bool()>& Ready)
+void Transfer::Pump(const std::function<bool()>& Ready, QDeadlineTimer Until)
 {
-    while (Added && !Done && !Ready()) {
+    // Cancelling the run going on on this thread wakes the wait below and ends the transfer.
+    TVxCancelWaker Waker([M = Multi] { curl_multi_wakeup(M); });
+    while (Added && !Done && !Ready() && !Until.hasExpired()) {
+        if (VxRunCancelled()) {
+            Finish(CURLE_ABORTED_BY_CALLBACK);
+            std::snprintf(ErrorBuffer, sizeof ErrorBuffer, "%s", "Download aborted");
+            break;
+        }
         int Running = 0;
         const CURLMcode M = curl_multi_perform(Multi, &Running);
         if (M != CURLM_OK) {
@@ -214,7 +228,10 @@ void Transfer::Pump(const std::function<bool()>& Ready)
                 Finish(Msg->data.result);
         if (Done || Ready())
             break;
-        curl_multi_poll(Multi, nullptr, 0, PollSliceMs, nullptr);
+        // Inside a run, a cancelled future (which wakes nobody) is noticed within a slice.
+        const int Slice = TVxRunState::Current() ? TVxRunState::CancelPollMs : PollSliceMs;
+        const qint64 Left = Until.remainingTime();
+        curl_multi_poll(Multi, nullptr, 0, Left < 0 ? Slice : int(std::min<qint64>(Left, Slice)), nullptr);
     }
 }
 
@@ -228,6 +245,7 @@ CURLcode Transfer::RunToEnd()
 
 void Transfer::StartStream()
 {
+    HoldFirstChunk = true;
     Start();
     Pump([this] { return BodyStarted; });
 }
@@ -255,6 +273,26 @@ qint64 Transfer::Read(char* Data, qint64 Size)
         BufferPos = 0;
     }
     return static_cast<qint64>(N);
+}
+
+void Transfer::Drain(qint64 Limit, int WaitMs)
+{
+    if (!Running())
+        return;
+    curl_off_t Length = -1, Received = 0;
+    curl_easy_getinfo(Easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &Length);
+    curl_easy_getinfo(Easy, CURLINFO_SIZE_DOWNLOAD_T, &Received);
+    if (Length < 0 || Length - Received > Limit)
+        return;  // an answer of unknown length ends with its connection anyway
+    Buffer.clear();
+    BufferPos = 0;
+    Discarding = true;
+    if (Paused) {
+        Paused = false;
+        curl_easy_pause(Easy, CURLPAUSE_CONT);
+    }
+    Pump([] { return false; }, QDeadlineTimer(WaitMs));
+    Discarding = false;
 }
 
 void Transfer::Stop()
@@ -326,6 +364,14 @@ size_t Transfer::OnWrite(char* Data, size_t Size, size_t Count, void* User)
 {
     auto* T = static_cast<Transfer*>(User);
     size_t Len = Size * Count;
+    if (T->HoldFirstChunk && !T->BodyStarted) {
+        // The answer's headers are in. Its body stays with libcurl until the first Read:
+        // a caller that wanted only the headers (a check that finds its file up to date)
+        // never copies it.
+        T->BodyStarted = true;
+        T->Paused = true;
+        return CURL_WRITEFUNC_PAUSE;
+    }
     if (!T->FirstChunkSeen) {
         T->FirstChunkSeen = true;
         if (T->ResumeFrom > 0) {
@@ -336,6 +382,8 @@ size_t Transfer::OnWrite(char* Data, size_t Size, size_t Count, void* User)
         }
     }
     T->BodyStarted = true;
+    if (T->Discarding)
+        return Len;
     if (T->Available() >= MaxBuffered) {
         T->Paused = true;
         return CURL_WRITEFUNC_PAUSE;

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QUrl>
 
 using namespace VxInetDetail;
 
@@ -28,7 +27,7 @@ std::unique_ptr<TVxInetSession> TVxInetSession::Open(const QString& Agent, const
         if (!HasPort.match(ProxyName.trimmed()).hasMatch())
             S->FState->ProxyPort = 80;
     }
-    S->FState->CaBlob = TrustedCaBlob();
+    S->FState->Trusted = Trust();
     return S;
 }
 
@@ -90,29 +89,11 @@ std::unique_ptr<TVxInetConnection> TVxInetSession::Connect(const QString& Host, 
         const bool Secure = (Flags & VxInetFlagSecure) != 0;
         if (State->Port <= 0)
             State->Port = Secure ? 443 : 80;
-        // Check that the way to the server is open: the server itself (with its
-        // certificate), or the named proxy, which reaches the server for us.
-        QByteArray CheckUrl;
-        if (FState->NamedProxy()) {
-            QByteArray P = FState->ProxyName;
-            if (!P.contains("://"))
-                P.prepend("http://");
-            QUrl U(QString::fromUtf8(P));
-            const int PP = FState->ProxyPort > 0 ? int(FState->ProxyPort) : U.port(80);
-            CheckUrl = "http://" + Utf8(VxHostForUrl(U.host())) + ':' + QByteArray::number(PP) + '/';
-        } else if (!EnvProxyApplies(Secure ? QStringLiteral("https") : QStringLiteral("http"))) {
-            CheckUrl = State->BaseUrl(Secure ? "https" : "http") + '/';
-        }
-        if (!CheckUrl.isEmpty()) {
-            Transfer T;
-            T.Prepare(*FState, true);
-            curl_easy_setopt(T.Easy, CURLOPT_URL, CheckUrl.constData());
-            curl_easy_setopt(T.Easy, CURLOPT_CONNECT_ONLY, 1L);
-            if (T.RunToEnd() != CURLE_OK) {
-                SetFailure(T.ErrorText(), T.Failure());
-                return nullptr;
-            }
-        }
+        // Nothing goes out yet: the first request opens the connection that the run's
+        // requests then share, and tells whether the way to the server (or to the named
+        // proxy) is open. A proxy of the environment is not told apart from the server.
+        State->WayOpen =
+            !FState->NamedProxy() && EnvProxyApplies(Secure ? QStringLiteral("https") : QStringLiteral("http"));
     }
     std::unique_ptr<TVxInetConnection> C(new TVxInetConnection);
     C->FState = State;

@@ -54,6 +54,20 @@ TProxyValue ReadVariable(const QProcessEnvironment& Env, const QString& Scheme)
 
 }  // namespace
 
+QProcessEnvironment VxProxyEnvironment()
+{
+    // A dozen variables looked up: a copy of the whole environment would cost a run
+    // more than its connection does.
+    QProcessEnvironment Env;
+    for (const char* Prefix : {"http", "https", "ftp", "all", "no"}) {
+        const QString Lower = QLatin1String(Prefix) + QLatin1String("_proxy");
+        for (const QString& Name : {Lower, Lower.toUpper()})
+            if (qEnvironmentVariableIsSet(Name.toLatin1().constData()))
+                Env.insert(Name, qEnvironmentVariable(Name.toLatin1().constData()));
+    }
+    return Env;
+}
+
 QString VxProxyVariable(const QProcessEnvironment& Env, const QString& Scheme)
 {
     const QString Own = RawVariable(Env, Scheme.toLower());
@@ -111,7 +125,7 @@ QString VxProxyServerText(const QProcessEnvironment& Env)
 
 bool VxReadSystemProxy(QString& ServerText, bool& Enabled)
 {
-    const QString Text = VxProxyServerText(QProcessEnvironment::systemEnvironment());
+    const QString Text = VxProxyServerText(VxProxyEnvironment());
     Enabled = !Text.isEmpty();
     if (Text.isEmpty())
         return false;

@@ -12,6 +12,10 @@
 #include <QProcessEnvironment>
 #include <QString>
 
+/// The proxy variables of the running process (the *_proxy and no_proxy variables in
+/// both cases), which the functions below read, without the rest of the environment.
+VX_CORE_EXPORT QProcessEnvironment VxProxyEnvironment();
+
 /// The value of the variable that names the proxy for Scheme ("http", "https", "ftp"),
 /// as it is written; empty when none is set.
 VX_CORE_EXPORT QString VxProxyVariable(const QProcessEnvironment& Env, const QString& Scheme);

@@ -26,6 +26,11 @@ TVxIDNSResolver::TVxIDNSResolver(QObject* Owner) : TVxInetBase(Owner)
     SetTimeout(5000);
 }
 
+TVxIDNSResolver::~TVxIDNSResolver()
+{
+    EndRun();
+}
+
 bool TVxIDNSResolver::IsReverseName(const QString& Domain)
 {
     QString Name = Domain;

@@ -18,6 +18,11 @@ TVxFedExTracker::TVxFedExTracker(QObject* Owner) : TVxInetBase(Owner)
     SetHost(CarrierHost());
 }
 
+TVxFedExTracker::~TVxFedExTracker()
+{
+    EndRun();
+}
+
 QString TVxFedExTracker::CarrierHost()
 {
     return QString::fromLatin1(FedExHost);

@@ -29,10 +29,15 @@ TVxIHTTPClient::TVxIHTTPClient(QObject* Owner) : TVxInetBase(Owner)
     SetPort(80);
 }
 
+TVxIHTTPClient::~TVxIHTTPClient()
+{
+    EndRun();
+}
+
 void TVxIHTTPClient::Connect()
 {
     if (!Connected()) {
-        if (Proxy()->UseProxy() && !Proxy()->Server().isEmpty()) {
+        if (Proxy()->Named()) {
             const QString Target = !Host().isEmpty() ? Host() : Address();
             // After an earlier run through the proxy the socket still points at it; the
             // remembered target then stays.
@@ -50,7 +55,7 @@ QString TVxIHTTPClient::GetQuery()
 {
     const QString CRLF = QStringLiteral("\r\n");
     QString Q;
-    if (!FProxiedTarget.isEmpty() && Proxy()->UseProxy() && !Proxy()->Server().isEmpty())
+    if (!FProxiedTarget.isEmpty() && Proxy()->Named())
         Q = MethodWord(FAction) + QStringLiteral(" http://") + FProxiedTarget + FRequest + QStringLiteral(" HTTP/1.0")
             + CRLF + QStringLiteral("Host: ") + FProxiedTarget + CRLF;
     else if (!Proxy()->Server().isEmpty())
@@ -71,6 +76,12 @@ QString TVxIHTTPClient::GetResponse(const QString& Value) const
         if (StartsWithAsciiNoCase(Line, Value))
             return Line;
     return {};
+}
+
+void TVxIHTTPClient::AnswerRefused(const QString& Piece)
+{
+    QString Text = Piece;
+    SplitAnswer(Text, FResponseHeaders, false);
 }
 
 void TVxIHTTPClient::AfterExecute(QString& Text)

@@ -30,10 +30,14 @@ TVxISMTP::TVxISMTP(QObject* Owner)
 {
     SetPort(25);
     SetTimeout(DefaultTimeoutMs);
+    // Owned (and freed below) as the collections are, so that they know their component.
+    FFrom->setParent(this);
+    FLogin->setParent(this);
 }
 
 TVxISMTP::~TVxISMTP()
 {
+    EndRun();
     delete FFrom;
     delete FRecipients;
     delete FCC;

@@ -31,6 +31,7 @@ QString TVxIEMailAddress::GetText() const
 
 void TVxIEMailAddress::SetText(const QString& Value)
 {
+    CheckChange("Text");
     FAddress.clear();
     FName.clear();
     if (Value.isEmpty())
@@ -88,6 +89,7 @@ TVxIEMailAddress* TVxIEMailAddresses::GetItem(int Index) const
 
 void TVxIEMailAddresses::SetItem(int Index, TVxIEMailAddress* Value)
 {
+    CheckChange("Item");
     GetItem(Index)->Assign(Value);
 }
 
@@ -101,6 +103,7 @@ QString TVxIEMailAddresses::GetEMailAddresses() const
 
 void TVxIEMailAddresses::SetEMailAddresses(const QString& Value)
 {
+    CheckChange("EMailAddresses");
     BeginUpdate();
     Clear();
     auto AddEntry = [this](const QString& Entry) {
@@ -184,6 +187,7 @@ TVxIEMailAttachment* TVxIEMailAttachments::GetItem(int Index) const
 
 void TVxIEMailAttachments::SetItem(int Index, TVxIEMailAttachment* Value)
 {
+    CheckChange("Item");
     GetItem(Index)->Assign(Value);
 }
 

@@ -39,6 +39,11 @@ TVxInetSNTP::TVxInetSNTP(QObject* Owner) : TVxInetBase(Owner)
     SetTimeout(5000);
 }
 
+TVxInetSNTP::~TVxInetSNTP()
+{
+    EndRun();
+}
+
 double TVxInetSNTP::TimeZoneBias()
 {
     tzset();

@@ -165,6 +165,11 @@ TVxInetDateTime::TVxInetDateTime(QObject* Owner) : TVxInetBase(Owner)
     SetHost(QStringLiteral("time.nist.gov"));
 }
 
+TVxInetDateTime::~TVxInetDateTime()
+{
+    EndRun();
+}
+
 TDateTime TVxInetDateTime::GetDateTime()
 {
     const QString Answer = Execute();

@@ -15,6 +15,11 @@ TVxWeatherInfo::TVxWeatherInfo(QObject* Owner) : TVxInetBase(Owner)
     SetHost(SiteHost());
 }
 
+TVxWeatherInfo::~TVxWeatherInfo()
+{
+    EndRun();
+}
+
 QString TVxWeatherInfo::SiteHost()
 {
     return QString::fromLatin1(WeatherHost);
@@ -22,6 +27,7 @@ QString TVxWeatherInfo::SiteHost()
 
 void TVxWeatherInfo::SetZip(const QString& Value)
 {
+    CheckChange("Zip");
     if (Value == FZip)
         return;
     FZip = Value;

@@ -168,6 +168,11 @@ TVxWhoIs::TVxWhoIs(QObject* Owner) : TVxInetBase(Owner), FServerList(BuiltInServ
     SetPort(43);
 }
 
+TVxWhoIs::~TVxWhoIs()
+{
+    EndRun();
+}
+
 QString TVxWhoIs::DefaultServer()
 {
     return QString::fromLatin1(DefaultWhoisServer);
@@ -194,6 +199,7 @@ QString TVxWhoIs::ServerFor(const QString& Name) const
 
 void TVxWhoIs::SetDomain(const QString& Value)
 {
+    CheckChange("Domain");
     if (Value == FDomain)
         return;
     FDomain = Value;

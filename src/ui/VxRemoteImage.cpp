@@ -21,12 +21,14 @@ TVxRemoteImage::TVxRemoteImage(QObject* Owner) : TVxCustomWebUpdater(Owner), FTi
 
 TVxRemoteImage::~TVxRemoteImage()
 {
+    EndRun();
     FTimer->stop();
     // The download and its private directory go with the updater.
 }
 
 void TVxRemoteImage::SetImage(QLabel* Value)
 {
+    CheckChange("Image");
     FImage = Value;
 }
 
@@ -53,6 +55,7 @@ void TVxRemoteImage::SetInterval(int Value)
 
 void TVxRemoteImage::SetRemoteFileName(const QString& Value)
 {
+    CheckChange("RemoteFileName");
     TVxCustomWebUpdater::SetRemoteFileName(Value);
     UseTemporaryLocalFile(Value);
 }
@@ -60,39 +63,69 @@ void TVxRemoteImage::SetRemoteFileName(const QString& Value)
 bool TVxRemoteImage::Execute()
 {
     const bool Result = ExecuteIntoTemporaryFile();
-    if (FImage && QFileInfo::exists(LocalFileName()))
-        LoadPicture();
+    if (!QFileInfo::exists(LocalFileName()))
+        return Result;
+    // The label is looked at, and the picture shown, on the label's thread; the picture is
+    // read on the run's.
+    bool Wanted = false;
+    RunCallback([&] { Wanted = FImage != nullptr; });
+    if (Wanted) {
+        const QImage Picture = LoadPicture();
+        RunCallback([&] {
+            if (FImage)
+                FImage->setPixmap(QPixmap::fromImage(Picture));
+        });
+    }
     return Result;
 }
 
-void TVxRemoteImage::LoadPicture()
+QImage TVxRemoteImage::LoadPicture() const
 {
     // The reader goes by the file's contents, and by its extension where those do not tell.
     QImageReader Reader(LocalFileName());
-    const QImage Picture = Reader.read();
+    QImage Picture = Reader.read();
     if (Picture.isNull())
         throw EVxError(QStringLiteral("Cannot load the picture %1: %2").arg(RemoteFileName(), Reader.errorString()));
-    FImage->setPixmap(QPixmap::fromImage(Picture));
+    return Picture;
 }
 
 void TVxRemoteImage::Refresh()
 {
     FTimer->stop();
-    QString Error;
-    try {
-        Execute();
-    } catch (const EVxError& E) {
-        Error = E.Message();
-    } catch (const std::exception& E) {
-        Error = QString::fromLocal8Bit(E.what());
-    } catch (...) {
-        Error = QStringLiteral("Unknown error");
-    }
-    if (!Error.isEmpty()) {
-        if (const auto& Show = VxUiHooks().ShowError)
-            Show(objectName().isEmpty() ? QStringLiteral("Remote image") : objectName(), Error);
+    if (Running()) {
+        // A run the program started is going (and lets events through): this tick waits.
+        if (FActive)
+            FTimer->start();
         return;
     }
-    if (FActive)
-        FTimer->start();
+    // The refresh runs on a worker thread; its end starts the timer again, so refreshes
+    // never overlap and the interval counts from the end of one.
+    QFuture<bool> Run;
+    try {
+        Run = ExecuteAsync();
+    } catch (const EVxError&) {
+        // Started on another thread since the look above: the next tick tries again.
+        if (FActive)
+            FTimer->start();
+        return;
+    }
+    Run.then(this, [this](QFuture<bool> Done) {
+        QString Error;
+        try {
+            Done.waitForFinished();
+        } catch (const EVxError& E) {
+            Error = E.Message();
+        } catch (const std::exception& E) {
+            Error = QString::fromLocal8Bit(E.what());
+        } catch (...) {
+            Error = QStringLiteral("Unknown error");
+        }
+        if (!Error.isEmpty()) {
+            if (const auto& Show = VxUiHooks().ShowError)
+                Show(objectName().isEmpty() ? QStringLiteral("Remote image") : objectName(), Error);
+            return;
+        }
+        if (FActive)
+            FTimer->start();
+    });
 }

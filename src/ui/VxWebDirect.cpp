@@ -181,6 +181,7 @@ TVxWebDirect::TVxWebDirect(QObject* Owner) : TVxCustomWebDirect(Owner) {}
 
 TVxWebDirect::~TVxWebDirect()
 {
+    EndRun();
     for (const QPointer<TfrmVxWebDirect>& W : FOwnWindows)
         delete W.data();
 }

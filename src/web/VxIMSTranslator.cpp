@@ -49,7 +49,10 @@ TVxMSTranslator::TVxMSTranslator(QObject* Owner)
     SetHost(DefaultHost());
 }
 
-TVxMSTranslator::~TVxMSTranslator() = default;
+TVxMSTranslator::~TVxMSTranslator()
+{
+    EndRun();
+}
 
 void TVxMSTranslator::InternalExecute() {}
 
@@ -152,4 +155,39 @@ void TVxMSTranslator::SpeakText(const QString& Language, const QString& DestFile
         SetLastError(RefusalText(Status, Refused));
     else if (!LastError().isEmpty())
         File.resize(0);  // a broken transfer is no audio either
+}
+
+QFuture<QString> TVxMSTranslator::TranslateTextAsync(const QString& AText, const QString& SourceLng,
+                                                     const QString& DestLng)
+{
+    return RunAsync<QString>([=, this] { return TranslateText(AText, SourceLng, DestLng); });
+}
+
+QFuture<QString> TVxMSTranslator::DetectLanguageAsync(const QString& AText)
+{
+    return RunAsync<QString>([=, this] { return DetectLanguage(AText); });
+}
+
+QFuture<QStringList> TVxMSTranslator::GetLanguagesForTranslateAsync()
+{
+    return RunAsync<QStringList>([this] {
+        QStringList List;
+        GetLanguagesForTranslate(&List);
+        return List;
+    });
+}
+
+QFuture<QStringList> TVxMSTranslator::GetLanguagesForSpeakAsync()
+{
+    return RunAsync<QStringList>([this] {
+        QStringList List;
+        GetLanguagesForSpeak(&List);
+        return List;
+    });
+}
+
+QFuture<void> TVxMSTranslator::SpeakTextAsync(const QString& Language, const QString& DestFileName,
+                                              const QString& AText)
+{
+    return RunAsync<void>([=, this] { SpeakText(Language, DestFileName, AText); });
 }

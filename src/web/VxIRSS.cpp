@@ -49,6 +49,7 @@ TVxIRSSParser::TVxIRSSParser(QObject* Owner) : TVxCustomWebUpdater(Owner), FChan
 
 TVxIRSSParser::~TVxIRSSParser()
 {
+    EndRun();
     delete FChannels;
 }
 

@@ -146,10 +146,14 @@ TVxUPSTracker::TVxUPSTracker(QObject* Owner)
     SetHost(DefaultHost());
 }
 
-TVxUPSTracker::~TVxUPSTracker() = default;
+TVxUPSTracker::~TVxUPSTracker()
+{
+    EndRun();
+}
 
 void TVxUPSTracker::SetTrackingNumber(const QString& Value)
 {
+    CheckChange("TrackingNumber");
     if (Value == FTrackingNumber)
         return;
     FTrackingNumber = Value;

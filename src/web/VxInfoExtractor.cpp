@@ -72,10 +72,14 @@ QStringList VxExtractLinks(QByteArrayView Data, TVxIExtract Kind)
 TVxInfoExtractor::TVxInfoExtractor(QObject* Owner) : TVxCustomWebUpdater(Owner) {}
 
 // The private directory, and the download in it, go with the updater.
-TVxInfoExtractor::~TVxInfoExtractor() = default;
+TVxInfoExtractor::~TVxInfoExtractor()
+{
+    EndRun();
+}
 
 void TVxInfoExtractor::SetRemoteFileName(const QString& Value)
 {
+    CheckChange("RemoteFileName");
     TVxCustomWebUpdater::SetRemoteFileName(Value);
     UseTemporaryLocalFile(Value);
 }

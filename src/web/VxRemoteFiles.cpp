@@ -3,7 +3,10 @@
 
 TVxRemoteFiles::TVxRemoteFiles(QObject* Owner) : TVxCustomWebComponent(Owner) {}
 
-TVxRemoteFiles::~TVxRemoteFiles() = default;
+TVxRemoteFiles::~TVxRemoteFiles()
+{
+    EndRun();
+}
 
 void TVxRemoteFiles::InternalExecute()
 {

@@ -95,6 +95,7 @@ TVxCustomWebComponent::~TVxCustomWebComponent()
 
 void TVxCustomWebComponent::SetService(TVxIService Value)
 {
+    CheckChange("Service");
     if (Value == FService)
         return;
     FService = Value;
@@ -108,16 +109,19 @@ void TVxCustomWebComponent::SetService(TVxIService Value)
 
 void TVxCustomWebComponent::SetProxy(TVxInetProxy* Value)
 {
+    CheckChange("Proxy");
     FProxy->Assign(Value);
 }
 
 void TVxCustomWebComponent::SetStatusDialog(TVxInetStatusDialog* Value)
 {
+    CheckChange("StatusDialog");
     FStatusDialog->Assign(Value);
 }
 
 void TVxCustomWebComponent::SetStatus(TVxIStatus Value)
 {
+    CheckChange("Status");
     if (Value == FStatus)
         return;
     FStatus = Value;
@@ -127,6 +131,7 @@ void TVxCustomWebComponent::SetStatus(TVxIStatus Value)
 
 void TVxCustomWebComponent::SetAction(TVxIAction Value)
 {
+    CheckChange("Action");
     if (Value == FAction)
         return;
     FAction = Value;
@@ -156,7 +161,9 @@ void TVxCustomWebComponent::SetAction(TVxIAction Value)
                 dlgStatus->SetStatusText(*L.Text);
                 dlgStatus->SetStepImage(L.Step, L.Image);
             }
-            dlgStatus->ProcessEvents();
+            // An asynchronous run leaves the events to the owning thread's own loop.
+            if (!RunState().Async())
+                dlgStatus->ProcessEvents();
         });
     }
     if (FOnActionChange)
@@ -183,11 +190,17 @@ void TVxCustomWebComponent::UpdateProgress(qint64 CurValue, qint64 MaxValue, boo
             Abort = dlgStatus->IsCanceled();
             dlgStatus->SetProgress(CurValue, MaxValue);
             dlgStatus->SetStatusText(Text);
-            dlgStatus->ProcessEvents();
+            if (!RunState().Async())
+                dlgStatus->ProcessEvents();
         });
     }
+    // Cancel works as the window's Cancel button does.
+    if (RunState().Cancelled())
+        Abort = true;
     if (FOnProgress)
         FOnProgress(this, CurValue, MaxValue, Abort);
+    if (RunState().Cancelled())
+        Abort = true;
 }
 
 void TVxCustomWebComponent::PrepareStatusWindow()
@@ -237,11 +250,19 @@ bool TVxCustomWebComponent::Execute()
     InternalExecute();
     if (FStatus == isInProgress)
         SetStatus(isFinished);
+    // A run that Cancel (or its future's cancel) cut short failed as an abort does.
+    if (FStatus == isFailed && RunState().Cancelled())
+        FLastError = QStringLiteral("Download aborted");
     const bool Result = FStatus != isFailed;
     CloseStatusWindow();
     if (FOnAfterExecute)
         FOnAfterExecute(this);
     return Result;
+}
+
+QFuture<bool> TVxCustomWebComponent::ExecuteAsync()
+{
+    return RunAsync<bool>([this] { return Execute(); });
 }
 
 // ---- connection --------------------------------------------------------------------
@@ -250,7 +271,7 @@ void TVxCustomWebComponent::ConnectToInet(bool ReadSystemProxy)
 {
     SetAction(iaConnecting);
     try {
-        hFindFile.reset();
+        FWebService.reset();
         hURL.reset();
         hInet.reset();
         if (FService != isNetwork) {
@@ -258,12 +279,12 @@ void TVxCustomWebComponent::ConnectToInet(bool ReadSystemProxy)
             // proxy settings are read into Proxy when asked for. A login written into
             // the system's proxy setting goes to the session, not into Proxy.
             QString SystemUser, SystemPassword;
-            if (ReadSystemProxy && !(FProxy->UseProxy() && !FProxy->Server().isEmpty())) {
+            if (ReadSystemProxy && !FProxy->Named()) {
                 FProxy->FillProxyInfo();
                 if (FProxy->User().isEmpty() && FProxy->Password().isEmpty())
-                    VxSystemProxyCredentials(QProcessEnvironment::systemEnvironment(), SystemUser, SystemPassword);
+                    VxSystemProxyCredentials(VxProxyEnvironment(), SystemUser, SystemPassword);
             }
-            const bool Named = FProxy->UseProxy() && !FProxy->Server().isEmpty();
+            const bool Named = FProxy->Named();
             hInet = TVxInetSession::Open(FWEBAgent, Named ? FProxy->Server() : QString(),
                                          Named ? FProxy->Port() : 0);
             if (hInet && !SystemUser.isEmpty())
@@ -281,6 +302,8 @@ void TVxCustomWebComponent::ConnectToInet(bool ReadSystemProxy)
                 }
             }
         }
+        if (hURL || FService == isNetwork)
+            FWebService = TVxWebService::Create(*this, hURL.get());
     } catch (const std::exception& E) {
         FLastError = QString::fromUtf8(E.what());
         SetStatus(isFailed);
@@ -295,22 +318,29 @@ void TVxCustomWebComponent::ConnectToInet(bool ReadSystemProxy)
 void TVxCustomWebComponent::DisconnectFromInet()
 {
     SetAction(iaDisconnecting);
-    hFindFile.reset();
+    FWebService.reset();
     hURL.reset();
     hInet.reset();
     SetAction(iaDisconnected);
 }
 // ---- the services' toolkit ----------------------------------------------------------
 
-std::unique_ptr<TVxWebService> TVxWebService::Create(TVxCustomWebComponent& Component)
+std::unique_ptr<TVxWebService> TVxWebService::Create(TVxCustomWebComponent& Component, TVxInetConnection* Connection)
 {
     switch (Component.Service()) {
-    case isFTP: return VxNewFtpService(Component);
+    case isFTP: return VxNewFtpService(Component, Connection);
     case isNetwork: return VxNewNetworkService(Component);
     case isHTTP:
     case isHTTPS: break;
     }
-    return VxNewHttpService(Component);
+    return VxNewHttpService(Component, Connection);
+}
+
+TVxWebService& TVxCustomWebComponent::WebService()
+{
+    if (!FWebService)
+        FWebService = TVxWebService::Create(*this, hURL.get());
+    return *FWebService;
 }
 
 bool TVxCustomWebComponent::StatusWindowFiles(QString&, QString&) const
@@ -325,16 +355,22 @@ bool TVxCustomWebComponent::GetFileInfoFromInet(const QString& RemoteName, qint6
     FFoundValidator.clear();
     if (!hURL && FService != isNetwork)
         return false;
-    SetAction(iaFileSearch);
+    // The service reports iaFileSearch once the search is under way.
+    TVxWebService& Service = WebService();
     bool Found = false;
     bool Failed = false;  // no answer, or a refused login: not a missing file
     try {
-        Found = TVxWebService::Create(*this)->GetFileInfo(RemoteName, Size, LastWriteTime, Failed);
+        Found = Service.GetFileInfo(RemoteName, Size, LastWriteTime, Failed);
     } catch (...) {
         Found = false;
     }
+    Service.RethrowReportFailure();
+    const QString Error = Service.TakeError();
+    if (!Error.isEmpty())
+        FLastError = Error;
     if (Found) {
         FLastError.clear();
+        FFoundValidator = Service.Validator();
         SetAction(iaFileFound);
     } else if (Failed) {
         SetStatus(isFailed);
@@ -348,7 +384,11 @@ bool TVxCustomWebComponent::ReadDirFromInet(const QString& Directory, const QStr
     if (!hURL && FService != isNetwork)
         return false;
     SetAction(iaFileSearch);
-    TVxWebService::Create(*this)->ReadDir(Directory, Mask, WithSubFolders, List);
+    TVxWebService& Service = WebService();
+    Service.ReadDir(Directory, Mask, WithSubFolders, List);
+    const QString Error = Service.TakeError();
+    if (!Error.isEmpty())
+        FLastError = Error;
     const bool Result = !List.isEmpty();
     SetAction(iaFileFound);
     return Result;
@@ -360,7 +400,7 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
     if (!hURL && FService != isNetwork)
         return false;
     SetAction(iaDownloading);
-    std::unique_ptr<TVxWebSource> Source = TVxWebService::Create(*this)->OpenSource(RemoteName);
+    std::unique_ptr<TVxWebSource> Source = WebService().OpenSource(RemoteName);
     if (!Source) {
         SetAction(iaDownloaded);
         return false;
@@ -422,6 +462,8 @@ bool TVxCustomWebComponent::ReadFileFromInet(const QString& RemoteName, const QS
         if (Abort)
             break;
     }
+    if (RunState().Cancelled())
+        Abort = true;  // also when the transfer itself was ended by it
 
     const bool SourceComplete = Source->Completed();
     const bool Short = Expected > 0 && Resumed + Total < Expected;
@@ -462,7 +504,7 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
 {
     if (!Stream)
         return 0;
-    const bool Named = FProxy->UseProxy() && !FProxy->Server().isEmpty();
+    const bool Named = FProxy->Named();
     auto Session = TVxInetSession::Open(FWEBAgent, Named ? FProxy->Server() : QString(),
                                         Named ? FProxy->Port() : 0);
     if (!Session)
@@ -503,6 +545,8 @@ int TVxCustomWebComponent::ReadHTTPGetResponse(const QString& Url, QIODevice* St
             if (Abort)
                 break;
         }
+        if (RunState().Cancelled())
+            Abort = true;
         if (Abort)
             FLastError = QStringLiteral("Download aborted");
         else if (!File->Completed())

@@ -87,7 +87,10 @@ TVxCustomWebDirect::TVxCustomWebDirect(QObject* Owner)
     SetLocalFileName(VxWebDirectCacheFile(VxExecutablePath()));
 }
 
-TVxCustomWebDirect::~TVxCustomWebDirect() = default;
+TVxCustomWebDirect::~TVxCustomWebDirect()
+{
+    EndRun();
+}
 
 TVxDirectory TVxCustomWebDirect::Categories() const
 {

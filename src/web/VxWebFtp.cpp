@@ -1,6 +1,6 @@
 // FTP for the web components: files are found by name (SIZE and MDTM, or the listing
 // of their directory), listed level by level with the subdirectories after, and read
-// over the logged-in connection.
+// over the logged-in connection. The service keeps the file it reads.
 #include "platform/VxRunState.h"
 #include "web/VxWebService.h"
 
@@ -26,7 +26,8 @@ public:
 
     bool GetFileInfo(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime, bool& Failed) override
     {
-        FoundHandle().reset();
+        if (!ReportSearch())
+            return false;
         TVxInetFindData Data;
         auto Find = Connection()->FtpFindFirstFile(RemoteName, Data);
         if (!Find) {
@@ -38,7 +39,6 @@ public:
             SetError(strVxInEFileNotFound);  // a directory is no file to fetch
             return false;
         }
-        FoundHandle() = std::move(Find);
         Size = Data.Size;
         if (Data.LastWriteTime.isValid())
             LastWriteTime = VxUtcToDateTime(Data.LastWriteTime);
@@ -53,11 +53,8 @@ public:
 
     std::unique_ptr<TVxWebSource> OpenSource(const QString& RemoteName) override
     {
-        FoundHandle().reset();  // the search of the inspection, if any
-        auto File = Connection()->FtpOpenFile(RemoteName, VxInetFlagBinary | VxInetFlagReload);
-        TVxInetFile* F = File.get();
-        FoundHandle() = std::move(File);
-        return F ? std::make_unique<TVxInetSource>(F) : nullptr;
+        FFile = Connection()->FtpOpenFile(RemoteName, VxInetFlagBinary | VxInetFlagReload);
+        return FFile ? std::make_unique<TVxInetSource>(FFile.get()) : nullptr;
     }
 
 private:
@@ -82,7 +79,6 @@ private:
         const QString Pattern = Here ? Mask : JoinFtp(Dir, Mask);
         QStringList SubDirs;
         TVxInetFindData Data;
-        FoundHandle().reset();
         auto Find = Conn->FtpFindFirstFile(Pattern, Data);
         if (!Find && VxIsTransferFailure(Conn->LastFailure())) {
             SetError(Conn->LastError());
@@ -102,11 +98,13 @@ private:
         if (!Cur.isEmpty())
             Conn->FtpSetCurrentDirectory(Cur);
     }
+
+    std::unique_ptr<TVxInetFile> FFile;  // the download's
 };
 
 }  // namespace
 
-std::unique_ptr<TVxWebService> VxNewFtpService(TVxCustomWebComponent& Component)
+std::unique_ptr<TVxWebService> VxNewFtpService(TVxCustomWebComponent& Component, TVxInetConnection* Connection)
 {
-    return std::make_unique<TFtpService>(Component);
+    return std::make_unique<TFtpService>(Component, Connection);
 }

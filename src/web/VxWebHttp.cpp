@@ -1,6 +1,6 @@
-// HTTP and HTTPS for the web components: the inspection is a GET request whose body,
-// when the answer carries the file, is then the download; refusals of the server (401)
-// and of the proxy (407) go through one logon rule.
+// HTTP and HTTPS for the web components: the inspection is a GET request, which the
+// service keeps: when its answer carries the file, its body is the download. Refusals
+// of the server (401) and of the proxy (407) go through one logon rule.
 #include "web/VxWebService.h"
 
 #include <vedidoredo/VxILogOn.h>
@@ -11,36 +11,63 @@ namespace {
 // Sends without an answer (no status to read) before the inspection gives up.
 constexpr int MaxSendsWithoutAnswer = 3;
 
+// The body of the inspection's answer; HTTP asks the server (If-Range) whether it can
+// continue a partial file, and the server has the last word.
+class THttpSource : public TVxInetSource {
+public:
+    explicit THttpSource(TVxHttpRequest* Request) : TVxInetSource(Request), FRequest(Request) {}
+    TResume ResumeAt(qint64 Position, const QString& Validator) override
+    {
+        if (FRequest->ResumeIfUnchanged(Position, Validator))
+            return Continued;
+        int Status = 0;
+        return FRequest->QueryStatusCode(Status) ? Whole : Unanswered;
+    }
+
+private:
+    TVxHttpRequest* FRequest;
+};
+
 class THttpService : public TVxWebService {
 public:
     using TVxWebService::TVxWebService;
 
     bool GetFileInfo(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime, bool& Failed) override
     {
-        FoundHandle().reset();
+        SetValidator({});
         const bool Secure = C.Service() == isHTTPS;
-        auto Request = Connection()->OpenRequest(QStringLiteral("GET"), RemoteName, QStringLiteral("HTTP/1.0"),
-                                                 Secure ? VxInetFlagSecure : VxInetFlagReload);
-        TVxHttpRequest* R = Request.get();
-        FoundHandle() = std::move(Request);
+        FRequest = Connection()->OpenRequest(QStringLiteral("GET"), RemoteName, QStringLiteral("HTTP/1.0"),
+                                             Secure ? VxInetFlagSecure : VxInetFlagReload);
+        TVxHttpRequest* R = FRequest.get();
         if (!R)
             return false;
+        // The search starts once the way to the server is open: a server that cannot be
+        // reached, or whose certificate is refused, ends the run at its connection.
+        R->OnConnected([this] {
+            if (!FWayOpen) {
+                FWayOpen = true;
+                ReportSearch();
+            }
+        });
         TVxInetProxy* Proxy = C.Proxy();
         if (!Proxy->User().isEmpty() || !Proxy->Password().isEmpty()) {
             R->SetOption(TVxInetOption::ProxyUserName, Proxy->User());
             R->SetOption(TVxInetOption::ProxyPassword, Proxy->Password());
         }
-        // A send without an answer is tried again, unless it ran out of time: the time
-        // limit bounds the whole wait.
+        // A send without an answer is tried again, unless it ran out of time (the time
+        // limit bounds the whole wait) or found the way closed.
         int Count = 0;
         int Unanswered = 0;
         int Code = 0;
         for (;;) {
             ++Count;
             R->Send();
+            if (ReportFailed())
+                return false;
             if (!R->QueryStatusCode(Code)) {
                 SetError(R->LastError());
-                if (R->LastFailure() == TVxInetFailure::TimedOut || ++Unanswered >= MaxSendsWithoutAnswer) {
+                if (!FWayOpen || R->LastFailure() == TVxInetFailure::TimedOut ||
+                    ++Unanswered >= MaxSendsWithoutAnswer) {
                     Failed = true;
                     return false;
                 }
@@ -81,10 +108,9 @@ public:
     std::unique_ptr<TVxWebSource> OpenSource(const QString&) override
     {
         // Only the body of the inspection's answer that carries the file is downloaded.
-        auto* R = dynamic_cast<TVxHttpRequest*>(FoundHandle().get());
         int Code = 0;
-        if (R && R->QueryStatusCode(Code) && Code >= 200 && Code <= 299)
-            return std::make_unique<TVxInetSource>(R);
+        if (FRequest && FRequest->QueryStatusCode(Code) && Code >= 200 && Code <= 299)
+            return std::make_unique<THttpSource>(FRequest.get());
         return nullptr;
     }
 
@@ -92,7 +118,7 @@ private:
     // The logon rule for one refusal, of the server (401) or of the proxy (407). Count
     // is the number of sends: without the prompt the same credentials are sent once
     // more; with it, the entered ones, for as long as the user confirms. False when the
-    // login is refused for good (LastError says whose).
+    // login is refused for good (the error says whose).
     bool LogOnAgain(TVxHttpRequest& R, bool OfProxy, int& Count)
     {
         TVxInetProxy* Proxy = C.Proxy();
@@ -124,11 +150,15 @@ private:
                     OfProxy ? Proxy->Password() : C.Password());
         return true;
     }
+
+    // The inspection's request: its answer's body is the download.
+    std::unique_ptr<TVxHttpRequest> FRequest;
+    bool FWayOpen = false;
 };
 
 }  // namespace
 
-std::unique_ptr<TVxWebService> VxNewHttpService(TVxCustomWebComponent& Component)
+std::unique_ptr<TVxWebService> VxNewHttpService(TVxCustomWebComponent& Component, TVxInetConnection* Connection)
 {
-    return std::make_unique<THttpService>(Component);
+    return std::make_unique<THttpService>(Component, Connection);
 }

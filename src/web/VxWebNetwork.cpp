@@ -43,6 +43,8 @@ public:
 
     bool GetFileInfo(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime, bool&) override
     {
+        if (!ReportSearch())
+            return false;
         const QFileInfo Info(RemoteName);
         if (!Info.isFile()) {
             SetError(strVxInEFileNotFound);
@@ -93,5 +95,5 @@ private:
 
 std::unique_ptr<TVxWebService> VxNewNetworkService(TVxCustomWebComponent& Component)
 {
-    return std::make_unique<TNetworkService>(Component);
+    return std::make_unique<TNetworkService>(Component, nullptr);
 }

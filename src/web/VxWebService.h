@@ -1,7 +1,8 @@
 // The services of the web transfer engine (internal to the library). HTTP and HTTPS,
 // FTP and the network path each inspect, list and read remote files their own way
-// behind TVxWebService; TVxCustomWebComponent picks the one of its Service and keeps
-// the frame around the call (actions, status, the download loop).
+// behind TVxWebService; TVxCustomWebComponent makes the one of its Service where a run
+// connects, keeps it until the run disconnects, and keeps the frame around the calls
+// (actions, status, the download loop).
 #pragma once
 
 #include <vedidoredo/vxiupdate.h>
@@ -10,7 +11,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <memory>
+#include <utility>
 
 // The body of a download.
 class TVxWebSource {
@@ -29,62 +32,101 @@ public:
     virtual QString Error() const = 0;
 };
 
-// A body read from a handle of the Internet client service, which stays the owner's.
+// A body read from a handle of the Internet client service, which stays the service's.
+// The position is moved as the handle can (an FTP file was compared by its time and
+// size already, so its server is not asked).
 class TVxInetSource : public TVxWebSource {
 public:
     explicit TVxInetSource(TVxInetFile* File) : FFile(File) {}
     qint64 Read(char* Buffer, qint64 Size) override { return FFile->Read(Buffer, Size); }
-    // HTTP asks the server (If-Range), which has the last word; an FTP file was
-    // compared by its time and size already.
-    TResume ResumeAt(qint64 Position, const QString& Validator) override
+    TResume ResumeAt(qint64 Position, const QString&) override
     {
-        auto* Request = dynamic_cast<TVxHttpRequest*>(FFile);
-        if (!Request)
-            return FFile->SetFilePointer(Position) ? Continued : Whole;
-        if (Request->ResumeIfUnchanged(Position, Validator))
-            return Continued;
-        int Status = 0;
-        return Request->QueryStatusCode(Status) ? Whole : Unanswered;
+        return FFile->SetFilePointer(Position) ? Continued : Whole;
     }
     bool Completed() const override { return FFile->Completed(); }
     QString Error() const override { return FFile->LastError(); }
 
-private:
+protected:
     TVxInetFile* FFile;
 };
 
+// One service per run. It works on the run's connection (none for network paths) and
+// reports through the component's public operations; what went wrong, and what names
+// the version of the file found, it keeps for the component to take.
 class TVxWebService {
 public:
-    explicit TVxWebService(TVxCustomWebComponent& Component) : C(Component) {}
+    TVxWebService(TVxCustomWebComponent& Component, TVxInetConnection* Connection)
+        : C(Component), FConnection(Connection)
+    {
+    }
     virtual ~TVxWebService() = default;
+    TVxWebService(const TVxWebService&) = delete;
+    TVxWebService& operator=(const TVxWebService&) = delete;
 
-    // The service of Component.Service().
-    static std::unique_ptr<TVxWebService> Create(TVxCustomWebComponent& Component);
+    // The service of Component.Service(), on Connection.
+    static std::unique_ptr<TVxWebService> Create(TVxCustomWebComponent& Component, TVxInetConnection* Connection);
 
     // Size and last-write time of a remote file, as GetFileInfoFromInet gives them, and
-    // (SetValidator) what tells this version of it from others. Failed is set when no
-    // answer came or the login was refused.
-    virtual bool GetFileInfo(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime,
-                             bool& Failed) = 0;
+    // (Validator) what tells this version of it from others. Reports iaFileSearch once
+    // the search is under way. Failed is set when no answer came or the login was
+    // refused.
+    virtual bool GetFileInfo(const QString& RemoteName, qint64& Size, TDateTime& LastWriteTime, bool& Failed) = 0;
     // Appends the entries of Directory to List; HTTP lists nothing.
     virtual void ReadDir(const QString&, const QString&, bool, QStringList&) {}
     // The source of a download; nullptr when there is none.
     virtual std::unique_ptr<TVxWebSource> OpenSource(const QString& RemoteName) = 0;
 
+    // Why the last call failed or found nothing, if it said; empty afterwards.
+    QString TakeError() { return std::exchange(FError, QString()); }
+    // An exception that a report of the component raised during the last call (a
+    // handler of OnActionChange, say) reaches the component's caller from here.
+    void RethrowReportFailure()
+    {
+        if (FReportFailure)
+            std::rethrow_exception(std::exchange(FReportFailure, nullptr));
+    }
+    // What names the version of the file the last GetFileInfo found: an HTTP entity tag
+    // or date as the server sent it, or its time and size. A partial download is
+    // continued only while the file's validator is the one it started with; none
+    // (empty) never continues one.
+    QString Validator() const { return FValidator; }
+
 protected:
-    TVxInetConnection* Connection() const { return C.hURL.get(); }
-    std::unique_ptr<TVxInetHandle>& FoundHandle() { return C.hFindFile; }
-    void SetError(const QString& Text) { C.FLastError = Text; }
-    // What names the version of the file found: an HTTP entity tag or date as the server
-    // sent it, or its time and size. A partial download is continued only while the
-    // file's validator is the one it started with; none (empty) never continues one.
-    void SetValidator(const QString& Text) { C.FFoundValidator = Text; }
+    TVxInetConnection* Connection() const { return FConnection; }
+    void SetError(const QString& Text) { FError = Text; }
+    void SetValidator(const QString& Text) { FValidator = Text; }
+    // Runs a report of the component (SetAction and its handlers) from inside a call of
+    // the Internet client service: an exception it raises is kept for
+    // RethrowReportFailure, past the guard the toolkit keeps around the service's work,
+    // and the service's call ends (ReportFailed).
+    template <typename F>
+    void Report(F&& Work)
+    {
+        try {
+            Work();
+        } catch (...) {
+            FReportFailure = std::current_exception();
+        }
+    }
+    bool ReportFailed() const { return FReportFailure != nullptr; }
+    // Reports iaFileSearch; false when that raised.
+    bool ReportSearch()
+    {
+        Report([this] { C.SetAction(iaFileSearch); });
+        return !ReportFailed();
+    }
 
     TVxCustomWebComponent& C;
+
+private:
+    TVxInetConnection* FConnection;
+    QString FError;
+    QString FValidator;
+    std::exception_ptr FReportFailure;
 };
 
-std::unique_ptr<TVxWebService> VxNewHttpService(TVxCustomWebComponent& Component);
-std::unique_ptr<TVxWebService> VxNewFtpService(TVxCustomWebComponent& Component);
+std::unique_ptr<TVxWebService> VxNewHttpService(TVxCustomWebComponent& Component, TVxInetConnection* Connection);
+std::unique_ptr<TVxWebService> VxNewFtpService(TVxCustomWebComponent& Component, TVxInetConnection* Connection);
 std::unique_ptr<TVxWebService> VxNewNetworkService(TVxCustomWebComponent& Component);
 
 // The validator of a file known by its time and size alone: empty without a time.

@@ -15,6 +15,7 @@ TVxCustomWebUpdater::TVxCustomWebUpdater(QObject* Owner) : TVxCustomWebComponent
 
 TVxCustomWebUpdater::~TVxCustomWebUpdater()
 {
+    EndRun();
     if (FPrivateDir)
         VxUnregisterTemporary(FPrivateDir->path());
 }
@@ -63,6 +64,7 @@ bool TVxCustomWebUpdater::ExecuteIntoTemporaryFile()
 
 void TVxCustomWebUpdater::SetRemoteFileName(const QString& Value)
 {
+    CheckChange("RemoteFileName");
     FRemoteFileName = Value;
 }
 
@@ -129,4 +131,7 @@ void TVxCustomWebUpdater::InternalExecute()
 
 TVxWebUpdater::TVxWebUpdater(QObject* Owner) : TVxCustomWebUpdater(Owner) {}
 
-TVxWebUpdater::~TVxWebUpdater() = default;
+TVxWebUpdater::~TVxWebUpdater()
+{
+    EndRun();
+}

@@ -59,6 +59,7 @@ QString FtpPathToUrl(const QString& Path)
 
 void TVxCustomWebComponent::SetUrl(const QUrl& Value)
 {
+    CheckChange("Url");
     const QString Shown = Value.toDisplayString(QUrl::RemovePassword);
     if (Value.isEmpty())
         throw EVxError(QStringLiteral("No URL given"));

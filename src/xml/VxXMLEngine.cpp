@@ -126,6 +126,7 @@ void TVxXMLEngine::RootItemDestroyed(TVxXMLItem* Item)
 
 void TVxXMLEngine::SetRootItem(TVxXMLItem* Value)
 {
+    CheckChange("RootItem");
     if (Value != FRootItem)
         FRootItem->Assign(Value);
 }
@@ -281,6 +282,7 @@ void TVxXMLEngine::LoadFromStream(qint64 AStreamSize, QIODevice* AStream)
         return;
     const QByteArray Bytes =
         ReadStream(AStream, AStreamSize == 0 ? -1 : std::max<qint64>(0, AStreamSize - AStream->pos()));
+    VxCheckCancelled();  // a cancelled asynchronous load stops before its parse
     FUTF8Processed = false;
     const uchar* B = reinterpret_cast<const uchar*>(Bytes.constData());
     const qsizetype Size = Bytes.size();
@@ -317,6 +319,11 @@ void TVxXMLEngine::LoadFromFile(const QString& AFileName)
         throw EVxFileError(QStringLiteral("Cannot open file \"%1\". %2")
                                .arg(QDir::toNativeSeparators(AFileName), File.errorString()));
     LoadFromStream(0, &File);
+}
+
+QFuture<void> TVxXMLEngine::LoadFromFileAsync(const QString& AFileName)
+{
+    return RunAsync<void>([this, AFileName] { LoadFromFile(AFileName); });
 }
 
 TVxXMLItem* TVxXMLEngine::GetItemByTag(TVxXMLItem* ARoot, const QString& XMLTag) const

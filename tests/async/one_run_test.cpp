@@ -31,19 +31,19 @@ TEST(OneRunAtATime, ASecondRunRaisesAndTheFirstCompletes)
         auto C = Case.Make();
         QString FromCallback, FromThread;
         bool RunningInside = false;
-        Case.OnMidRun(C.get(), [&] {
+        Case.Record(C.get(), OnceAt(Case.Mid, [&] {
             RunningInside = C->Running();
             FromCallback = Raised([&] { Case.Run(C.get()); });
             std::thread Other([&] { FromThread = Raised([&] { Case.Run(C.get()); }); });
             Other.join();
-        });
-        EXPECT_EQ(Case.Run(C.get()), Case.Expected);
+        }));
+        EXPECT_EQ(RunAndState(Case, C.get()), Case.Expected);
         EXPECT_TRUE(RunningInside);
         EXPECT_EQ(FromCallback, QStringLiteral("already running"));
         EXPECT_EQ(FromThread, QStringLiteral("already running"));
         // The run is over: the component runs again.
         EXPECT_FALSE(C->Running());
-        Case.OnMidRun(C.get(), [] {});
-        EXPECT_EQ(Case.Run(C.get()), Case.Expected);
+        Case.Record(C.get(), [](const QString&) {});
+        EXPECT_EQ(RunAndState(Case, C.get()), Case.Expected);
     }
 }

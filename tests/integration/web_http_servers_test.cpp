@@ -1,10 +1,12 @@
 // The web updater against nginx (HTTP and HTTPS with a test CA) and tinyproxy (basic
 // authentication), all started here on 127.0.0.1.
+#include "support/counting_relay.h"
 #include "support/peer_servers.h"
 #include "support/web_recording_hooks.h"
 #include "support/test_files.h"
 
 #include <vedidoredo/VxInCnst.h>
+#include <vedidoredo/vxidir.h>
 #include <vedidoredo/vxiupdate.h>
 
 #include <QDir>
@@ -374,4 +376,83 @@ TEST_F(WebProxy, UnreachableProxyFails)
     U.Proxy()->SetPort(vxtest::FreeLocalPort());
     EXPECT_FALSE(U.Execute());
     EXPECT_EQ(U.Status(), isFailed);
+}
+
+// A run opens one connection to the server, or to the proxy, for all its steps (counted
+// by a relay in front of it): a download, an update check that finds the file up to
+// date, an FTP listing, and a login the server refuses, sent twice. A listing over HTTP
+// sends nothing. The proxy is squid, which keeps the connection open after asking for
+// the login as tinyproxy does not.
+TEST_F(WebServers, OneConnectionPerRun)
+{
+    vxtest::TFtpPeer Ftp;
+    ASSERT_TRUE(Ftp.Start(Root->path())) << Ftp.Error.toStdString();
+    vxtest::TProxyPeer Proxy;
+    ASSERT_TRUE(Proxy.Start(QStringLiteral("proxyuser"), QStringLiteral("proxypass"), vxtest::TProxyPeer::Squid))
+        << Proxy.Error.toStdString();
+    VxInetAddTrustedCertificates(Nginx->CaFile);
+    enum TRun { Download, Check, List, RefusedLogin };
+    const struct {
+        const char* Name;
+        TVxIService Service;
+        bool ViaProxy;
+        TRun Run;
+        int Connections;
+    } Cases[] = {
+        {"HTTP download", isHTTP, false, Download, 1},        {"HTTP check", isHTTP, false, Check, 1},
+        {"HTTPS download", isHTTPS, false, Download, 1},      {"HTTPS check", isHTTPS, false, Check, 1},
+        {"FTP download", isFTP, false, Download, 1},          {"FTP check", isFTP, false, Check, 1},
+        {"FTP listing", isFTP, false, List, 1},               {"HTTP listing", isHTTP, false, List, 0},
+        {"HTTP refused login", isHTTP, false, RefusedLogin, 1},
+        {"HTTPS refused login", isHTTPS, false, RefusedLogin, 1},
+        {"proxy HTTP download", isHTTP, true, Download, 1},   {"proxy HTTP check", isHTTP, true, Check, 1},
+        {"proxy HTTPS download", isHTTPS, true, Download, 1}, {"proxy HTTPS check", isHTTPS, true, Check, 1},
+    };
+    for (const auto& C : Cases) {
+        const int Server = C.Service == isFTP ? Ftp.Port : C.Service == isHTTPS ? Nginx->HttpsPort : Nginx->HttpPort;
+        vxtest::TCountingRelay Relay(C.ViaProxy ? Proxy.Port : Server);
+        std::unique_ptr<TVxCustomWebComponent> Component;
+        TVxIStatus Expected = isFinished;
+        if (C.Run == List) {
+            auto* L = new TVxRemoteFiles;
+            L->SetDirectory(QStringLiteral("/files"));
+            Component.reset(L);
+            Expected = C.Service == isFTP ? isFinished : isNotFound;
+        } else {
+            auto* W = new TVxWebUpdater;
+            W->SetRemoteFileName(QStringLiteral("/files/app.bin"));
+            W->SetLocalFileName(LocalFile);
+            QFile::remove(LocalFile);
+            if (C.Run == Check) {
+                ASSERT_TRUE(WriteFile(LocalFile, Content));
+                QFile F(LocalFile);
+                ASSERT_TRUE(F.open(QIODevice::ReadWrite) && F.setFileTime(FileTime, QFileDevice::FileModificationTime));
+                Expected = isSkipped;
+            } else if (C.Run == RefusedLogin) {
+                W->SetRemoteFileName(QStringLiteral("/private/secret.txt"));
+                W->SetUser(QStringLiteral("user"));
+                W->SetPassword(QStringLiteral("wrong"));
+                Expected = isFailed;
+            }
+            Component.reset(W);
+        }
+        Component->SetService(C.Service);
+        Component->SetHost(QStringLiteral("127.0.0.1"));
+        Component->SetPort(C.ViaProxy ? Server : Relay.Port());
+        Component->SetLoginPrompt(false);
+        if (C.Service == isFTP) {
+            Component->SetUser(QStringLiteral("user"));
+            Component->SetPassword(QStringLiteral("secret"));
+        }
+        if (C.ViaProxy) {
+            Component->Proxy()->SetServer(QStringLiteral("127.0.0.1"));
+            Component->Proxy()->SetPort(Relay.Port());
+            Component->Proxy()->SetUseProxy(true);
+            Component->Proxy()->SetUser(QStringLiteral("proxyuser"));
+            Component->Proxy()->SetPassword(QStringLiteral("proxypass"));
+        }
+        Component->Execute();
+        EXPECT_EQ(Component->Status(), Expected) << C.Name << ": " << Component->LastError().toStdString();
+        EXPECT_EQ(Relay.Connections(), C.Connections) << C.Name;
+    }
 }

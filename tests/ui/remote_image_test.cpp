@@ -13,6 +13,7 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QLabel>
+#include <cstdio>
 #include <mutex>
 
 #include <gtest/gtest.h>
@@ -166,7 +167,40 @@ TEST_F(RemoteImage, TicksNeverOverlap)
     R.Start();
     ASSERT_TRUE(RunUntil([&] { return Done >= 4; }));
     R.Stop();
+    ASSERT_TRUE(RunUntil([&] { return !R.Running(); }));  // a refresh going on ends on its own
     EXPECT_EQ(Most, 1);
     EXPECT_FALSE(TimerOn);
     EXPECT_EQ(Running, 0);
+}
+
+TEST_F(RemoteImage, ARefreshOnATickNeverHoldsTheWindowsThread)
+{
+    QLabel Label;
+    R.SetImage(&Label);
+    Serve({Png(7, 5)}, 300);  // the server takes its time over every picture
+    // A 20 ms timer on this thread: it ticks while a refresh is going, which a refresh on
+    // this thread would not let it do.
+    int TicksWhileRunning = 0;
+    qint64 Longest = 0, Last = 0;
+    QElapsedTimer Clock;
+    Clock.start();
+    QTimer Tick;
+    QObject::connect(&Tick, &QTimer::timeout, [&] {
+        TicksWhileRunning += R.Running();
+        Longest = std::max(Longest, Clock.elapsed() - Last);
+        Last = Clock.elapsed();
+    });
+    Tick.start(20);
+    R.SetInterval(1);
+    R.Start();
+    ASSERT_TRUE(RunUntil([&] { return Label.pixmap().size() == QSize(7, 5); }));
+    R.Stop();
+    ASSERT_TRUE(RunUntil([&] { return !R.Running(); }));
+    Tick.stop();
+    EXPECT_GT(TicksWhileRunning, 0);
+    QElapsedTimer Blocking;
+    Blocking.start();
+    R.Execute();
+    std::printf("[ figures  ] remote image refresh: longest UI-thread wait %lld ms asynchronous, %lld ms blocking\n",
+                static_cast<long long>(Longest), static_cast<long long>(Blocking.elapsed()));
 }

@@ -58,3 +58,19 @@ TEST(VxHttp, AFollowedRedirectIsTheAnswerAndItsFailureAnError)
     EXPECT_EQ(R.Out, QByteArray());
     EXPECT_TRUE(R.Err.startsWith("vx: http: following the redirect to 127.0.0.1:")) << R.Err.toStdString();
 }
+
+TEST(VxHttp, IncludeShowsEveryAnswersHeadARefusedOneToo)
+{
+    TScriptedServer Second(Answers("HTTP/1.0 200 OK\r\nServer: b\r\n\r\nmoved here"));
+    const QByteArray Moved = "HTTP/1.0 302 Found\r\nLocation: http://" + Target(Second).toLatin1() + "/n";
+    TScriptedServer First(Answers(Moved + "\r\n\r\nold"));
+    VxResult R = RunVx({"http", Target(First), "/o", "-L", "-i"});
+    EXPECT_EQ(R.Status, 0) << R.Err.toStdString();
+    EXPECT_EQ(R.Out, Moved + "\r\n\r\nHTTP/1.0 200 OK\r\nServer: b\r\n\r\nmoved here");
+
+    TScriptedServer Missing(Answers("HTTP/1.0 404 Not Found\r\nServer: m\r\n\r\nno such page"));
+    R = RunVx({"http", Target(Missing), "/x", "-i"});
+    EXPECT_EQ(R.Status, 2);
+    EXPECT_EQ(R.Out, QByteArray("HTTP/1.0 404 Not Found\r\nServer: m\r\n\r\n"));
+    EXPECT_TRUE(R.Err.contains("File not found")) << R.Err.toStdString();
+}

@@ -42,8 +42,7 @@ const QByteArray ShipmentAnswer =
     "</Status><Date>20261202</Date><Time>080000</Time></Activity>"
     "</Package></shipment></TrackResponse>";
 
-// The answers of a server that records what was posted to it. The tracker's connection
-// check comes first and sends nothing.
+// The answers of a server that records what was posted to it.
 struct TTrackServer {
     explicit TTrackServer(QByteArray Answer, bool WithLength = true)
         : Server(

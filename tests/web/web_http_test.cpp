@@ -3,6 +3,7 @@
 #include "web_test_helpers.h"
 #include "support/web_recording_hooks.h"
 #include "support/scripted_http_server.h"
+#include "support/scripted_tls_server.h"
 
 #include <vedidoredo/VxInCnst.h>
 #include <vedidoredo/vxidir.h>
@@ -227,6 +228,42 @@ TEST(WebHttp, UnreachableHostFails)
     // The system's reason, not just "Couldn't connect to server".
     EXPECT_TRUE(U.LastError().endsWith(QStringLiteral(": Connection refused"))) << U.LastError().toStdString();
     EXPECT_EQ(U.Action(), iaDisconnected);
+}
+
+// The first request of a run connects: a server that cannot be reached, or whose
+// certificate is not trusted, ends the run at its connection, without a search, with
+// the reason and without a second try.
+TEST(WebHttp, AWayThatIsClosedEndsTheRunAtItsConnection)
+{
+    int Refusing;
+    {
+        TScriptedHttpServer S([](const std::string&) { return TScriptReply{}; });
+        Refusing = S.Port();
+    }
+    vxtest::TScriptedTlsServer Untrusted([](vxtest::TConnection&) {}, 3);
+    ASSERT_TRUE(Untrusted.Started()) << Untrusted.Error().toStdString();
+    const struct {
+        TVxIService Service;
+        int Port;
+        const char* Reason;
+    } Cases[] = {{isHTTP, Refusing, "Connection refused"}, {isHTTPS, Untrusted.Port(), "certificate"}};
+    for (const auto& C : Cases) {
+        TVxWebUpdater U;
+        TEventLog Log;
+        Log.Attach(&U);
+        U.SetService(C.Service);
+        U.SetHost(QStringLiteral("127.0.0.1"));
+        U.SetPort(C.Port);
+        U.SetRemoteFileName(QStringLiteral("/f"));
+        QTemporaryDir Dir;
+        U.SetLocalFileName(Dir.filePath(QStringLiteral("x")));
+        EXPECT_FALSE(U.Execute());
+        EXPECT_EQ(Log.Events, QStringList({"before", "A:iaConnecting", "A:iaConnected", "S:isFailed",
+                                           "A:iaDisconnecting", "A:iaDisconnected", "after"}))
+            << C.Reason;
+        EXPECT_TRUE(U.LastError().contains(QLatin1String(C.Reason))) << U.LastError().toStdString();
+    }
+    EXPECT_EQ(Untrusted.Connections(), 0);
 }
 
 namespace {

@@ -7,6 +7,8 @@
 
 #include <QUrl>
 
+#include <functional>
+
 namespace {
 
 constexpr double DefaultTimeoutSeconds = 30;
@@ -20,7 +22,8 @@ const char* const HttpHelp =
     "\n"
     "Options:\n"
     "  -H LINE               an extra header line, e.g. -H 'Accept: text/plain'\n"
-    "  -i                    print the status and header lines too\n"
+    "  -i                    print the status and header lines too, of every answer: a\n"
+    "                        followed redirect's, and a refused one's (401, 404, 407)\n"
     "  -L                    follow one redirect to the host (port and path) of the\n"
     "                        Location line\n";
 
@@ -43,11 +46,34 @@ QString RawBody(const QString& Answer)
     return {};
 }
 
+// The client, handing on the status and header lines of an answer that the engine
+// refuses (401, 404, 407): -i shows every answer's.
+class TShowingHttpClient : public TVxIHTTPClient {
+public:
+    std::function<void(const QStringList& Lines)> OnRefused;
+
+protected:
+    void AnswerRefused(const QString& Piece) override
+    {
+        TVxIHTTPClient::AnswerRefused(Piece);
+        if (OnRefused)
+            OnRefused(ResponseHeaders());
+    }
+};
+
 int RunHttp(const QStringList& Args)
 {
     const vx::OptionReader O(Args, {{"-H", "LINE"}, {"-i"}, {"-L"}, {"--timeout", "SECONDS"}});
     const bool Include = O.Has("-i");
-    TVxIHTTPClient H;
+    // The status and header lines of the answers before the last one as received: a
+    // redirect that was followed, a refused answer.
+    QString Heads;
+    const auto AddHead = [&Heads](const QStringList& Lines) {
+        Heads += Lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n");
+    };
+    TShowingHttpClient H;
+    if (Include)
+        H.OnRefused = AddHead;
     H.SetAction(haGet);
     QStringList Positional = O.Positional();
     if (!Positional.isEmpty()) {
@@ -70,10 +96,12 @@ int RunHttp(const QStringList& Args)
     H.SetRemoveHeaders(false);
     QString Followed;  // HOST:PORT of the redirect taken
     if (O.Has("-L"))
-        H.SetOnRedirect([&H, &Followed](QObject*, QString& URL, bool& Abort) {
+        H.SetOnRedirect([&](QObject*, QString& URL, bool& Abort) {
             const QUrl Location(URL.mid(URL.indexOf(QLatin1Char(':')) + 1).trimmed());
             if (Location.host().isEmpty())
                 return;
+            if (Include)
+                AddHead(H.ResponseHeaders());
             URL = Location.host();
             H.SetPort(Location.port(80));
             H.SetRequest(Location.path(QUrl::FullyEncoded).isEmpty() ? QStringLiteral("/")
@@ -86,12 +114,13 @@ int RunHttp(const QStringList& Args)
     try {
         Answer = H.Execute();
     } catch (const EVxError& E) {
+        vx::WriteOutBytes(Heads);
         if (Followed.isEmpty())
             throw;  // its message, status 2
         vx::PrintError(QStringLiteral("following the redirect to %1: %2").arg(Followed, E.Message()));
         return vx::ExitError;
     }
-    vx::WriteOutBytes(Include || H.Action() == haHead ? Answer : RawBody(Answer));
+    vx::WriteOutBytes(Include || H.Action() == haHead ? Heads + Answer : RawBody(Answer));
     return vx::ExitOk;
 }
 

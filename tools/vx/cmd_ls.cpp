@@ -63,9 +63,9 @@ VX_REGISTER_COMMAND_HELP(
     "ls", "ls URL-OR-DIR [--mask M] [-r]  list an FTP directory or a local one",
     "Lists the entries of ftp://[USER[:PASSWORD]@]HOST[:PORT]/DIR, or of a directory\n"
     "path, one per line. FTP: DIR is relative to the login directory (//DIR or %2FDIR\n"
-    "is absolute); names are bare for the login directory itself, else with their\n"
-    "directory as the server names it. Local entries with their directory, \".\" and\n"
-    "\"..\" included.\n"
+    "is absolute; no USER logs in as anonymous); names are bare for the login directory\n"
+    "itself, else with their directory as the server names it. Local entries with their\n"
+    "directory, \".\" and \"..\" included.\n"
     "\n"
     "Options:\n"
     "  --mask M              only names matching M (* and ?; the default *.* lists all)\n"

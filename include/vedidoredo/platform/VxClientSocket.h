@@ -16,6 +16,7 @@
 
 class QDeadlineTimer;
 class QTcpSocket;
+class QThread;
 class TVxClientSocket;
 
 /// The enumerations of the client socket, also in the global namespace (`eeConnect`).
@@ -130,6 +131,10 @@ public:
     /// The local machine's host name.
     QString LocalHost() const;
 
+    /// An open connection's socket object moves to Thread, so that a run on another thread
+    /// can use it (nullptr: no thread until one takes it).
+    void MoveToThread(QThread* Thread);
+
     TVxSocketNotifyEvent OnLookup;      ///< called before the host name is looked up
     TVxSocketNotifyEvent OnConnecting;  ///< called when the connection is being made
     TVxSocketNotifyEvent OnConnect;     ///< called when the connection is open
@@ -143,6 +148,12 @@ private:
     /// notification), then throws EVxSocketError unless the handler set the code to 0.
     void ReportError(TVxErrorEvent Kind, int Code, const QString& Message,
                      bool CloseConnection = false);
+    // When the run going on on this thread was cancelled: closes the connection and raises
+    // EVxAborted.
+    void CheckCancelled();
+    // Calls Wait (a wait of the socket for a number of milliseconds, -1 without limit) until
+    // it succeeds, fails or Deadline passes; a cancelled run ends it (CheckCancelled).
+    bool Await(const QDeadlineTimer& Deadline, const std::function<bool(int)>& Wait);
     /// The handshake on FSocket within Deadline; false with the reason and code on failure.
     bool Handshake(const QDeadlineTimer& Deadline, QString& Reason, int& Code);
 

@@ -46,6 +46,13 @@ private:
     int FErrorCode;
 };
 
+/// A run was cancelled (Cancel, or its future cancelled) before it could end.
+class VX_CORE_EXPORT EVxAborted : public EVxError {
+public:
+    /// Makes an exception carrying a message.
+    using EVxError::EVxError;
+};
+
 /// A file could not be created, read or written.
 class VX_CORE_EXPORT EVxFileError : public EVxError {
 public:

@@ -5,7 +5,13 @@
 /// connection); requests, FTP searches and FTP files are opened on a connection. Every
 /// object is a handle that closes what it holds when it is destroyed.
 ///
-/// Certificates of HTTPS servers are always verified, against the system's CA bundle.
+/// A connection opens one network connection to the server (or to the proxy) for all
+/// its calls: the HTTP requests of a connection are sent on the one connection its first
+/// request opened, as long as the server keeps it open, so they take turns: sending a
+/// request ends the transfer of the one before. An HTTPS connection does one TLS
+/// handshake.
+///
+/// Certificates of HTTPS servers are always verified, against the system's CAs.
 /// An application that must trust one more CA (a company CA, or a test CA) names its
 /// PEM file with VxInetAddTrustedCertificates(), or in the environment variable
 /// VEDIDOREDO_CA_FILE; both add to the system's CAs, they do not replace them.
@@ -20,6 +26,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 /// Flags of connections and requests (the values the wider world knows them by).
@@ -134,11 +141,12 @@ public:
     /// The proxy's login for OpenUrl, and for requests not given one with SetOption.
     void SetProxyCredentials(const QString& User, const QString& Password);
 
-    /// HTTP: checks that the server (or the named proxy) accepts a connection, and for
-    /// Flags with VxInetFlagSecure that its certificate is valid. FTP: logs in (an empty
-    /// user logs in as "anonymous", with the password "anonymous@" unless one is given)
-    /// and keeps the control connection. nullptr on failure,
-    /// with the reason in LastError().
+    /// HTTP: nothing goes out yet; the first request connects, and tells whether the
+    /// server (or the named proxy) accepts a connection and, for Flags with
+    /// VxInetFlagSecure, whether its certificate is valid (TVxHttpRequest::OnConnected).
+    /// FTP: logs in (an empty user logs in as "anonymous", with the password "anonymous@"
+    /// unless one is given) and keeps the control connection. nullptr on failure, with
+    /// the reason in LastError().
     std::unique_ptr<TVxInetConnection> Connect(const QString& Host, int Port, const QString& User,
                                                const QString& Password, TVxInetServiceKind Service,
                                                quint32 Flags = 0);
@@ -204,6 +212,12 @@ public:
     /// ("Name: value", separated by CR LF) and a body, and waits for the answer's
     /// headers. False when no answer came (the status is then unreadable).
     bool Send(const QByteArray& Headers = {}, const QByteArray& Body = {});
+    /// Handler called by every send once the way to the server is open, before the
+    /// answer is awaited: for the first request of a connection once the server (or the
+    /// named proxy) accepted the connection and, talking HTTPS to the server itself,
+    /// its certificate was accepted; for later requests at once. A send that fails
+    /// without calling it found the way closed, as a check of the connection would have.
+    void OnConnected(std::function<void()> Handler) { FOnConnected = std::move(Handler); }
 
     /// The answer of the last Send. False when there is none or the header is absent.
     bool QueryStatusCode(int& Status) const;
@@ -232,7 +246,11 @@ private:
     TVxHttpRequest(const QString& Verb, const QString& ObjectName, const QString& Version,
                    quint32 Flags);
     bool Perform(qint64 ResumeFrom);
+    // Whether the connection's transfer still carries this request's answer.
+    bool Current() const;
     std::shared_ptr<VxInetDetail::ConnectionState> FConnection;
+    quint64 FGeneration = 0;
+    std::function<void()> FOnConnected;
     QString FVerb, FObjectName, FVersion;
     quint32 FFlags;
     QString FUser, FPassword, FProxyUser, FProxyPassword;

@@ -29,6 +29,10 @@ public:
 protected:
     /// Copies this object into Dest when Dest's class does not know how; raises EVxConvertError.
     virtual void AssignTo(TVxPersistent* Dest);
+    /// For property setters of settings objects a component owns: raises EVxError "cannot
+    /// change Property while running" while a run of that component is going, unless the
+    /// run's own code or one of its callbacks sets it.
+    void CheckChange(const char* Property) const;
     /// Raises EVxConvertError saying that Source cannot be assigned to this object.
     [[noreturn]] void AssignError(const TVxPersistent* Source) const;
 };
