@@ -8,6 +8,7 @@
 // Test data lives in a temporary directory under /tmp and is deleted at the end. The
 // updater runs in a child process of its own (this program started again with --client)
 // so that its peak memory is measured apart from everything else.
+#include "support/BenchNginx.h"
 #include "support/BenchProcess.h"
 
 #include <vedidoredo/vxiupdate.h>
@@ -16,12 +17,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <cstdio>
 
@@ -52,25 +49,6 @@ bool MakeFile(const QString& Path, qint64 Size)
     return true;
 }
 
-int FreePort()
-{
-    QTcpServer S;
-    S.listen(QHostAddress::LocalHost, 0);
-    return S.serverPort();
-}
-
-bool WaitForPort(int Port)
-{
-    for (int I = 0; I < 200; ++I) {
-        QTcpSocket S;
-        S.connectToHost(QHostAddress::LocalHost, quint16(Port));
-        if (S.waitForConnected(100))
-            return true;
-        QThread::msleep(50);
-    }
-    return false;
-}
-
 struct Result {
     double Seconds = 1e99;
     long PeakKiB = 0;
@@ -87,8 +65,7 @@ int main(int argc, char** argv)
         return RunClient(Args.at(2).toInt(), Args.at(3), Args.at(4), Args.at(5).toLongLong());
 
     const qint64 MiB = Args.size() > 1 ? Args.at(1).toLongLong() : 1024;
-    const QString Nginx = QStandardPaths::findExecutable(QStringLiteral("nginx"), {QStringLiteral("/usr/sbin")});
-    if (Nginx.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("curl")).isEmpty()) {
+    if (QStandardPaths::findExecutable(QStringLiteral("curl")).isEmpty()) {
         std::fprintf(stderr, "bench_web_update needs nginx and curl\n");
         return 2;
     }
@@ -102,26 +79,10 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    const int Port = FreePort();
-    QFile Conf(D + QStringLiteral("/nginx.conf"));
-    Conf.open(QIODevice::WriteOnly);
-    Conf.write(QStringLiteral("daemon off;\nmaster_process off;\nworker_processes 1;\n"
-                              "error_log %1/error.log;\npid %1/nginx.pid;\nevents { worker_connections 16; }\n"
-                              "http {\n  access_log off;\n  sendfile on;\n  client_body_temp_path %1/temp/b;\n"
-                              "  proxy_temp_path %1/temp/p;\n  fastcgi_temp_path %1/temp/f;\n"
-                              "  uwsgi_temp_path %1/temp/u;\n  scgi_temp_path %1/temp/s;\n"
-                              "  server { listen 127.0.0.1:%2; root %1/www; }\n}\n")
-                   .arg(D)
-                   .arg(Port)
-                   .toUtf8());
-    Conf.close();
-    QProcess Server;
-    Server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    Server.start(Nginx, {QStringLiteral("-p"), D, QStringLiteral("-c"), Conf.fileName()});
-    if (!Server.waitForStarted(10000) || !WaitForPort(Port)) {
-        std::fprintf(stderr, "nginx did not start\n");
+    TBenchNginx Server;
+    if (!Server.Start(D, false, false))
         return 2;
-    }
+    const int Port = Server.HttpPort;
 
     constexpr int Rounds = 3;
     const QString Out = D + QStringLiteral("/download.bin");
@@ -149,8 +110,6 @@ int main(int argc, char** argv)
     Result UL, CL, US, CS;
     Measure(QStringLiteral("large.bin"), Large, UL, CL);
     Measure(QStringLiteral("small.bin"), Small, US, CS);
-    Server.terminate();
-    Server.waitForFinished(5000);
 
     std::printf("download of %lld MiB from nginx over loopback HTTP into a file, best of %d runs each\n", MiB, Rounds);
     std::printf("  TVxWebUpdater:  %8.3f s  %s  peak %ld MiB\n", UL.Seconds,

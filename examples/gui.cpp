@@ -29,17 +29,17 @@
 
 namespace {
 
-// Host, port, service and path of Url on a web component; false when it is not http(s).
+// Points a web component at the URL typed; false when it is not an http or https URL.
 bool Aim(TVxCustomWebUpdater& Component, const QString& Text)
 {
     const QUrl Url(Text.trimmed());
-    if (!Url.isValid() || Url.host().isEmpty() || (Url.scheme() != QLatin1String("http") && Url.scheme() != QLatin1String("https")))
+    if (Url.scheme() != QLatin1String("http") && Url.scheme() != QLatin1String("https"))
         return false;
-    Component.SetService(Url.scheme() == QLatin1String("https") ? isHTTPS : isHTTP);
-    Component.SetHost(Url.host());
-    if (Url.port() > 0)
-        Component.SetPort(Url.port());
-    Component.SetRemoteFileName(Url.path(QUrl::FullyEncoded) + (Url.hasQuery() ? QLatin1Char('?') + Url.query(QUrl::FullyEncoded) : QString()));
+    try {
+        Component.SetUrl(Url);
+    } catch (const EVxError&) {  // no host, or not a URL at all
+        return false;
+    }
     return true;
 }
 
@@ -93,9 +93,11 @@ int main(int argc, char** argv)
 
     // The download: a button starts it, the progress bar follows it, Cancel stops it.
     TVxWebUpdater Updater(&Window);
-    Updater.SetOnProgress([Bar](QObject*, int Cur, int Max, bool&) {
-        Bar->setMaximum(Max > 0 ? Max : 0);  // 0: a busy bar while the size is unknown
-        Bar->setValue(Cur);
+    Updater.SetOnProgress([Bar](QObject*, qint64 Cur, qint64 Max, bool&) {
+        // In thousandths: a QProgressBar counts in int, and files pass 2 GiB. A busy bar
+        // while the size is unknown.
+        Bar->setMaximum(Max > 0 ? 1000 : 0);
+        Bar->setValue(Max > 0 ? int(Cur * 1000 / Max) : 0);
     });
     int Pending = 0;  // runs going, for --grab
     QObject::connect(Download, &QPushButton::clicked, &Window, [&] {

@@ -27,9 +27,10 @@
 ///   UTF-8, or any encoding Qt's converters know (ISO-8859-x, windows-NNNN, KOI8-R,
 ///   Shift_JIS, EUC-JP, Big5, GB18030 ...). Without a declared encoding a document is
 ///   UTF-8, and Latin-1 when its bytes are not valid UTF-8, as is one whose declared
-///   encoding no converter knows: nothing is lost. Names, attribute texts, values and
-///   comments are all decoded. A byte-order mark (UTF-8, UTF-16 either way) wins over a
-///   declaration.
+///   encoding no converter knows: nothing is lost. In a document that declares UTF-8, a
+///   name, attribute text or value whose bytes are not UTF-8 is read as Latin-1, the rest
+///   of the document as UTF-8. Names, attribute texts, values and comments are all
+///   decoded. A byte-order mark (UTF-8, UTF-16 either way) wins over a declaration.
 ///
 /// Nodes are deliberately light (not QObjects): a parsed document of a few hundred
 /// thousand elements costs about a hundred bytes per element besides the document text.

@@ -115,21 +115,6 @@ TKind Resolve(QByteArrayView Name, std::unique_ptr<QStringDecoder>* Decoder)
     return TKind::Other;
 }
 
-bool IsAscii(const uchar* D, qsizetype N)
-{
-    qsizetype I = 0;
-    for (; I + 8 <= N; I += 8) {
-        quint64 W;
-        std::memcpy(&W, D + I, 8);
-        if (W & 0x8080808080808080ULL)
-            return false;
-    }
-    uchar Or = 0;
-    for (; I < N; ++I)
-        Or |= D[I];
-    return !(Or & 0x80);
-}
-
 QString Decode(QByteArrayView Bytes, QByteArrayView Name)
 {
     // Callers decode many texts of one document in a row: the last name's decoder is kept.

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <cstring>
+
 #include <memory>
 
 namespace VxTextCodec {
@@ -32,6 +34,19 @@ TKind Resolve(QByteArrayView Name, std::unique_ptr<QStringDecoder>* Decoder = nu
 QString Decode(QByteArrayView Bytes, QByteArrayView Name);
 
 // Whether the bytes hold only ASCII.
-bool IsAscii(const uchar* Data, qsizetype Size);
+inline bool IsAscii(const uchar* Data, qsizetype Size)
+{
+    qsizetype I = 0;
+    for (; I + 8 <= Size; I += 8) {
+        quint64 W;
+        std::memcpy(&W, Data + I, 8);
+        if (W & 0x8080808080808080ULL)
+            return false;
+    }
+    uchar Or = 0;
+    for (; I < Size; ++I)
+        Or |= Data[I];
+    return !(Or & 0x80);
+}
 
 }  // namespace VxTextCodec

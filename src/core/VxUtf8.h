@@ -112,6 +112,14 @@ inline bool IsStrictlyValid(const uchar* D, qsizetype Size)
 {
     qsizetype K = 0;
     while (K < Size) {
+        // ASCII runs, 32 and then 8 bytes at a time.
+        while (K + 32 <= Size) {
+            quint64 W[4];
+            std::memcpy(W, D + K, 32);
+            if ((W[0] | W[1] | W[2] | W[3]) & 0x8080808080808080ULL)
+                break;
+            K += 32;
+        }
         while (K + 8 <= Size) {
             quint64 W;
             std::memcpy(&W, D + K, 8);

@@ -142,9 +142,12 @@ void TVxRunState::Marshal(const std::function<void()>& Call)
     FCallState = TCallState::Posted;
     FCallError = nullptr;
     QCoreApplication::postEvent(FComponent, new QEvent(CallEventType()));
-    const bool Settled = FChanged.wait_for(Lock, std::chrono::milliseconds(CallGraceMs), [this] {
-        return FCallState != TCallState::Posted;
-    });
+    const auto Answered = [this] { return FCallState != TCallState::Posted; };
+    bool Settled = true;
+    if (FMayRunDirect)
+        Settled = FChanged.wait_for(Lock, std::chrono::milliseconds(CallGraceMs), Answered);
+    else
+        FChanged.wait(Lock, Answered);
     if (!Settled) {
         // The owning thread processes no events: the worker runs the call, and the next
         // ones, itself, until the owning thread comes to the event posted for this one.
@@ -237,6 +240,10 @@ void TVxRunState::BeginAsync(std::function<bool()> FutureCanceled)
     // A thread without an event dispatcher never processes events: its callbacks run on
     // the worker from the start.
     FDirect = QAbstractEventDispatcher::instance(FOwnerThread) == nullptr;
+    // A run started inside the owning thread's running event loop (a GUI's button handler)
+    // always waits for that thread: its callbacks may touch widgets, which only that thread
+    // may do, however long it is busy.
+    FMayRunDirect = !(QThread::currentThread() == FOwnerThread && FOwnerThread->loopLevel() > 0);
 }
 
 void TVxRunState::AbandonAsync()

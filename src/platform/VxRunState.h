@@ -4,12 +4,13 @@
 // to the thread that owns the component.
 //
 // Callbacks of an asynchronous run: the worker posts the call to the owning thread and
-// waits for it to be done there. When the owning thread has not taken it up after
-// CallGraceMs (it is blocked in QFuture::waitForFinished() or result(), or busy, or it
-// runs no event loop at all), the worker runs the call itself, and so the following ones
-// until the owning thread comes to that call's event; a thread without an event
-// dispatcher gets every call on the worker. A run therefore never waits for a thread that
-// cannot answer.
+// waits for it to be done there. A run started inside the owning thread's running event
+// loop always waits so. A run started outside one (a console program's main() before or
+// without exec(), a thread that runs no loop) may be waited for with
+// QFuture::waitForFinished() or result(): when the owning thread has not taken a call up
+// after CallGraceMs, the worker runs it itself, and so the following ones until the
+// owning thread comes to that call's event; a thread without an event dispatcher gets
+// every call on the worker.
 #pragma once
 
 #include <vedidoredo/platform/VxComponent.h>
@@ -125,6 +126,8 @@ private:
     std::exception_ptr FCallError;
     // Callbacks run on the worker (the owning thread processes no events).
     bool FDirect = false;
+    // Whether callbacks may go to the worker when the owning thread does not take them up.
+    bool FMayRunDirect = true;
 };
 
 // Enter and Leave for a scope. The scope keeps the run state alive: a handler may destroy

@@ -208,16 +208,21 @@ void VxXMLParser::ParseBytes(TVxXMLEngine* Engine, const QByteArray& Bytes, qsiz
     }
     if (VxTextCodec::IsAscii(D, Size))
         return ParseAs(TSourceKind::Latin1, Size - 1);
-    if (VxUtf8::IsStrictlyValid(D, Size)) {
-        // A position at the start of a character above U+FFFF (two characters of the text)
-        // is before the last character.
+    // Where the last character starts; a position at the start of a character above U+FFFF
+    // (two characters of the text) is before the last character. A last byte that ends no
+    // UTF-8 sequence is a Latin-1 character of its own.
+    auto LastCharacter = [&]() {
         qsizetype I = Size - 1;
-        while (I > 0 && (D[I] & 0xC0) == 0x80)
+        while (I > 0 && Size - I < 4 && (D[I] & 0xC0) == 0x80)
             --I;
-        return ParseAs(TSourceKind::Utf8, D[I] >= 0xF0 ? Size : I);
-    }
-    if (Marked || !Declared.isEmpty()) {
-        // Declared UTF-8 takes the library's decoding, which lets over-long forms pass.
+        char16_t U[2];
+        int Units;
+        if (VxUtf8::DecodeStep(D, Size, I, U, Units) != Size - I)
+            return Size - 1;
+        return Units == 2 ? Size : I;
+    };
+    if (Marked) {
+        // After a byte-order mark: the library's decoding, which lets over-long forms pass.
         const TUtf8Shape Shape = ScanUtf8(D, Size);
         if (Shape.Valid && Shape.AsciiFromMultiByte) {
             // Over-long forms of "<", "/" or #0 would change the scan: work on the text.
@@ -225,6 +230,13 @@ void VxXMLParser::ParseBytes(TVxXMLEngine* Engine, const QByteArray& Bytes, qsiz
         }
         if (Shape.Valid)
             return ParseAs(TSourceKind::Utf8, Shape.LastStart);
+    } else if (!Declared.isEmpty()) {
+        // Declared UTF-8 is taken at its word, piece by piece: a piece that is not UTF-8
+        // keeps its bytes as Latin-1.
+        return ParseAs(TSourceKind::Utf8, LastCharacter());
+    } else if (VxUtf8::IsStrictlyValid(D, Size)) {
+        // Without a declaration the document is UTF-8 when all of it is.
+        return ParseAs(TSourceKind::Utf8, LastCharacter());
     }
     // Not UTF-8 after all: read as Latin-1, so that nothing is lost.
     ParseAs(TSourceKind::Latin1, Size - 1);

@@ -54,6 +54,7 @@ struct VxXMLParser {
 
     // Parses Size bytes of Bytes from From on as a document, in the encoding its
     // declaration names; without one as UTF-8, or as Latin-1 when the bytes are not UTF-8.
+    // Declared UTF-8 is read piece by piece: a piece that is not UTF-8 stays Latin-1.
     // Marked: the bytes followed a UTF-8 byte-order mark, so they are UTF-8 whatever is
     // declared. Unlimited: reads past the end count as characters before the last one
     // (a character limit beyond the text).

@@ -1,7 +1,8 @@
 // The XML engine's forgiving single-pass scanner, which builds the node tree.
 //
 // The scanner works on the document as loaded, without widening it: Latin-1 bytes, UTF-8
-// bytes (checked as a whole first) or UTF-16 text. Node names, values and attribute texts
+// bytes (each piece cut from them decoded, or kept as Latin-1 when it is not UTF-8) or
+// UTF-16 text. Node names, values and attribute texts
 // are slices of that document wherever the stored text equals the slice; only text that
 // needs decoding or joining is copied. The engine keeps the documents alive while nodes
 // made from them exist.
@@ -25,16 +26,16 @@ using namespace VxXMLDetail;
 
 namespace {
 
-// Character classes of the scanner, for the ASCII range.
+// Character classes of the scanner: ASCII characters only (the other entries are 0).
 enum : uchar {
     cName = 1,      // ! - . 0-9 : ? A-Z _ a-z
     cAttrStop = 2,  // #0 > / " '
     cTextStop = 4,  // #0 <
 };
 
-constexpr std::array<uchar, 128> MakeClasses()
+constexpr std::array<uchar, 256> MakeClasses()
 {
-    std::array<uchar, 128> T{};
+    std::array<uchar, 256> T{};
     for (int C = '0'; C <= '9'; ++C)
         T[C] |= cName;
     for (int C = 'A'; C <= 'Z'; ++C)
@@ -50,12 +51,15 @@ constexpr std::array<uchar, 128> MakeClasses()
     return T;
 }
 
-constexpr std::array<uchar, 128> Classes = MakeClasses();
+constexpr std::array<uchar, 256> Classes = MakeClasses();
 
 template <typename Ch>
 inline uchar ClassOf(Ch C)
 {
-    return C < 128 ? Classes[C] : 0;
+    if constexpr (sizeof(Ch) == 1)
+        return Classes[C];
+    else
+        return C < 256 ? Classes[C] : 0;
 }
 
 // XML's name characters beyond ASCII: letters and digits of every script, combining marks
@@ -192,7 +196,10 @@ struct TScanner {
                 char16_t U[2];
                 int Units;
                 const qsizetype Used = VxUtf8::DecodeStep(S, End, I, U, Units);
-                return Used > 0 && (Units == 2 || IsNonAsciiNameUnit(U[0])) ? Used : 0;
+                if (Used > 0)
+                    return Units == 2 || IsNonAsciiNameUnit(U[0]) ? Used : 0;
+                // A byte that starts no sequence (in a document declared UTF-8 that is not
+                // all UTF-8) is a Latin-1 character, as the piece holding it becomes.
             }
         }
         return IsNonAsciiNameUnit(char16_t(C)) ? 1 : 0;
@@ -200,8 +207,21 @@ struct TScanner {
 
     void ReadName()
     {
-        while (const qsizetype L = NameCharAt(P))
-            P += L;
+        // The loops over characters run on a local position: P itself is a member the
+        // compiler would store at every step.
+        qsizetype Q = P;
+        for (;;) {
+            if (Q < End && S[Q] < 0x80) {
+                if (!(Classes[S[Q]] & cName))
+                    break;
+                ++Q;
+            } else if (const qsizetype L = NameCharAt(Q)) {
+                Q += L;
+            } else {
+                break;
+            }
+        }
+        P = Q;
     }
 
     // The quote that closes the one at I: the next same quote before any "<" (which an
@@ -238,23 +258,25 @@ struct TScanner {
     // ordinary character.
     void ReadAttributeText()
     {
-        while (P < End) {
-            const Ch C = S[P];
+        qsizetype Q = P;
+        while (Q < End) {
+            const Ch C = S[Q];
             if (!(ClassOf(C) & cAttrStop)) {
-                ++P;
+                ++Q;
                 continue;
             }
-            if (C == 0 || C == '>' || (C == '/' && At(P + 1) == '>'))
+            if (C == 0 || C == '>' || (C == '/' && At(Q + 1) == '>'))
                 break;
             if (C == '"' || C == '\'') {
-                const qsizetype Close = AttributeQuoteEnd(P);
+                const qsizetype Close = AttributeQuoteEnd(Q);
                 if (Close >= 0) {
-                    P = Close + 1;
+                    Q = Close + 1;
                     continue;
                 }
             }
-            ++P;
+            ++Q;
         }
+        P = Q;
     }
 
     // Piece of the document from From to To, decoded when a UTF-8 slice is not ASCII.
@@ -271,11 +293,15 @@ struct TScanner {
             const uchar* D = S + From;
             const qsizetype Size = To - From;
             if (Kind == TSourceKind::Utf8 && !VxTextCodec::IsAscii(D, Size)) {
-                R.SetOwn(VxUtf8::DecodeToString(D, Size));
-            } else {
-                R.Data = D;
-                R.Size = Size;
+                // A piece that is not UTF-8 (in a document declared so) stays Latin-1.
+                QString Text = VxUtf8::DecodeToString(D, Size);
+                if (!Text.isNull()) {
+                    R.SetOwn(std::move(Text));
+                    return R;
+                }
             }
+            R.Data = D;
+            R.Size = Size;
         }
         return R;
     }
@@ -290,6 +316,11 @@ struct TScanner {
             T.Ranges = 1;
             return;
         }
+        JoinRange(T, From, To);
+    }
+
+    void JoinRange(TTextRead& T, qsizetype From, qsizetype To) const
+    {
         if (T.Ranges == 1)
             T.Joined = Slice(T.From, T.To).ToString();
         T.Joined += Slice(From, To).ToString();
@@ -315,11 +346,35 @@ struct TScanner {
         return true;
     }
 
+    // Whether the "<" before I starts markup other than a CDATA section (or ends the text).
+    bool TagAt(qsizetype I) const
+    {
+        const Ch Next = At(I);
+        if (Next == '!')
+            return !LiteralAt(I, "![CDATA[");
+        return Next == 0 || Next == '/' || NameCharAt(I) > 0;
+    }
+
     // Text from P on: characters and the contents of CDATA sections, up to a "<" that
     // starts markup, #0 or the end. P stops on that "<".
     void ReadText(TTextRead& Out)
     {
-        qsizetype RunFrom = P;
+        const qsizetype From = P;
+        qsizetype Q = P;
+        while (Q < End && !(ClassOf(S[Q]) & cTextStop))
+            ++Q;
+        P = Q;
+        // Most text runs up to a tag.
+        if (P >= End || S[P] == 0 || TagAt(P + 1)) {
+            AddRange(Out, From, P);
+            return;
+        }
+        ReadMixedText(Out, From);
+    }
+
+    // ReadText for text that holds CDATA sections or a "<" that is text.
+    Q_NEVER_INLINE void ReadMixedText(TTextRead& Out, qsizetype RunFrom)
+    {
         for (;;) {
             while (P < End && !(ClassOf(S[P]) & cTextStop))
                 ++P;
@@ -343,7 +398,7 @@ struct TScanner {
             const Ch Next = At(P + 1);
             if (Next == 0 || Next == '/' || NameCharAt(P + 1) > 0)
                 break;
-            ++P;  // "<" followed by a space, a digit sign or the like is text
+            ++P;  // "<" followed by a space, "=" or the like is text
         }
         AddRange(Out, RunFrom, P);
     }
@@ -365,10 +420,10 @@ struct TScanner {
     // From the "/" of an end tag or of "/>" past its ">" (not past a "<" or #0).
     void SkipPastTagEnd()
     {
-        while (P < End && S[P] != '>' && S[P] != '<' && S[P] != 0)
-            ++P;
-        if (P < End && S[P] == '>')
-            ++P;
+        qsizetype Q = P;
+        while (Q < End && S[Q] != '>' && S[Q] != '<' && S[Q] != 0)
+            ++Q;
+        P = Q < End && S[Q] == '>' ? Q + 1 : Q;
     }
 
     // The comment text runs from From to the character before the ">" of the first "-->";

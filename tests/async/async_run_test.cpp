@@ -433,6 +433,30 @@ TEST_F(AsyncRun, AThreadWithoutEventLoopWaitsOnTheFuture)
     Spin(50);  // the finished() of that run
 }
 
+TEST_F(AsyncRun, ARunStartedInTheEventLoopWaitsForItsBusyThread)
+{
+    // A button's handler starts the run and then keeps the thread busy past the quarter
+    // second after which a thread outside an event loop gets its callbacks on the worker.
+    const std::vector<TRunCase> Cases = RunCases(Peers);
+    const TRunCase& Whois = CaseNamed(Cases, "whois");
+    auto C = Whois.Make();
+    int Callbacks = 0;
+    bool AllOnUi = true;
+    Whois.Record(C.get(), [&](const QString&) {
+        ++Callbacks;
+        AllOnUi = AllOnUi && OnUiThread();
+    });
+    QFuture<QString> F;
+    QTimer::singleShot(0, C.get(), [&] {
+        F = As<TVxWhoIs>(C.get())->ExecuteAsync();
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    });
+    ASSERT_TRUE(AwaitFinished(C.get()));
+    EXPECT_EQ(F.result(), QStringLiteral("Domain Name: EXAMPLE.ORG\r\nRegistrar: Test\r\n"));
+    EXPECT_EQ(Callbacks, 6);
+    EXPECT_TRUE(AllOnUi);
+}
+
 TEST_F(AsyncRun, AKeptConnectionGoesFromRunToRun)
 {
     const std::vector<TRunCase> Cases = RunCases(Peers);

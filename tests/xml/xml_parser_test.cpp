@@ -514,6 +514,10 @@ TEST(XMLParser, DocumentsAsPeopleWriteThem)
         {"instructions and a trailing comment",
          "<?xml-stylesheet href=\"a.xsl\"?>\n<feed><?php echo '?' ?><e/></feed>\n<!-- end -->\n", "feed(e)"},
         {"UTF-8 without a declaration", "<p n=\"\xC3\xA9\">caf\xC3\xA9</p>", QString::fromUtf16(u"p=\"caf\u00E9\"[ n=\"\u00E9\"]")},
+        {"declared UTF-8 with stray Latin-1 bytes: just those pieces Latin-1",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><caf\xE9 t=\"\xC3\xA9\">na\xEFve<b>\xE2\x82\xAC</b></caf\xE9>",
+         QString::fromUtf16(u"?xml(version=\"\"1.0\" \"@a,encoding=\"\"UTF-8\"\"@a,"
+                            u"caf\u00E9=\"na\u00EFve\"[ t=\"\u00E9\"](b=\"\u20AC\"))")},
         {"neither declared nor UTF-8: Latin-1", "<p>caf\xE9</p>", QString::fromUtf16(u"p=\"caf\u00E9\"")},
         {"Shift_JIS, with names in Japanese",
          Encoded("Shift_JIS", QString::fromUtf16(u"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><\u8A2D\u5B9A \u540D=\"\u5024\">"

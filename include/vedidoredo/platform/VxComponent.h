@@ -16,11 +16,14 @@
 /// and every window it shows (the logon prompt, the status window), runs on the thread that
 /// owns the component (its QObject thread), in the order the blocking form raises them, and
 /// the worker waits for it, so answers (Abort, Accept, a replaced text) are honoured. The
-/// owning thread must process events for that: when it has not taken a callback up after a
-/// quarter of a second (it waits in QFuture::waitForFinished() or result(), is busy, or runs
-/// no event loop), the worker runs that callback, and the next ones, itself until the
-/// owning thread processes events again. Windows are then not shown (they can only be
-/// shown on the application's thread), and the logon prompt answers Cancel. Read the
+/// owning thread must process events for that. A run started inside the owning thread's
+/// running event loop (a button's handler) always waits for it: do not wait on its future
+/// there (use QFuture::then() or finished()). A run started outside a running event loop (a
+/// console program's main(), a thread without a loop) may be waited for with
+/// QFuture::waitForFinished() or result(): when the owning thread has not taken a callback
+/// up after a quarter of a second, the worker runs that callback, and the next ones,
+/// itself until the owning thread processes events again. Windows are then not shown (they
+/// can only be shown on the application's thread), and the logon prompt answers Cancel. Read the
 /// component's properties in its callbacks or after the run; a run leaves no thread,
 /// socket or file open behind it (a kept connection goes back to the owning thread).
 #pragma once
