@@ -218,7 +218,6 @@ public:
     bool Execute() override;
     /// Parses the file LocalFileName into Channels. A file that cannot be read raises
     /// EVxFileError.
-    /// Reads the file named by LocalFileName into Channels.
     Q_INVOKABLE virtual void ParseRSS();
     /// Parses a feed held in memory into Channels, exactly as ParseRSS parses a file.
     void ParseRSSData(const QByteArray& Data);

@@ -111,11 +111,13 @@ public:
     TVxSocketNotifyEvent OnConnecting() const { return FOnConnecting; }
     /// Sets the handler OnConnecting() calls; an empty function removes it.
     void SetOnConnecting(TVxSocketNotifyEvent Value) { CheckChange("OnConnecting"); FOnConnecting = Guarded(std::move(Value)); }
-    /// Called after a query was sent.
+    /// Handed to the socket's write-ready notification, which only a non-blocking socket
+    /// raises: the engine's blocking socket never calls it.
     TVxSocketNotifyEvent OnSendTextToSocket() const { return FOnSendTextToSocket; }
     /// Sets the handler OnSendTextToSocket() calls; an empty function removes it.
     void SetOnSendTextToSocket(TVxSocketNotifyEvent Value);
-    /// Called for each piece of the answer read.
+    /// Handed to the socket's data-arrived notification, which only a non-blocking socket
+    /// raises: the engine's blocking socket never calls it.
     TVxSocketNotifyEvent OnReceiveTextFromSocket() const { return FOnReceiveTextFromSocket; }
     /// Sets the handler OnReceiveTextFromSocket() calls; an empty function removes it.
     void SetOnReceiveTextFromSocket(TVxSocketNotifyEvent Value);

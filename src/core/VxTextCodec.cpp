@@ -2,8 +2,6 @@
 
 #include "core/VxUtf8.h"
 
-#include <cstring>
-
 namespace VxTextCodec {
 
 namespace {
@@ -13,19 +11,9 @@ bool IsBlank(char C)
     return C == ' ' || C == '\t' || C == '\r' || C == '\n';
 }
 
-bool SameIgnoringAsciiCase(QByteArrayView A, const char* B)
+bool SameIgnoringCase(QByteArrayView A, const char* B)
 {
-    const qsizetype N = qsizetype(std::strlen(B));
-    if (A.size() != N)
-        return false;
-    for (qsizetype I = 0; I < N; ++I) {
-        char C = A[I];
-        if (C >= 'A' && C <= 'Z')
-            C = char(C + 32);
-        if (C != B[I])
-            return false;
-    }
-    return true;
+    return A.compare(B, Qt::CaseInsensitive) == 0;
 }
 
 }  // namespace
@@ -39,7 +27,7 @@ QByteArray DeclaredEncoding(QByteArrayView D)
             return {};
         ++P;
     }
-    if (Size - P < 6 || D[P + 1] != '?' || !SameIgnoringAsciiCase(D.sliced(P + 2, 3), "xml"))
+    if (Size - P < 6 || D[P + 1] != '?' || !SameIgnoringCase(D.sliced(P + 2, 3), "xml"))
         return {};
     P += 5;
     // "<?xml-stylesheet" and the like are other instructions.
@@ -79,13 +67,13 @@ QByteArray DeclaredEncoding(QByteArrayView D)
                 ++P;
             Value = D.sliced(From, P - From);
         }
-        if (SameIgnoringAsciiCase(Name, "encoding"))
+        if (SameIgnoringCase(Name, "encoding"))
             return Value.trimmed().toByteArray();
     }
     return {};
 }
 
-TKind Resolve(QByteArrayView Name, std::unique_ptr<QStringDecoder>* Decoder)
+TKind Resolve(QByteArrayView Name, std::unique_ptr<QStringDecoder>& Decoder)
 {
     Name = Name.trimmed();
     if (Name.isEmpty())
@@ -110,8 +98,7 @@ TKind Resolve(QByteArrayView Name, std::unique_ptr<QStringDecoder>* Decoder)
     D->resetState();
     if (Back != QLatin1StringView(Ascii, sizeof Ascii))
         return TKind::Utf8;
-    if (Decoder)
-        *Decoder = std::move(D);
+    Decoder = std::move(D);
     return TKind::Other;
 }
 
@@ -123,13 +110,13 @@ QString Decode(QByteArrayView Bytes, QByteArrayView Name)
     thread_local std::unique_ptr<QStringDecoder> LastDecoder;
     if (Name != LastName) {
         LastDecoder.reset();
-        LastKind = Resolve(Name, &LastDecoder);
+        LastKind = Resolve(Name, LastDecoder);
         LastName = Name.toByteArray();
     }
     const uchar* D = reinterpret_cast<const uchar*>(Bytes.data());
     switch (LastKind) {
     case TKind::Utf8:
-        if (IsAscii(D, Bytes.size()) || !VxUtf8::IsStrictlyValid(D, Bytes.size()))
+        if (!VxUtf8::IsStrictlyValid(D, Bytes.size()))
             return QString::fromLatin1(Bytes);
         return QString::fromUtf8(Bytes);
     case TKind::Latin1:

@@ -27,7 +27,7 @@ enum class TKind {
     Other,   // any other encoding Qt's converters know
 };
 // What a declared encoding name means; for TKind::Other, Decoder receives its decoder.
-TKind Resolve(QByteArrayView Name, std::unique_ptr<QStringDecoder>* Decoder = nullptr);
+TKind Resolve(QByteArrayView Name, std::unique_ptr<QStringDecoder>& Decoder);
 
 // Bytes as text by that rule. UTF-8 that is not valid UTF-8 is read as Latin-1, so that
 // nothing is lost.

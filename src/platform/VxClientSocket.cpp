@@ -1,6 +1,7 @@
 #include <vedidoredo/platform/VxClientSocket.h>
 #include "platform/VxByteText.h"
 #include "platform/VxHostLookup.h"
+#include "platform/VxHostText.h"
 #include <vedidoredo/platform/VxInternet.h>
 
 #include "platform/VxRunState.h"
@@ -49,10 +50,8 @@ TVxClientSocket::TVxClientSocket(QObject* Owner) : QObject(Owner) {}
 
 QString TVxClientSocket::PeerText() const
 {
-    const QString Name = FHost.isEmpty() ? FAddress : FHost;
     // An IPv6 address is bracketed, as in a URL, so that the port stands apart.
-    const bool Bracket = Name.contains(QLatin1Char(':')) && !Name.startsWith(QLatin1Char('['));
-    return (Bracket ? QLatin1Char('[') + Name + QLatin1Char(']') : Name) + QLatin1Char(':') + QString::number(FPort);
+    return VxHostForUrl(FHost.isEmpty() ? FAddress : FHost) + QLatin1Char(':') + QString::number(FPort);
 }
 
 TVxClientSocket::~TVxClientSocket()
@@ -122,13 +121,8 @@ void TVxClientSocket::Open()
     const int Wait = FTimeout > 0 ? int(qMax<qint64>(1, Deadline.remainingTime())) : -1;
     bool Connected = false;
     {
-        TVxCancelWaker Waker([Fd = FSocket->socketDescriptor()] { VxShutdownSocket(Fd); });
+        TVxCancelWaker Waker(FSocket->socketDescriptor());
         Connected = !VxRunCancelled() && FSocket->waitForConnected(Wait);
-    }
-    if (!Connected && VxRunCancelled()) {
-        FSocket->abort();
-        FSocket.reset();
-        VxCheckCancelled();
     }
     if (!Connected) {
         const bool TimedOut = FTimeout > 0 && FSocket->error() == QAbstractSocket::SocketTimeoutError;
@@ -137,6 +131,7 @@ void TVxClientSocket::Open()
                                          : ErrorMessage(FSocket->errorString(), Code, QStringLiteral("connect to ") + PeerText());
         FSocket->abort();
         FSocket.reset();
+        VxCheckCancelled();
         ReportError(eeConnect, Code, Message);
         return;
     }
@@ -188,7 +183,7 @@ bool TVxClientSocket::Handshake(const QDeadlineTimer& Deadline, QString& Reason,
     Ssl->startClientEncryption();
     const int Wait = Deadline.isForever() ? -1 : int(qMax<qint64>(1, Deadline.remainingTime()));
     {
-        TVxCancelWaker Waker([Fd = Ssl->socketDescriptor()] { VxShutdownSocket(Fd); });
+        TVxCancelWaker Waker(Ssl->socketDescriptor());
         if (Ssl->waitForEncrypted(Wait))
             return true;
     }
@@ -327,7 +322,7 @@ bool TVxClientSocket::Await(const QDeadlineTimer& Deadline, const std::function<
             Ms = TVxRunState::CancelPollMs;
         bool Done = false;
         {
-            TVxCancelWaker Waker([Fd = FSocket->socketDescriptor()] { VxShutdownSocket(Fd); });
+            TVxCancelWaker Waker(FSocket->socketDescriptor());
             Done = Wait(int(Ms));
         }
         CheckCancelled();

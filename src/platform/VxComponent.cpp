@@ -115,8 +115,7 @@ void TVxRunState::Callback(const std::function<void()>& Call)
         return;
     }
     if (!Async()) {
-        TInCallback In(FCallbackDepth);
-        Call();
+        Direct(Call);
         return;
     }
     Marshal(Call);
@@ -202,12 +201,17 @@ void TVxRunState::JoinWorker()
     std::lock_guard Lock(FMutex);
 }
 
-void TVxRunState::Cancel()
+void TVxRunState::CancelLocked()
 {
     FCancel.store(true, std::memory_order_release);
-    std::lock_guard Lock(FMutex);
     if (FWaker)
         FWaker();
+}
+
+void TVxRunState::Cancel()
+{
+    std::lock_guard Lock(FMutex);
+    CancelLocked();
 }
 
 bool TVxRunState::Cancelled() const
@@ -298,9 +302,7 @@ void TVxRunState::End()
     std::unique_lock Lock(FMutex);
     FClosing = true;
     if (FLiveWorkers > 0) {
-        FCancel.store(true, std::memory_order_release);
-        if (FWaker)
-            FWaker();
+        CancelLocked();
         // A call waiting for this thread, or the one this thread is in (a handler that
         // destroys its component), is given up: the worker goes on without it.
         if (FCallState == TCallState::Posted || FCallState == TCallState::Taken)
@@ -311,9 +313,7 @@ void TVxRunState::End()
     }
     if (Running() && FRunThread.load(std::memory_order_acquire) != QThread::currentThread()) {
         // A blocking run on another thread.
-        FCancel.store(true, std::memory_order_release);
-        if (FWaker)
-            FWaker();
+        CancelLocked();
         FChanged.wait(Lock, [this] { return !Running(); });
     }
 }
@@ -338,16 +338,18 @@ void VxCheckCancelled()
         throw EVxAborted(QStringLiteral("Aborted"));
 }
 
-void VxShutdownSocket(qintptr Fd)
-{
-    if (Fd >= 0)
-        ::shutdown(int(Fd), SHUT_RDWR);
-}
-
 TVxCancelWaker::TVxCancelWaker(std::function<void()> Wake) : FRun(TVxRunState::Current())
 {
     if (FRun)
         FRun->SetWaker(std::move(Wake));
+}
+
+TVxCancelWaker::TVxCancelWaker(qintptr SocketDescriptor)
+    : TVxCancelWaker([SocketDescriptor] {
+          if (SocketDescriptor >= 0)
+              ::shutdown(int(SocketDescriptor), SHUT_RDWR);
+      })
+{
 }
 
 TVxCancelWaker::~TVxCancelWaker()

@@ -18,7 +18,7 @@ bool CancellableWait(QAbstractSocket& Socket, F Wait)
 {
     bool Ok = false;
     {
-        TVxCancelWaker Waker([Fd = Socket.socketDescriptor()] { VxShutdownSocket(Fd); });
+        TVxCancelWaker Waker(Socket.socketDescriptor());
         Ok = !VxRunCancelled() && Wait();
     }
     VxCheckCancelled();

@@ -40,12 +40,15 @@ QHostInfo VxLookupHost(const QString& HostName, int TimeoutMs, bool& Expired)
             Expired = true;
             return QHostInfo();
         }
-        if (InRun && VxRunCancelled()) {
+        if (VxRunCancelled()) {
             Lock.unlock();
             VxCheckCancelled();
         }
-        const qint64 Slice = InRun ? TVxRunState::CancelPollMs : Deadline.remainingTime();
-        State->Done.wait_for(Lock, std::chrono::milliseconds(Deadline.isForever() ? Slice : qMin(Slice, Deadline.remainingTime())));
+        // Outside a run the deadline is finite (see above).
+        qint64 Ms = Deadline.remainingTime();
+        if (InRun && (Ms < 0 || Ms > TVxRunState::CancelPollMs))
+            Ms = TVxRunState::CancelPollMs;
+        State->Done.wait_for(Lock, std::chrono::milliseconds(Ms));
     }
     return State->Info;
 }

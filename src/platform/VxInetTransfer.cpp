@@ -254,8 +254,7 @@ qint64 Transfer::Read(char* Data, qint64 Size)
 {
     while (Available() == 0) {
         if (Paused) {
-            Paused = false;
-            curl_easy_pause(Easy, CURLPAUSE_CONT);
+            Unpause();
             if (Available() > 0)
                 break;
         }
@@ -275,6 +274,12 @@ qint64 Transfer::Read(char* Data, qint64 Size)
     return static_cast<qint64>(N);
 }
 
+void Transfer::Unpause()
+{
+    Paused = false;
+    curl_easy_pause(Easy, CURLPAUSE_CONT);
+}
+
 void Transfer::Drain(qint64 Limit, int WaitMs)
 {
     if (!Running())
@@ -287,10 +292,8 @@ void Transfer::Drain(qint64 Limit, int WaitMs)
     Buffer.clear();
     BufferPos = 0;
     Discarding = true;
-    if (Paused) {
-        Paused = false;
-        curl_easy_pause(Easy, CURLPAUSE_CONT);
-    }
+    if (Paused)
+        Unpause();
     Pump([] { return false; }, QDeadlineTimer(WaitMs));
     Discarding = false;
 }

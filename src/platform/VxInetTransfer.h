@@ -119,6 +119,8 @@ public:
 
 private:
     void Finish(CURLcode Code);
+    // Lets libcurl deliver again after OnWrite paused it.
+    void Unpause();
     static size_t OnWrite(char* Data, size_t Size, size_t Count, void* User);
     static size_t OnHeader(char* Data, size_t Size, size_t Count, void* User);
 

@@ -97,6 +97,8 @@ private:
     enum class TCallState { None, Posted, Taken, Done, Abandoned };
 
     void Direct(const std::function<void()>& Call);
+    // Cancel, with FMutex held.
+    void CancelLocked();
     void Marshal(const std::function<void()>& Call);
 
     TVxComponent* FComponent;
@@ -152,13 +154,12 @@ void VxRunAsCallback(const std::function<void()>& Call);
 bool VxRunCancelled();
 // Raises EVxAborted "Aborted" when it was.
 void VxCheckCancelled();
-// Shuts the socket with descriptor Fd down (any thread): every wait on it ends at once.
-void VxShutdownSocket(qintptr Fd);
-
 // While it lives, Cancel of the calling thread's run calls Wake (from the cancelling thread).
 class TVxCancelWaker {
 public:
     explicit TVxCancelWaker(std::function<void()> Wake);
+    // Cancel shuts the socket with this descriptor down: every wait on it ends at once.
+    explicit TVxCancelWaker(qintptr SocketDescriptor);
     ~TVxCancelWaker();
     TVxCancelWaker(const TVxCancelWaker&) = delete;
     TVxCancelWaker& operator=(const TVxCancelWaker&) = delete;

@@ -5,7 +5,6 @@
 #include "VxDatagramStep.h"
 
 #include <QRandomGenerator>
-#include <QUrl>
 
 TVxIDNSRequest VxDNSRequestOfOrdinal(int Ordinal)
 {

@@ -24,7 +24,7 @@ TVxISMTP::TVxISMTP(QObject* Owner)
       FCharSet(QStringLiteral("us-ascii")),
       FEncoding(QStringLiteral("7bit")),
       FDate(Now()),
-      FLogin(new TVxILogin(nullptr)),
+      FLogin(new TVxILogin(this)),
       FAttachments(new TVxIEMailAttachments(this)),
       d(std::make_unique<TVxISMTPPrivate>(this))
 {
@@ -32,7 +32,6 @@ TVxISMTP::TVxISMTP(QObject* Owner)
     SetTimeout(DefaultTimeoutMs);
     // Owned (and freed below) as the collections are, so that they know their component.
     FFrom->setParent(this);
-    FLogin->setParent(this);
 }
 
 TVxISMTP::~TVxISMTP()
@@ -90,7 +89,7 @@ void TVxISMTP::Connect()
         if (!Reused) {
             const TVxISMTPPrivate::TReply Greeting = d->ReadReply(QStringLiteral("the greeting"));
             if (Greeting.Code != 220)
-                throw d->Failure(QStringLiteral("session refused at the greeting: ") + Greeting.Text);
+                throw ExchangeError(QStringLiteral("session refused at the greeting: ") + Greeting.Text);
         }
         const TVxISMTPPrivate::TReply Ehlo = d->Greet();
         if (FTLSMode == tmStartTLS && !ClientSocket()->Encrypted()) {
@@ -99,8 +98,7 @@ void TVxISMTP::Connect()
         }
     } catch (...) {
         // A session that could not be opened is of no further use.
-        d->Output.clear();
-        TVxInetBase::Disconnect();
+        d->Drop();
         throw;
     }
 }
@@ -111,8 +109,7 @@ void TVxISMTP::Disconnect()
         try {
             SendData(QStringLiteral("QUIT"), {221});
         } catch (...) {
-            d->Output.clear();
-            TVxInetBase::Disconnect();
+            d->Drop();
             if (!d->Accepted)
                 throw;
             return;  // the message went out all the same
@@ -138,7 +135,7 @@ void TVxISMTP::Send()
     d->CheckMessage();
     d->Accepted = false;
     if (FTLSMode != tmNone && !ClientSocket()->Encrypted())
-        throw d->Failure(QStringLiteral("the connection is not encrypted, as TLSMode asks"));
+        throw ExchangeError(QStringLiteral("the connection is not encrypted, as TLSMode asks"));
     d->Output.clear();
     SendData(QStringLiteral("RSET"), {250});
     // A server takes one login per session and refuses a second (503), so a kept
@@ -161,8 +158,7 @@ void TVxISMTP::Send()
     } catch (const EVxFileError&) {
         // A file that fails half-way: closing without the final "." makes the server
         // drop the incomplete message.
-        d->Output.clear();
-        TVxInetBase::Disconnect();
+        d->Drop();
         throw;
     }
     d->Expect(QStringLiteral("."), {250}, QStringLiteral("the message"));
@@ -187,9 +183,11 @@ void TVxISMTPPrivate::Reset()
     Accepted = false;
 }
 
-EVxError TVxISMTPPrivate::Failure(const QString& What) const
+void TVxISMTPPrivate::Drop()
 {
-    return q->ExchangeError(What);
+    Input.clear();
+    Output.clear();
+    q->TVxInetBase::Disconnect();
 }
 
 TVxISMTPPrivate::TReply TVxISMTPPrivate::Greet()
@@ -200,7 +198,7 @@ TVxISMTPPrivate::TReply TVxISMTPPrivate::Greet()
     if (Reply.Code != 250) {
         // Only a server that does not know EHLO (a permanent refusal) gets HELO.
         if (Reply.Code < 500 || Reply.Code > 599)
-            throw Failure(Ehlo + QStringLiteral(" refused: ") + Reply.Text);
+            throw q->ExchangeError(Ehlo + QStringLiteral(" refused: ") + Reply.Text);
         q->SendData(QStringLiteral("HELO ") + Host, {250});
         return {};  // HELO offers no extensions
     }
@@ -210,7 +208,7 @@ TVxISMTPPrivate::TReply TVxISMTPPrivate::Greet()
 void TVxISMTPPrivate::StartTls(const TReply& Ehlo)
 {
     if (!Offers(Ehlo.Text, QStringLiteral("STARTTLS")))
-        throw Failure(QStringLiteral("STARTTLS refused: the server does not offer STARTTLS"));
+        throw q->ExchangeError(QStringLiteral("STARTTLS refused: the server does not offer STARTTLS"));
     q->SendData(QStringLiteral("STARTTLS"), {220});
     // Whatever came in clear after the 220 is dropped: it may have been put there by
     // someone on the way, and it must not pass for an answer given over TLS.
@@ -222,7 +220,7 @@ void TVxISMTPPrivate::Expect(const QString& Line, const QList<int>& Codes, const
 {
     const TReply Reply = Command(Line, Shown);
     if (!Codes.contains(Reply.Code))
-        throw Failure(Shown + QStringLiteral(" refused: ") + Reply.Text);
+        throw q->ExchangeError(Shown + QStringLiteral(" refused: ") + Reply.Text);
 }
 
 void TVxISMTPPrivate::QueueLine(const QByteArray& Line)
@@ -244,7 +242,7 @@ void TVxISMTPPrivate::Flush()
     while (!Pending.isEmpty()) {
         const int Sent = q->SendToSocket(Pending);
         if (Sent <= 0)
-            throw Failure(QStringLiteral("No answer from server: cannot send, not connected"));
+            throw q->ExchangeError(QStringLiteral("No answer from server: cannot send, not connected"));
         Pending.remove(0, Sent);
     }
 }
@@ -270,16 +268,14 @@ QByteArray TVxISMTPPrivate::ReadLine(const QString& What)
             return Line;
         }
         if (Input.size() > MaxReplyLine)
-            throw Failure(QStringLiteral("the server's reply to %1 is too long").arg(What));
+            throw q->ExchangeError(QStringLiteral("the server's reply to %1 is too long").arg(What));
         char Buffer[4096];
         const int Count = q->ReceiveFromSocket(Buffer, int(sizeof Buffer));
         if (Count <= 0) {
             // The server has gone: close our side too, so that the next Execute opens a
             // new connection instead of writing to this one.
-            const EVxError Gone = Failure(QStringLiteral("the server closed the connection, waiting for the reply to ") + What);
-            Input.clear();
-            Output.clear();
-            q->TVxInetBase::Disconnect();
+            const EVxError Gone = q->ExchangeError(QStringLiteral("the server closed the connection, waiting for the reply to ") + What);
+            Drop();
             throw Gone;
         }
         Input.append(Buffer, Count);
@@ -293,7 +289,7 @@ TVxISMTPPrivate::TReply TVxISMTPPrivate::ReadReply(const QString& What)
     QStringList Lines;
     for (int N = 0;; ++N) {
         if (N >= MaxReplyLines)
-            throw Failure(QStringLiteral("the server's reply to %1 is too long").arg(What));
+            throw q->ExchangeError(QStringLiteral("the server's reply to %1 is too long").arg(What));
         const QByteArray Line = ReadLine(What);
         Lines.append(QString::fromLatin1(Line));
         if (Line.size() < 4 || Line.at(3) != '-')

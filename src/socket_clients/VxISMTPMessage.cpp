@@ -246,17 +246,23 @@ TTextPart MakeTextPart(const QStringList& Body, const QString& CharSet, const QS
         Part.CharSet = QStringLiteral("utf-8");
         Bytes = Text.toUtf8();
     }
+    // The named transfer encoding, or the shorter of the two.
+    const bool WantBase64 = SameName(Encoding, "base64");
+    const bool WantQuoted = SameName(Encoding, "quoted-printable");
     QList<QByteArray> Quoted;
     qsizetype QuotedSize = 0;
-    for (const QByteArray& Line : Bytes.split('\n')) {
-        for (const QByteArray& Out : QuotedPrintableLines(Line.endsWith('\r') ? Line.chopped(1) : Line)) {
-            Quoted.append(Out);
-            QuotedSize += Out.size() + 2;
+    if (!WantBase64) {
+        for (const QByteArray& Line : Bytes.split('\n')) {
+            for (const QByteArray& Out : QuotedPrintableLines(Line.endsWith('\r') ? Line.chopped(1) : Line)) {
+                Quoted.append(Out);
+                QuotedSize += Out.size() + 2;
+            }
         }
     }
-    const QList<QByteArray> Base64 = Base64Lines(Bytes);
-    const bool UseBase64 = SameName(Encoding, "base64") ||
-                           (!SameName(Encoding, "quoted-printable") && Base64.size() * 78 < QuotedSize);
+    QList<QByteArray> Base64;
+    if (!WantQuoted)
+        Base64 = Base64Lines(Bytes);
+    const bool UseBase64 = WantBase64 || (!WantQuoted && Base64.size() * 78 < QuotedSize);
     Part.Encoding = UseBase64 ? QStringLiteral("base64") : QStringLiteral("quoted-printable");
     Part.Lines = UseBase64 ? Base64 : Quoted;
     return Part;
@@ -322,11 +328,10 @@ void TVxISMTPPrivate::CheckMessage() const
     }
 }
 
-QString TVxISMTPPrivate::NewBoundary() const
+QString TVxISMTPPrivate::NewBoundary(const QList<QByteArray>& TextLines) const
 {
     // Encoded parts cannot hold "=_" (quoted-printable writes "=" only before two hex
     // digits or a line end, base64 has no "_"); what goes out as written is searched.
-    const TTextPart Text = MakeTextPart(q->FBody, q->FCharSet, q->FEncoding);
     QString Boundary;
     for (int Attempt = 0; Attempt < 16; ++Attempt) {
         quint32 Random[4];
@@ -336,7 +341,7 @@ QString TVxISMTPPrivate::NewBoundary() const
                                            .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
         const QByteArray Bytes = Boundary.toLatin1();
         bool Found = false;
-        for (const QByteArray& Line : Text.Lines)
+        for (const QByteArray& Line : TextLines)
             Found = Found || Line.contains(Bytes);
         for (int I = 0; I < q->FAttachments->Count() && !Found; ++I) {
             const TVxIEMailAttachment* A = q->FAttachments->Items(I);
@@ -376,7 +381,7 @@ void TVxISMTPPrivate::WriteMessage()
     Header(QStringLiteral("MIME-Version: 1.0"));
     QString Delimiter;
     if (Multipart) {
-        const QString Boundary = NewBoundary();
+        const QString Boundary = NewBoundary(Text.Lines);
         Delimiter = QStringLiteral("--") + Boundary;
         Header(QStringLiteral("Content-Type: multipart/mixed; boundary=\"") + Boundary + QLatin1Char('"'));
         Header(QString());

@@ -23,6 +23,8 @@ public:
 
     // Forgets what a closed session left: queued output, unread input, the login.
     void Reset();
+    // Closes the connection without QUIT, with what was queued or unread.
+    void Drop();
     TReply Greet();
     void StartTls(const TReply& Ehlo);
     // Sends Line (with everything queued before it) and reads the reply; a code not in
@@ -37,8 +39,6 @@ public:
     TReply ReadReply(const QString& What);
     QByteArray ReadLine(const QString& What);
     QString LocalHostName() const;
-    // An EVxError about the exchange with the server: What, then " (host:port)".
-    EVxError Failure(const QString& What) const;
 
     // --- the message ------------------------------------------------------------------
 
@@ -56,5 +56,5 @@ private:
     void Header(const QString& Line);
     void WriteAttachment(const TVxIEMailAttachment* Attachment, bool Last, const QString& Delimiter);
     // A boundary of random characters that occurs in no part of this message.
-    QString NewBoundary() const;
+    QString NewBoundary(const QList<QByteArray>& TextLines) const;
 };

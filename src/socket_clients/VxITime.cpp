@@ -8,11 +8,10 @@
 namespace {
 
 // The fields of one recognised answer. Offset is the zone's distance east of UTC in
-// seconds when the answer names its zone.
+// seconds; an answer that names no zone is in UTC.
 struct TFields {
     int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0, MSec = 0;
     int Weekday = 0;  // 1 Monday .. 7 Sunday when given, 0 when not
-    bool Zoned = false;
     int Offset = 0;
 };
 
@@ -40,7 +39,6 @@ bool ReadZone(const QString& Zone, TFields& F)
         const int Minutes = Digits.size() > 2 ? Digits.mid(2).toInt() : 0;
         if (Hours > 23 || Minutes > 59)
             return false;
-        F.Zoned = true;
         F.Offset = (Zone.at(0) == QLatin1Char('-') ? -1 : 1) * (Hours * 3600 + Minutes * 60);
         return true;
     }
@@ -50,10 +48,8 @@ bool ReadZone(const QString& Zone, TFields& F)
     } Named[] = {{"Z", 0},   {"UT", 0},  {"UTC", 0}, {"GMT", 0}, {"EST", -5}, {"EDT", -4},
                  {"CST", -6}, {"CDT", -5}, {"MST", -7}, {"MDT", -6}, {"PST", -8}, {"PDT", -7}};
     for (const auto& N : Named)
-        if (Zone.compare(QLatin1String(N.Name), Qt::CaseInsensitive) == 0) {
-            F.Zoned = true;
+        if (Zone.compare(QLatin1String(N.Name), Qt::CaseInsensitive) == 0)
             F.Offset = N.Hours * 3600;
-        }
     return true;
 }
 
@@ -82,7 +78,6 @@ const std::array<TFormat, 4>& Formats()
              F.Hour = M.captured(5).toInt();
              F.Minute = M.captured(6).toInt();
              F.Second = M.captured(7).toInt();
-             F.Zoned = true;
              return QDate(1858, 11, 17).addDays(M.captured(1).toInt()) == QDate(F.Year, F.Month, F.Day);
          }},
         // ctime/asctime: "Tue Dec  8 13:39:35 2026", and date(1)'s "Tue Dec  8 13:39:35 UTC 2026".
@@ -195,8 +190,6 @@ TDateTime TVxInetDateTime::DecodeDaytime(const QString& Answer)
             const QTime Time(F.Hour, F.Minute, F.Second == 60 ? 59 : F.Second, F.MSec);
             if (!Day.isValid() || !Time.isValid() || (F.Weekday != 0 && F.Weekday != Day.dayOfWeek()))
                 break;
-            if (!F.Zoned)
-                return QDateTimeToDateTime(QDateTime(Day, Time, Qt::UTC));
             return QDateTimeToDateTime(QDateTime(Day, Time, Qt::OffsetFromUTC, F.Offset).toUTC());
         }
     }

@@ -2,6 +2,7 @@
 // references and the named entities of XML and HTML replaced, control characters removed.
 #include "web/VxFeedText.h"
 
+#include "core/VxControlCharacters.h"
 #include "core/VxTextCodec.h"
 
 #include <algorithm>
@@ -120,8 +121,9 @@ char32_t NumericReference(QStringView Name)
     return Code;
 }
 
-}  // namespace
-
+// Replaces numeric character references ("&#233;", "&#xE9;") and the named entities of
+// XML and HTML ("&amp;", "&hellip;", "&nbsp;" ...), each with its ";". Unknown names, and
+// numbers that are no character, stay as written.
 QString DecodeReferences(QStringView Text)
 {
     QString Out;
@@ -160,11 +162,10 @@ QString DecodeReferences(QStringView Text)
 
 void RemoveControls(QString& Text)
 {
-    Text.removeIf([](QChar C) {
-        const char16_t U = C.unicode();
-        return (U < 0x20 && U != u'\t' && U != u'\n' && U != u'\r') || (U >= 0x80 && U <= 0x9F);
-    });
+    Text.removeIf([](QChar C) { return VxIsControlCharacter(C.unicode(), true); });
 }
+
+}  // namespace
 
 QString Readable(const QString& Field, QByteArrayView Encoding)
 {

@@ -31,13 +31,6 @@ QString RefusalText(int Status, const QByteArray& Body)
                           : QStringLiteral("HTTP status %1: %2").arg(Status).arg(Text);
 }
 
-// An answer's value. The engine has decoded the answer already (UTF-8, unless it declares
-// another encoding); decoding it again would garble text that happens to read as UTF-8.
-QString Decoded(const TVxXMLItem* Item)
-{
-    return Item->GetTagValue();
-}
-
 }  // namespace
 
 TVxMSTranslator::TVxMSTranslator(QObject* Owner)
@@ -100,7 +93,9 @@ QString TVxMSTranslator::TranslateText(const QString& AText, const QString& Sour
                   Engine))
         return {};
     TVxXMLItem* E = DocumentElement(Engine);
-    return E ? Decoded(E) : QString();
+    // The engine has decoded the answer (UTF-8 unless it declares another encoding): the
+    // value is taken as it is, since decoding it again would garble it.
+    return E ? E->GetTagValue() : QString();
 }
 
 QString TVxMSTranslator::DetectLanguage(const QString& AText)
@@ -111,7 +106,7 @@ QString TVxMSTranslator::DetectLanguage(const QString& AText)
     if (!FetchXML(RequestUrl(QStringLiteral("/Detect?appId=%s&text=%s"), {FBingAppId, AText}), Engine))
         return {};
     TVxXMLItem* E = DocumentElement(Engine);
-    return E ? Decoded(E) : QString();
+    return E ? E->GetTagValue() : QString();
 }
 
 void TVxMSTranslator::GetLanguages(const char* Path, QStringList* AList)
@@ -127,7 +122,7 @@ void TVxMSTranslator::GetLanguages(const char* Path, QStringList* AList)
     if (TVxXMLItem* E = DocumentElement(Engine))
         for (TVxXMLItem* Child : *E->Items())
             if (Child->Kind() == ikProperty)
-                AList->append(Decoded(Child));
+                AList->append(Child->GetTagValue());
 }
 
 void TVxMSTranslator::GetLanguagesForTranslate(QStringList* AList)

@@ -175,8 +175,9 @@ void TVxCustomWebComponent::UpdateProgress(qint64 CurValue, qint64 MaxValue, boo
     // A size not told, or not readable, is no maximum.
     CurValue = std::max<qint64>(CurValue, 0);
     MaxValue = std::max<qint64>(MaxValue, 0);
-    if (dlgStatus && FStatusDialog->Enabled()) {
-        QString Text;
+    const bool Window = dlgStatus && FStatusDialog->Enabled();
+    QString Text;
+    if (Window) {
         if (MaxValue == 0) {
             Text = FormatInts(strVxInProgressBytes, {CurValue});
         } else {
@@ -186,21 +187,29 @@ void TVxCustomWebComponent::UpdateProgress(qint64 CurValue, qint64 MaxValue, boo
                                        : CurValue / std::max<qint64>(MaxValue / 100, 1);
             Text = FormatInts(strVxInProgress, {CurValue, MaxValue, Percent});
         }
-        RunCallback([&] {
+    }
+    auto Report = [&] {
+        if (Window) {
             Abort = dlgStatus->IsCanceled();
             dlgStatus->SetProgress(CurValue, MaxValue);
             dlgStatus->SetStatusText(Text);
             if (!RunState().Async())
                 dlgStatus->ProcessEvents();
-        });
-    }
-    // Cancel works as the window's Cancel button does.
-    if (RunState().Cancelled())
-        Abort = true;
-    if (FOnProgress)
-        FOnProgress(this, CurValue, MaxValue, Abort);
-    if (RunState().Cancelled())
-        Abort = true;
+        }
+        // Cancel works as the window's Cancel button does.
+        if (RunState().Cancelled())
+            Abort = true;
+        if (FOnProgress)
+            FOnProgress(this, CurValue, MaxValue, Abort);
+        if (RunState().Cancelled())
+            Abort = true;
+    };
+    // The window and the handler in one trip to the owning thread (an asynchronous run
+    // reports every block).
+    if (Window)
+        RunCallback(Report);
+    else
+        Report();
 }
 
 void TVxCustomWebComponent::PrepareStatusWindow()

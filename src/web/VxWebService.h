@@ -46,7 +46,7 @@ public:
     bool Completed() const override { return FFile->Completed(); }
     QString Error() const override { return FFile->LastError(); }
 
-protected:
+private:
     TVxInetFile* FFile;
 };
 
@@ -95,24 +95,18 @@ protected:
     TVxInetConnection* Connection() const { return FConnection; }
     void SetError(const QString& Text) { FError = Text; }
     void SetValidator(const QString& Text) { FValidator = Text; }
-    // Runs a report of the component (SetAction and its handlers) from inside a call of
-    // the Internet client service: an exception it raises is kept for
+    bool ReportFailed() const { return FReportFailure != nullptr; }
+    // Reports iaFileSearch (SetAction and its handlers) from inside a call of the Internet
+    // client service; false when that raised: the exception is kept for
     // RethrowReportFailure, past the guard the toolkit keeps around the service's work,
-    // and the service's call ends (ReportFailed).
-    template <typename F>
-    void Report(F&& Work)
+    // and the service's call ends.
+    bool ReportSearch()
     {
         try {
-            Work();
+            C.SetAction(iaFileSearch);
         } catch (...) {
             FReportFailure = std::current_exception();
         }
-    }
-    bool ReportFailed() const { return FReportFailure != nullptr; }
-    // Reports iaFileSearch; false when that raised.
-    bool ReportSearch()
-    {
-        Report([this] { C.SetAction(iaFileSearch); });
         return !ReportFailed();
     }
 

@@ -198,7 +198,7 @@ void VxXMLParser::ParseBytes(TVxXMLEngine* Engine, const QByteArray& Bytes, qsiz
 
     std::unique_ptr<QStringDecoder> Decoder;
     const QByteArray Declared = Marked ? QByteArray() : VxTextCodec::DeclaredEncoding(QByteArrayView(D, Size));
-    switch (Marked ? VxTextCodec::TKind::Utf8 : VxTextCodec::Resolve(Declared, &Decoder)) {
+    switch (Marked ? VxTextCodec::TKind::Utf8 : VxTextCodec::Resolve(Declared, Decoder)) {
     case VxTextCodec::TKind::Latin1:
         return ParseAs(TSourceKind::Latin1, Size - 1);
     case VxTextCodec::TKind::Other:
@@ -283,7 +283,6 @@ void TVxXMLEngine::LoadFromStream(qint64 AStreamSize, QIODevice* AStream)
     const QByteArray Bytes =
         ReadStream(AStream, AStreamSize == 0 ? -1 : std::max<qint64>(0, AStreamSize - AStream->pos()));
     VxCheckCancelled();  // a cancelled asynchronous load stops before its parse
-    FUTF8Processed = false;
     const uchar* B = reinterpret_cast<const uchar*>(Bytes.constData());
     const qsizetype Size = Bytes.size();
     const bool MarkLE = Size >= 2 && B[0] == 0xFF && B[1] == 0xFE;

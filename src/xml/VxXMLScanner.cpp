@@ -19,7 +19,6 @@
 #include <QPointer>
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <limits>
 
 using namespace VxXMLDetail;
@@ -147,7 +146,6 @@ constexpr const char* Literals[lLiteralCount] = {"-->", "]]>", "?>"};
 template <typename Ch>
 struct TScanner {
     const Ch* S;
-    qsizetype Len;
     qsizetype End;
     TSourceKind Kind;
     qsizetype P = 0;
@@ -395,8 +393,7 @@ struct TScanner {
                 RunFrom = P;
                 continue;
             }
-            const Ch Next = At(P + 1);
-            if (Next == 0 || Next == '/' || NameCharAt(P + 1) > 0)
+            if (TagAt(P + 1))
                 break;
             ++P;  // "<" followed by a space, "=" or the like is text
         }
@@ -450,7 +447,13 @@ struct TScanner {
             P = Close + 2;
             return;
         }
-        P = NameStart;
+        SkipPastFirstGt(NameStart);
+    }
+
+    // From From to just past the first ">", or to the end.
+    void SkipPastFirstGt(qsizetype From)
+    {
+        P = From;
         while (P < End && S[P] != '>')
             ++P;
         if (P < End)
@@ -503,11 +506,7 @@ struct TScanner {
         }
         // The subset never ended: the declaration ends at its first ">".
         SubsetFailed = true;
-        P = Start;
-        while (P < End && S[P] != '>')
-            ++P;
-        if (P < End)
-            ++P;
+        SkipPastFirstGt(Start);
     }
 
     // Skips an element that a handler refused, from the end of its start tag (TagEnd: on
@@ -574,7 +573,7 @@ template <typename Ch>
 bool VxXMLParser::Run(TVxXMLEngine* Engine, const Ch* S, qsizetype Len, qsizetype N,
                       qsizetype LastStart, TSourceKind Kind)
 {
-    TScanner<Ch> Sc{S, Len, std::max<qsizetype>(0, std::min(N, Len)), Kind};
+    TScanner<Ch> Sc{S, std::max<qsizetype>(0, std::min(N, Len)), Kind};
     TParseWatch Watch;
     Watch.Outer = ActiveWatch;
     ActiveWatch = &Watch;

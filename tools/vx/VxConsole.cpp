@@ -1,6 +1,7 @@
 #include "VxConsole.h"
 #include "VxTerminal.h"
 
+#include "core/VxControlCharacters.h"
 #include "platform/VxByteText.h"
 
 #include <cstdio>
@@ -43,19 +44,10 @@ void WriteOutBytes(const QString& ByteText)
     Write(stdout, &ConsoleCapture::Out, VxByteTextToBytes(ByteText));
 }
 
-namespace {
-
-bool IsControl(uint C)
-{
-    return (C < 0x20 && C != '\t' && C != '\n') || (C >= 0x80 && C <= 0x9F);
-}
-
-}  // namespace
-
 QString Printable(const QString& Text)
 {
     QString Out = Text;
-    Out.removeIf([](QChar C) { return IsControl(C.unicode()); });
+    Out.removeIf([](QChar C) { return VxIsControlCharacter(C.unicode()); });
     return Out;
 }
 
@@ -79,7 +71,7 @@ QByteArray PrintableBytes(const QByteArray& Bytes)
             const int Length = L >= 0xF0 ? 4 : L >= 0xE0 ? 3 : L >= 0xC0 ? 2 : 1;
             if (Lead == I || I - Lead >= Length)
                 continue;
-        } else if (B < 0x80 && IsControl(B)) {
+        } else if (B < 0x80 && VxIsControlCharacter(B)) {
             continue;
         }
         Out += char(B);

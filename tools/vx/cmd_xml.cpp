@@ -2,11 +2,13 @@
 // prints the tree the engine made of it, as an outline for people or as one JSON object,
 // or prints the value of one element.
 //
-// TVxXMLEngine is not in the `vx run` registry: it has no Execute and no operation
-// without arguments, and its input is a stream, file or string rather than properties.
+// `vx run TVxXMLEngine` reaches the engine's properties; this command is the way to look at
+// a file's tree.
 #include "VxConsole.h"
 #include "VxOptionReader.h"
 #include "VxRegistry.h"
+
+#include "core/VxControlCharacters.h"
 
 #include <vedidoredo/VxInetXML.h>
 #include <vedidoredo/platform/VxException.h>
@@ -70,7 +72,7 @@ QString JsonString(const QString& S)
         if (Pair) {
             R += S[I];
             R += S[++I];
-        } else if (C < 0x20 || (C >= 0x80 && C <= 0x9F) || QChar::isSurrogate(C)) {
+        } else if (VxIsControlCharacter(C) || QChar::isSurrogate(C)) {
             // Control characters, and lone surrogates (which UTF-8 cannot carry) as escapes.
             R += QStringLiteral("\\u%1").arg(uint(C), 4, 16, QLatin1Char('0'));
         } else {
@@ -93,7 +95,7 @@ QString Quoted(const QString& S)
         case u'\r': R += QLatin1String("\\r"); break;
         case u'\t': R += QLatin1String("\\t"); break;
         default:
-            if (C.unicode() < 0x20 || (C.unicode() >= 0x80 && C.unicode() <= 0x9F))
+            if (VxIsControlCharacter(C.unicode()))
                 R += QStringLiteral("\\x%1").arg(uint(C.unicode()), 2, 16, QLatin1Char('0'));
             else
                 R += C;
