@@ -33,6 +33,8 @@ TProxyValue ParseProxyValue(const QString& Value)
 // VxProxyVariable.
 QString RawVariable(const QProcessEnvironment& Env, const QString& Scheme)
 {
+    if (Env.isEmpty())
+        return {};
     const QString NoProxy = Env.value(QStringLiteral("no_proxy"), Env.value(QStringLiteral("NO_PROXY"))).trimmed();
     if (NoProxy == QLatin1String("*"))
         return {};
@@ -56,15 +58,15 @@ TProxyValue ReadVariable(const QProcessEnvironment& Env, const QString& Scheme)
 
 QProcessEnvironment VxProxyEnvironment()
 {
-    // A dozen variables looked up: a copy of the whole environment would cost a run
-    // more than its connection does.
+    // Ten variables looked up by their names, with no text made for those unset (most
+    // sessions set none): a copy of the whole environment would cost a run more than
+    // its connection does.
+    static const char* const Names[] = {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "ftp_proxy",
+                                        "FTP_PROXY",  "all_proxy",  "ALL_PROXY",   "no_proxy",    "NO_PROXY"};
     QProcessEnvironment Env;
-    for (const char* Prefix : {"http", "https", "ftp", "all", "no"}) {
-        const QString Lower = QLatin1String(Prefix) + QLatin1String("_proxy");
-        for (const QString& Name : {Lower, Lower.toUpper()})
-            if (qEnvironmentVariableIsSet(Name.toLatin1().constData()))
-                Env.insert(Name, qEnvironmentVariable(Name.toLatin1().constData()));
-    }
+    for (const char* Name : Names)
+        if (qEnvironmentVariableIsSet(Name))
+            Env.insert(QLatin1String(Name), qEnvironmentVariable(Name));
     return Env;
 }
 
