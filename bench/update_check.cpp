@@ -66,60 +66,59 @@ size_t Discard(char*, size_t Size, size_t Count, void*)
     return Size * Count;
 }
 
-// The same checks as conditional requests on one libcurl easy handle; Fresh opens a
-// new connection for each.
-bool CurlChecks(const QByteArray& Url, const QByteArray& CaFile, time_t Since, bool Fresh, int Checks,
-                double& PerCheck)
+size_t StopAtBody(char*, size_t, size_t, void*)
+{
+    return 0;  // the headers are in: ends the transfer
+}
+
+// An easy handle for Url with the options every libcurl figure shares.
+CURL* NewHandle(const QByteArray& Url, const QByteArray& CaFile, bool Fresh)
 {
     CURL* E = curl_easy_init();
     curl_easy_setopt(E, CURLOPT_FRESH_CONNECT, long(Fresh));
     curl_easy_setopt(E, CURLOPT_FORBID_REUSE, long(Fresh));
     curl_easy_setopt(E, CURLOPT_URL, Url.constData());
     curl_easy_setopt(E, CURLOPT_PROXY, "");
-    curl_easy_setopt(E, CURLOPT_WRITEFUNCTION, &Discard);
-    curl_easy_setopt(E, CURLOPT_TIMECONDITION, long(CURL_TIMECOND_IFMODSINCE));
-    curl_easy_setopt(E, CURLOPT_TIMEVALUE_LARGE, curl_off_t(Since));
     if (!CaFile.isEmpty())
         curl_easy_setopt(E, CURLOPT_CAINFO, CaFile.constData());
+    return E;
+}
+
+// Seconds per transfer of Checks transfers on E, which it cleans up; false when one did
+// not end with Result and the HTTP status Status.
+bool TimeTransfers(CURL* E, int Checks, CURLcode Result, long Status, double& PerCheck)
+{
     const double T0 = Now();
     bool Ok = true;
     for (int I = 0; I < Checks; ++I) {
         long Code = 0;
-        Ok = curl_easy_perform(E) == CURLE_OK && curl_easy_getinfo(E, CURLINFO_RESPONSE_CODE, &Code) == CURLE_OK &&
-             Code == 304 && Ok;
+        Ok = curl_easy_perform(E) == Result && curl_easy_getinfo(E, CURLINFO_RESPONSE_CODE, &Code) == CURLE_OK &&
+             Code == Status && Ok;
     }
     PerCheck = (Now() - T0) / Checks;
     curl_easy_cleanup(E);
     return Ok;
 }
 
-size_t StopAtBody(char*, size_t, size_t, void*)
+// The same checks as conditional requests on one libcurl easy handle; Fresh opens a
+// new connection for each.
+bool CurlChecks(const QByteArray& Url, const QByteArray& CaFile, time_t Since, bool Fresh, int Checks,
+                double& PerCheck)
 {
-    return 0;  // the headers are in: ends the transfer
+    CURL* E = NewHandle(Url, CaFile, Fresh);
+    curl_easy_setopt(E, CURLOPT_WRITEFUNCTION, &Discard);
+    curl_easy_setopt(E, CURLOPT_TIMECONDITION, long(CURL_TIMECOND_IFMODSINCE));
+    curl_easy_setopt(E, CURLOPT_TIMEVALUE_LARGE, curl_off_t(Since));
+    return TimeTransfers(E, Checks, CURLE_OK, 304, PerCheck);
 }
 
 // The updater's request on libcurl: GET, HTTP/1.0, a new connection, ended at the body.
 bool CurlPlainGets(const QByteArray& Url, const QByteArray& CaFile, int Checks, double& PerCheck)
 {
-    CURL* E = curl_easy_init();
-    curl_easy_setopt(E, CURLOPT_FRESH_CONNECT, 1L);
-    curl_easy_setopt(E, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(E, CURLOPT_URL, Url.constData());
-    curl_easy_setopt(E, CURLOPT_PROXY, "");
+    CURL* E = NewHandle(Url, CaFile, true);
     curl_easy_setopt(E, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
     curl_easy_setopt(E, CURLOPT_WRITEFUNCTION, &StopAtBody);
-    if (!CaFile.isEmpty())
-        curl_easy_setopt(E, CURLOPT_CAINFO, CaFile.constData());
-    const double T0 = Now();
-    bool Ok = true;
-    for (int I = 0; I < Checks; ++I) {
-        long Code = 0;
-        Ok = curl_easy_perform(E) == CURLE_WRITE_ERROR &&
-             curl_easy_getinfo(E, CURLINFO_RESPONSE_CODE, &Code) == CURLE_OK && Code == 200 && Ok;
-    }
-    PerCheck = (Now() - T0) / Checks;
-    curl_easy_cleanup(E);
-    return Ok;
+    return TimeTransfers(E, Checks, CURLE_WRITE_ERROR, 200, PerCheck);
 }
 
 double Median(std::vector<double> V)
